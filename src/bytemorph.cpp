@@ -1,0 +1,79 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "codepages.h"
+#include "kernels.h"
+#include "line_conversion.h"
+
+namespace {
+
+void printBanner() {
+  std::fputs("bytemorph v 1.0 - Cyrillic code page converter\n", stdout);
+}
+
+[[noreturn]] void printUsage() {
+  printBanner();
+  std::fputs("bytemorph from to\nwhere: from,to - codName\n", stdout);
+  printCodNames(stdout);
+  std::exit(2);
+}
+
+// Writes message and detail as one error line.
+void reportError(const char* message, const char* detail = nullptr) {
+  std::fflush(stdout);
+  std::fputs("bytemorph ERROR: ", stderr);
+  std::fputs(message, stderr);
+  if (detail) std::fputs(detail, stderr);
+  std::fputc('\n', stderr);
+  std::fflush(stderr);
+}
+
+CodeId findCodId(const char* name) {
+  for (int codId = 0; codId < codAfterLast; ++codId) {
+    if (std::strcmp(name, codNameOf(codId)) == 0) return CodeId(codId);
+  }
+  reportError("Unknown cyrillic codName");
+  printCodNames(stderr);
+  std::exit(1);
+}
+
+const Kernel& findKernel() {
+  const char* forced = std::getenv("BYTEMORPH_KERNEL");
+  const Kernel* kernel = nullptr;
+  switch (chooseKernel(forced, &kernel)) {
+    case KernelChoice::chosen:
+      return *kernel;
+    case KernelChoice::unknownName:
+      reportError("Unknown kernel in BYTEMORPH_KERNEL: ", forced);
+      break;
+    case KernelChoice::unsupported:
+      reportError("Kernel in BYTEMORPH_KERNEL not supported by this CPU: ",
+                  forced);
+      break;
+  }
+  std::exit(1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 3) printUsage();
+  const CodeId target = findCodId(argv[2]);
+  const CodeId source = findCodId(argv[1]);
+  const Kernel& kernel = findKernel();
+
+  const ConversionResult result =
+      convertStream(standardStreams(), source, target, kernel);
+  switch (result.status) {
+    case ConversionStatus::done:
+      return 0;
+    case ConversionStatus::readFailed:
+      reportError("Cannot read standard input: ", errorText(result.error));
+      return 1;
+    case ConversionStatus::writeFailed:
+      reportError("Cannot write standard output: ", errorText(result.error));
+      return 1;
+  }
+  return 1;
+}

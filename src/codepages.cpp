@@ -1,0 +1,48 @@
+#include "codepages.h"
+
+#include <cassert>
+
+namespace {
+const char* const codNames[codAfterLast] = {"koi", "win", "dos", "mac", "iso"};
+}
+
+// letterTable is constant-initialized, so it is ready before this runs.
+const int letterRowCount = countLetterRows(letterTable);
+
+const char* codNameOf(int codId) {
+  assert(codId >= 0 && codId < codAfterLast);
+  return codNames[codId];
+}
+
+void printCodNames(std::FILE* stream) {
+  std::fputs("CodNames: ", stream);
+  for (int codId = 0; codId < codAfterLast; ++codId) {
+    std::fputs(codNameOf(codId), stream);
+    std::fputc(' ', stream);
+  }
+  std::fputc('\n', stream);
+  std::fflush(stream);
+}
+
+int countLetterRows(const LetterRow* rows) {
+  int count = 0;
+  while (rows[count] != LetterRow{}) ++count;
+  return count;
+}
+
+TranslationMap buildTranslationMap(CodeId source, CodeId target,
+                                   const LetterRow* rows, int rowCount) {
+  TranslationMap map;
+  for (int byte = 0; byte < 256; ++byte) {
+    map[byte] = static_cast<unsigned char>(byte);
+    // A 0 in the source column means "no code here", never the NUL byte.
+    if (byte == 0) continue;
+    for (int row = 0; row < rowCount; ++row) {
+      if (rows[row][source] == byte) {
+        map[byte] = rows[row][target];
+        break;
+      }
+    }
+  }
+  return map;
+}

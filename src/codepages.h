@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstdio>
+
+/// Id of one of the five Cyrillic code pages; it indexes the name table and
+/// the columns of every LetterRow.
+enum CodeId : int { codKoi, codWin, codDos, codMac, codIso, codAfterLast };
+
+/// One character's code in each code page, in CodeId order; 0 where a code
+/// page has no code for the character.
+using LetterRow = std::array<unsigned char, codAfterLast>;
+
+/// The rows the program converts, closed by an all-zero row. Its length is
+/// known only from that terminator.
+extern const LetterRow letterTable[];
+
+/// Number of rows of letterTable before its terminator, counted once before
+/// main runs.
+extern const int letterRowCount;
+
+/// Output byte for every input byte. A 0 entry for a non-zero input byte
+/// means the byte is removed; byte 0 always maps to itself and is kept.
+using TranslationMap = std::array<unsigned char, 256>;
+
+/// Name of a code page ("koi", "win", ...). Asserts that codId is valid.
+const char* codNameOf(int codId);
+
+/// Writes "CodNames: " and every name followed by a blank, then a newline,
+/// and flushes the stream. Write errors are left in the stream's error flag.
+void printCodNames(std::FILE* stream);
+
+/// Number of rows before the first all-zero row of rows.
+int countLetterRows(const LetterRow* rows);
+
+/// Map from source to target over the first rowCount rows: the first row
+/// whose source code equals a byte decides its output, a byte in no row
+/// passes unchanged, and a row's 0 code never matches an input byte.
+TranslationMap buildTranslationMap(CodeId source, CodeId target,
+                                   const LetterRow* rows = letterTable,
+                                   int rowCount = letterRowCount);

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "byte_io.h"
+#include "codepages.h"
+#include "kernels.h"
+
+/// Size of the blocks a conversion run reads and writes.
+constexpr std::size_t conversionBlockSize = 64 * 1024;
+
+enum class ConversionStatus { done, readFailed, writeFailed };
+
+struct ConversionResult {
+  ConversionStatus status;
+  int error;  ///< errno value of the failed call; 0 when done
+};
+
+/// Converts everything io reads from source to target code page and writes
+/// it, block by block in fixed buffers, allocating nothing. Every byte
+/// passes through the map; bytes it removes are dropped; NUL and long lines
+/// pass intact. Each block is written out in full before the next read, so
+/// an interactive user gets each line back at once. A last line without a
+/// newline gets one; empty input gives empty output. Interrupted calls are
+/// retried. The first failed read or write ends the run: everything
+/// converted before a failed read has been written, and nothing is written
+/// after a failed write.
+ConversionResult convertStream(ByteIo& io, CodeId source, CodeId target,
+                               const Kernel& kernel);

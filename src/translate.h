@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstddef>
+
+#include "codepages.h"
+
+/// How far a translation got: input bytes consumed and output bytes written.
+struct TranslateProgress {
+  std::size_t consumed;
+  std::size_t produced;
+};
+
+/// A translation kernel: translates in[0, size) through map into out,
+/// dropping removed bytes, and keeps the order of the kept ones. out must
+/// have room for size bytes: kernels may store scratch bytes past the last
+/// kept one, never past out + size. A vector kernel may stop up to one
+/// vector short of the end; translateBlock finishes with the reference.
+using TranslateKernel = TranslateProgress (*)(const TranslationMap& map,
+                                              const unsigned char* in,
+                                              std::size_t size,
+                                              unsigned char* out);
+
+/// The reference kernel, one table lookup per byte; always consumes all.
+TranslateProgress translateScalar(const TranslationMap& map,
+                                  const unsigned char* in, std::size_t size,
+                                  unsigned char* out);
+
+/// Runs kernel over in[0, size), then the reference on what it left.
+/// Returns the number of bytes written to out.
+std::size_t translateBlock(TranslateKernel kernel, const TranslationMap& map,
+                           const unsigned char* in, std::size_t size,
+                           unsigned char* out);
