@@ -72,6 +72,12 @@ __attribute__((target("avx2"))) TranslateProgress translateAvx2(
   for (; read + 32 <= size; read += 32) {
     const __m256i bytes =
         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + read));
+    if (lowHalfIdentity && _mm256_movemask_epi8(bytes) == 0) {
+      // All ASCII: a copy. Whole ASCII stretches predict this branch well.
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + written), bytes);
+      written += 32;
+      continue;
+    }
     // Bytes below 0x80 pass as they are when the lower half is the identity.
     __m256i translated =
         lowHalfIdentity

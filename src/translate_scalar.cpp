@@ -1,17 +1,45 @@
 #include "translate.h"
 
-TranslateProgress translateScalar(const TranslationMap& map,
-                                  const unsigned char* in, std::size_t size,
-                                  unsigned char* out) {
+namespace {
+
+constexpr std::size_t chunkSize = 16;
+
+// Translates and drops removed bytes with no branch on the data. The store
+// at out[written] is in bounds since written <= i < size.
+std::size_t translateCompacting(const TranslationMap& map,
+                                const unsigned char* in, std::size_t size,
+                                unsigned char* out) {
   std::size_t written = 0;
   for (std::size_t i = 0; i < size; ++i) {
     const unsigned char byte = in[i];
     const unsigned char translated = map[byte];
-    // Store unconditionally and advance only for kept bytes: no branch on
-    // the data. out[written] is in bounds since written <= i < size.
     out[written] = translated;
     written += (translated != 0) | (byte == 0);
   }
+  return written;
+}
+
+}  // namespace
+
+TranslateProgress translateScalar(const TranslationMap& map,
+                                  const unsigned char* in, std::size_t size,
+                                  unsigned char* out) {
+  // Removed bytes are rare, so each chunk is first translated in place as if
+  // it had none; only a chunk that has one is done again, compacting.
+  std::size_t read = 0, written = 0;
+  for (; read + chunkSize <= size; read += chunkSize) {
+    bool removed = false;
+    for (std::size_t i = 0; i < chunkSize; ++i) {
+      const unsigned char byte = in[read + i];
+      const unsigned char translated = map[byte];
+      out[written + i] = translated;
+      removed |= (translated == 0) & (byte != 0);
+    }
+    written += removed
+                   ? translateCompacting(map, in + read, chunkSize, out + written)
+                   : chunkSize;
+  }
+  written += translateCompacting(map, in + read, size - read, out + written);
   return {size, written};
 }
 
