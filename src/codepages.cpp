@@ -33,16 +33,13 @@ int countLetterRows(const LetterRow* rows) {
 TranslationMap buildTranslationMap(CodeId source, CodeId target,
                                    const LetterRow* rows, int rowCount) {
   TranslationMap map;
-  for (int byte = 0; byte < 256; ++byte) {
+  for (int byte = 0; byte < 256; ++byte)
     map[byte] = static_cast<unsigned char>(byte);
-    // A 0 in the source column means "no code here", never the NUL byte.
-    if (byte == 0) continue;
-    for (int row = 0; row < rowCount; ++row) {
-      if (rows[row][source] == byte) {
-        map[byte] = rows[row][target];
-        break;
-      }
-    }
+  // Last row first, so that the first row holding a byte has the last word.
+  // A 0 in the source column means "no code here", never the NUL byte.
+  for (int row = rowCount - 1; row >= 0; --row) {
+    const unsigned char code = rows[row][source];
+    if (code != 0) map[code] = rows[row][target];
   }
   return map;
 }

@@ -140,4 +140,15 @@ TEST(TranslationMap, TableOfOnlyTheTerminatorGivesIdentity) {
   for (int byte = 0; byte < 256; ++byte) EXPECT_EQ(map[byte], byte) << byte;
 }
 
+TEST(TranslationMap, FirstRowHoldingAByteDecides) {
+  const LetterRow rows[] = {{0xC1, 0x11, 0, 0, 0},
+                            {0xC1, 0x22, 0, 0, 0},
+                            {0x00, 0x33, 0, 0, 0},
+                            LetterRow{}};
+  const TranslationMap map =
+      buildTranslationMap(codKoi, codWin, rows, countLetterRows(rows));
+  EXPECT_EQ(map[0xC1], 0x11);
+  EXPECT_EQ(map[0x00], 0x00) << "a missing code never matches NUL";
+}
+
 }  // namespace
