@@ -5,66 +5,11 @@
 #include <vector>
 
 #include "line_conversion.h"
+#include "scripted_io.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
 Bytes bytes(const std::string& text) { return Bytes(text.begin(), text.end()); }
-
-// A scripted stand-in for the platform: each read delivers the next of
-// readSizes bytes (cycling), each write accepts at most the next of
-// writeSizes bytes; one call of either kind can be made to fail, and every
-// other call can be interrupted first.
-struct ScriptedIo final : ByteIo {
-  Bytes input;
-  std::vector<size_t> readSizes{conversionBlockSize};
-  std::vector<size_t> writeSizes{conversionBlockSize};
-  bool interruptEveryOtherCall = false;
-  long failReadCall = -1, failWriteCall = -1;
-  int failError = EIO;
-
-  Bytes output;
-  size_t inputTaken = 0;
-  long readCalls = 0, writeCalls = 0;
-  bool interruptedLast = false;
-
-  bool interruptNow() {
-    interruptedLast = interruptEveryOtherCall && !interruptedLast;
-    return interruptedLast;
-  }
-  long read(unsigned char* buffer, size_t capacity) override {
-    EXPECT_GT(capacity, 0u);
-    if (interruptNow()) return -EINTR;
-    if (readCalls == failReadCall) return -failError;
-    const size_t want = readSizes[readCalls++ % readSizes.size()];
-    const size_t count =
-        std::min({want, capacity, input.size() - inputTaken});
-    std::copy_n(input.begin() + inputTaken, count, buffer);
-    inputTaken += count;
-    return static_cast<long>(count);
-  }
-  long write(const unsigned char* data, size_t size) override {
-    EXPECT_GT(size, 0u);
-    if (interruptNow()) return -EINTR;
-    if (writeCalls == failWriteCall) return -failError;
-    const size_t count =
-        std::min(size, writeSizes[writeCalls++ % writeSizes.size()]);
-    output.insert(output.end(), data, data + count);
-    return static_cast<long>(count);
-  }
-};
-
-// The whole conversion in one line of thought: map every byte, drop the
-// removed ones, end an unterminated last line.
-Bytes model(const Bytes& input, CodeId source, CodeId target) {
-  const TranslationMap map = buildTranslationMap(source, target);
-  Bytes out;
-  for (unsigned char b : input)
-    if (b == 0 || map[b] != 0) out.push_back(map[b]);
-  if (!input.empty() && input.back() != '\n') out.push_back('\n');
-  return out;
-}
 
 const Kernel& scalarKernel() {
   const Kernel* kernel = nullptr;
