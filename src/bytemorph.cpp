@@ -1,3 +1,4 @@
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,13 +13,6 @@ void printBanner() {
   std::fputs("bytemorph v 1.0 - Cyrillic code page converter\n", stdout);
 }
 
-[[noreturn]] void printUsage() {
-  printBanner();
-  std::fputs("bytemorph from to\nwhere: from,to - codName\n", stdout);
-  printCodNames(stdout);
-  std::exit(2);
-}
-
 // Writes message and detail as one error line.
 void reportError(const char* message, const char* detail = nullptr) {
   std::fflush(stdout);
@@ -27,6 +21,16 @@ void reportError(const char* message, const char* detail = nullptr) {
   if (detail) std::fputs(detail, stderr);
   std::fputc('\n', stderr);
   std::fflush(stderr);
+}
+
+[[noreturn]] void printUsage() {
+  printBanner();
+  std::fputs("bytemorph from to\nwhere: from,to - codName\n", stdout);
+  printCodNames(stdout);
+  // Usage that never arrived should not pass silently either.
+  if (std::ferror(stdout))
+    reportError("Cannot write standard output: ", errorText(errno));
+  std::exit(2);
 }
 
 CodeId findCodId(const char* name) {

@@ -169,6 +169,14 @@ class Faults(unittest.TestCase):
         self.assertEqual(result.stderr, b"bytemorph ERROR: Cannot write "
                          b"standard output: No space left on device\n")
 
+    def test_usage_to_full_disk(self):
+        with open("/dev/full", "wb") as full:
+            result = subprocess.run([BINARY], stdout=full,
+                                    stderr=subprocess.PIPE)
+        self.assertEqual(result.returncode, 2)
+        self.assertEqual(result.stderr, b"bytemorph ERROR: Cannot write "
+                         b"standard output: No space left on device\n")
+
     def test_stdout_closed(self):
         result = subprocess.run(
             ["sh", "-c", 'exec "$0" koi win >&-', BINARY], input=b"abc\n",
