@@ -117,21 +117,6 @@ TEST(TranslationMap, AllPairsAllBytesAgreeWithIconv) {
   }
 }
 
-TEST(TranslationMap, RemovedCharactersAreExactlyTheFourMissingOnes) {
-  for (int source = 0; source < codAfterLast; ++source) {
-    for (int target = 0; target < codAfterLast; ++target) {
-      const TranslationMap map =
-          buildTranslationMap(CodeId(source), CodeId(target));
-      int removed = 0;
-      for (int byte = 1; byte < 256; ++byte) removed += map[byte] == 0;
-      const bool hasDashesAndQuotes = source == codWin || source == codMac;
-      const bool lacksThem = target != codWin && target != codMac;
-      EXPECT_EQ(removed, hasDashesAndQuotes && lacksThem ? 4 : 0)
-          << codNameOf(source) << " -> " << codNameOf(target);
-    }
-  }
-}
-
 TEST(TranslationMap, TableOfOnlyTheTerminatorGivesIdentity) {
   const LetterRow onlyTerminator[] = {LetterRow{}};
   ASSERT_EQ(countLetterRows(onlyTerminator), 0);

@@ -41,10 +41,11 @@ std::vector<unsigned char> model(const TranslationMap& map,
 
 class KernelTest : public testing::TestWithParam<const Kernel*> {};
 
-TEST_P(KernelTest, AllPairsAllLengthsAllOffsetsMatchTheModel) {
+TEST_P(KernelTest, AllPairsAllBytesAllLengthsAllOffsetsMatchTheModel) {
   const Kernel& kernel = *GetParam();
   std::mt19937 random(20261206);
-  // Three kinds of text: any byte, Russian-like (upper half with spaces),
+  // Three kinds of text: every byte value in turn (so every value meets
+  // every lane as the offset moves), Russian-like (upper half with spaces),
   // and dense with the bytes that win and mac lose in koi.
   const unsigned char removable[] = {0xAB, 0xBB, 0x96, 0x97, 0xC7, 0xC8,
                                      0xD0, 0xD1, 0x00, 0x41};
@@ -52,7 +53,7 @@ TEST_P(KernelTest, AllPairsAllLengthsAllOffsetsMatchTheModel) {
   for (int kind = 0; kind < 3; ++kind) {
     for (size_t i = 0; i < pool.size(); ++i) {
       const unsigned value = random();
-      pool[i] = kind == 0   ? value & 0xFF
+      pool[i] = kind == 0   ? i & 0xFF
                 : kind == 1 ? (value % 7 == 0 ? ' ' : 0x80 | (value & 0x7F))
                             : removable[value % sizeof removable];
     }
@@ -69,26 +70,6 @@ TEST_P(KernelTest, AllPairsAllLengthsAllOffsetsMatchTheModel) {
                 << offset << " size " << size;
           }
         }
-      }
-    }
-  }
-}
-
-// Every byte value in every vector lane, through every pair.
-TEST_P(KernelTest, EveryByteValueInEveryLane) {
-  const Kernel& kernel = *GetParam();
-  std::vector<unsigned char> in(256 + 64);
-  for (int source = 0; source < codAfterLast; ++source) {
-    for (int target = 0; target < codAfterLast; ++target) {
-      const TranslationMap map =
-          buildTranslationMap(CodeId(source), CodeId(target));
-      for (size_t shift = 0; shift < 64; ++shift) {
-        for (size_t i = 0; i < in.size(); ++i)
-          in[i] = static_cast<unsigned char>(i + shift);
-        ASSERT_EQ(runKernel(kernel, map, in.data(), in.size()),
-                  model(map, in.data(), in.size()))
-            << kernel.name << " " << codNameOf(source) << "->"
-            << codNameOf(target) << " shift " << shift;
       }
     }
   }
