@@ -6,8 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "kernels.h"
-#include "scripted_io.h"
+#include "test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   constexpr std::size_t headerSize = 10;
@@ -15,9 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto source = CodeId(data[0] % codAfterLast);
   const auto target = CodeId(data[0] / codAfterLast % codAfterLast);
 
-  std::vector<const Kernel*> kernels;
-  for (const Kernel& kernel : compiledKernels())
-    if (kernel.supported()) kernels.push_back(&kernel);
+  const std::vector<const Kernel*> kernels = supportedKernels();
   const Kernel& kernel = *kernels[data[1] % kernels.size()];
 
   ScriptedIo io;

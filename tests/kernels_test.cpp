@@ -7,15 +7,9 @@
 #include <vector>
 
 #include "kernels.h"
+#include "test_support.h"
 
 namespace {
-
-std::vector<const Kernel*> supportedKernels() {
-  std::vector<const Kernel*> kernels;
-  for (const Kernel& kernel : compiledKernels())
-    if (kernel.supported()) kernels.push_back(&kernel);
-  return kernels;
-}
 
 // Output through kernel and scalar tail, into a heap buffer of exactly the
 // input's size so that AddressSanitizer sees any store past it.
@@ -29,15 +23,6 @@ std::vector<unsigned char> runKernel(const Kernel& kernel,
   const size_t produced =
       translateBlock(kernel.translate, map, in, size, out.get());
   return {out.get(), out.get() + produced};
-}
-
-// What the conversion means, byte by byte.
-std::vector<unsigned char> model(const TranslationMap& map,
-                                 const unsigned char* in, size_t size) {
-  std::vector<unsigned char> out;
-  for (size_t i = 0; i < size; ++i)
-    if (in[i] == 0 || map[in[i]] != 0) out.push_back(map[in[i]]);
-  return out;
 }
 
 struct NamedMap {
@@ -84,7 +69,7 @@ TEST_P(KernelTest, AllMapsAllBytesAllLengthsAllOffsetsMatchTheModel) {
         for (size_t size = 0; size <= 300; ++size) {
           const unsigned char* in = pool.data() + offset + size * 11;
           ASSERT_EQ(runKernel(kernel, named.map, in, size),
-                    model(named.map, in, size))
+                    modelTranslate(named.map, in, size))
               << kernel.name << " " << named.name << " kind " << kind
               << " offset " << offset << " size " << size;
         }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "line_conversion.h"
-#include "scripted_io.h"
+#include "test_support.h"
 
 namespace {
 

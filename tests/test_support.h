@@ -7,6 +7,7 @@
 
 #include "byte_io.h"
 #include "codepages.h"
+#include "kernels.h"
 #include "line_conversion.h"
 
 using Bytes = std::vector<unsigned char>;
@@ -54,14 +55,29 @@ struct ScriptedIo final : ByteIo {
   }
 };
 
-// The whole conversion in one line of thought: map every byte, drop the
-// removed ones, end an unterminated last line.
-inline Bytes model(const Bytes& input, CodeId source, CodeId target) {
-  const TranslationMap map = buildTranslationMap(source, target);
+// What translation means, byte by byte: map every byte, drop the removed
+// ones (NUL is always kept).
+inline Bytes modelTranslate(const TranslationMap& map, const unsigned char* in,
+                            size_t size) {
   Bytes out;
-  for (unsigned char b : input)
-    if (b == 0 || map[b] != 0) out.push_back(map[b]);
+  for (size_t i = 0; i < size; ++i)
+    if (in[i] == 0 || map[in[i]] != 0) out.push_back(map[in[i]]);
+  return out;
+}
+
+// The whole conversion: translation, then a newline after an unterminated
+// last line.
+inline Bytes model(const Bytes& input, CodeId source, CodeId target) {
+  Bytes out = modelTranslate(buildTranslationMap(source, target), input.data(),
+                             input.size());
   if (!input.empty() && input.back() != '\n') out.push_back('\n');
   return out;
 }
 
+// The kernels this machine can run, fastest first.
+inline std::vector<const Kernel*> supportedKernels() {
+  std::vector<const Kernel*> kernels;
+  for (const Kernel& kernel : compiledKernels())
+    if (kernel.supported()) kernels.push_back(&kernel);
+  return kernels;
+}
