@@ -22,7 +22,11 @@ import sys
 import time
 
 CODECS = {"koi": "koi8_r", "win": "cp1251", "dos": "cp866",
-          "mac": "mac_cyrillic", "iso": "iso8859_5"}
+          "mac": "mac_cyrillic", "iso": "iso8859_5", "utf": "utf-8"}
+ICONV_NAMES = {"koi": "KOI8-R", "win": "CP1251", "dos": "CP866",
+               "mac": "MAC-CYRILLIC", "iso": "ISO-8859-5", "utf": "UTF-8"}
+ICU_NAMES = {"koi": "koi8-r", "win": "windows-1251", "dos": "ibm-866",
+             "mac": "x-mac-cyrillic", "iso": "iso-8859-5", "utf": "utf-8"}
 WORK = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..",
                     "build-bench")
 
@@ -92,6 +96,8 @@ def measure(command, input_path, env=None):
 
 def tr_arguments(binary, source, target):
     """The byte map of bytemorph as the two sets of tr (no removed bytes)."""
+    if "utf" in (source, target):
+        return None
     probe = bytes(b for b in range(1, 256) if b != 10)
     out = subprocess.run([binary, source, target], input=probe,
                          capture_output=True, check=True).stdout[:-1]
@@ -112,23 +118,22 @@ def kernels(binary):
 
 
 def iconv_command(source, target):
-    names = {"koi": "KOI8-R", "win": "CP1251", "dos": "CP866",
-             "mac": "MAC-CYRILLIC", "iso": "ISO-8859-5"}
-    return ["iconv", "-c", "-f", names[source], "-t", names[target]]
+    return ["iconv", "-c", "-f", ICONV_NAMES[source], "-t", ICONV_NAMES[target]]
+
+
+def uconv_command(source, target):
+    return ["uconv", "-c", "-f", ICU_NAMES[source], "-t", ICU_NAMES[target]]
 
 
 def contenders(binary, source, target):
-    icu_names = {"koi": "koi8-r", "win": "windows-1251", "dos": "ibm-866",
-                 "mac": "x-mac-cyrillic", "iso": "iso-8859-5"}
     recode_names = {"koi": "KOI8-R", "win": "CP1251", "dos": "CP866",
-                    "mac": "MacCyrillic", "iso": "ISO-8859-5"}
+                    "mac": "MacCyrillic", "iso": "ISO-8859-5", "utf": "UTF-8"}
     rows = []
     for kernel in kernels(binary):
         rows.append((f"bytemorph ({kernel})", [binary, source, target],
                      dict(os.environ, BYTEMORPH_KERNEL=kernel)))
     rows.append(("iconv -c", iconv_command(source, target), None))
-    rows.append(("uconv -c", ["uconv", "-c", "-f", icu_names[source], "-t",
-                              icu_names[target]], None))
+    rows.append(("uconv -c", uconv_command(source, target), None))
     rows.append(("recode -f", ["recode", "-f",
                                f"{recode_names[source]}..{recode_names[target]}"],
                  None))
@@ -161,19 +166,24 @@ def main():
                         max(r[1] for r in runs)))
     copy_time = results[-1][1]
 
-    # Every pair from each code page, fastest kernel against iconv.
+    # Every pair from each code page, fastest kernel against iconv and uconv.
     best = kernels(binary)[0]
     pairs = []
     for pair_source, pair_target in (("win", "koi"), ("dos", "win"),
                                      ("mac", "iso"), ("iso", "dos"),
-                                     ("koi", "mac")):
+                                     ("koi", "mac"), ("koi", "utf"),
+                                     ("utf", "koi")):
         env = dict(os.environ, BYTEMORPH_KERNEL=best)
         ours = statistics.median(
             measure([binary, pair_source, pair_target], files[pair_source],
                     env)[0] for _ in range(args.runs))
-        theirs = measure(iconv_command(pair_source, pair_target),
-                         files[pair_source])[0]
-        pairs.append((pair_source, pair_target, ours, theirs))
+        iconv = measure(iconv_command(pair_source, pair_target),
+                        files[pair_source])
+        uconv = measure(uconv_command(pair_source, pair_target),
+                        files[pair_source])
+        peak = measure([binary, pair_source, pair_target], files[pair_source],
+                       env)[1]
+        pairs.append((pair_source, pair_target, ours, peak, iconv, uconv))
 
     size_mb = os.path.getsize(files[source]) / 1e6
     cpu = "unknown CPU"
@@ -197,12 +207,16 @@ def main():
     for label, seconds, rss in results:
         lines.append(f"| {label} | {seconds:.3f} | {size_mb / seconds:,.0f} | "
                      f"{seconds / copy_time:.2f}x | {rss / 1024:.1f} MiB |")
-    lines += ["", f"Other pairs, bytemorph ({best}) against `iconv -c` "
-              f"(iconv one run):", "",
-              "| pair | bytemorph s | iconv s | speed-up |", "|---|---:|---:|---:|"]
-    for pair_source, pair_target, ours, theirs in pairs:
-        lines.append(f"| {pair_source} to {pair_target} | {ours:.3f} | "
-                     f"{theirs:.3f} | {theirs / ours:.0f}x |")
+    lines += ["", f"Other pairs, UTF-8 included, bytemorph ({best}) against "
+              f"`iconv -c` and `uconv -c` (one run each; peak memory in "
+              f"parentheses):", "",
+              "| pair | bytemorph s | iconv s | uconv s | iconv / bytemorph |",
+              "|---|---:|---:|---:|---:|"]
+    for source_name, target_name, ours, peak, iconv, uconv in pairs:
+        lines.append(
+            f"| {source_name} to {target_name} | {ours:.3f} ({peak / 1024:.1f} MiB) | "
+            f"{iconv[0]:.3f} ({iconv[1] / 1024:.0f} MiB) | "
+            f"{uconv[0]:.3f} ({uconv[1] / 1024:.0f} MiB) | {iconv[0] / ours:.0f}x |")
     table = "\n".join(lines) + "\n"
     print(table)
 

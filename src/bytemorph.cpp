@@ -10,7 +10,7 @@
 namespace {
 
 void printBanner() {
-  std::fputs("bytemorph v 1.0 - Cyrillic code page converter\n", stdout);
+  std::fputs("bytemorph v 1.1 - Cyrillic code page converter\n", stdout);
 }
 
 // Writes message and detail as one error line.

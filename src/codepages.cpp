@@ -3,7 +3,8 @@
 #include <cassert>
 
 namespace {
-const char* const codNames[codAfterLast] = {"koi", "win", "dos", "mac", "iso"};
+const char* const codNames[codAfterLast] = {"koi", "win", "dos", "mac", "iso",
+                                            "utf"};
 }
 
 // letterTable is constant-initialized, so it is ready before this runs.

@@ -3,13 +3,16 @@
 #include <array>
 #include <cstdio>
 
-/// Id of one of the five Cyrillic code pages; it indexes the name table and
-/// the columns of every LetterRow.
-enum CodeId : int { codKoi, codWin, codDos, codMac, codIso, codAfterLast };
+/// Id of a code page: the five 8-bit Cyrillic pages, then UTF-8. It indexes
+/// the name table; the 8-bit ids also index the columns of every LetterRow.
+enum CodeId : int { codKoi, codWin, codDos, codMac, codIso, codUtf, codAfterLast };
 
-/// One character's code in each code page, in CodeId order; 0 where a code
+/// Number of 8-bit pages: the ids below it, and the letter table's columns.
+constexpr int codTableColumns = codUtf;
+
+/// One character's code in each 8-bit page, in CodeId order; 0 where a code
 /// page has no code for the character.
-using LetterRow = std::array<unsigned char, codAfterLast>;
+using LetterRow = std::array<unsigned char, codTableColumns>;
 
 /// The rows the program converts, closed by an all-zero row. Its length is
 /// known only from that terminator.
@@ -33,7 +36,7 @@ void printCodNames(std::FILE* stream);
 /// Number of rows before the first all-zero row of rows.
 int countLetterRows(const LetterRow* rows);
 
-/// Map from source to target over the first rowCount rows: the first row
+/// Map between two 8-bit pages over the first rowCount rows: the first row
 /// whose source code equals a byte decides its output, a byte in no row
 /// passes unchanged, and a row's 0 code never matches an input byte.
 TranslationMap buildTranslationMap(CodeId source, CodeId target,

@@ -1,6 +1,9 @@
 #include "line_conversion.h"
 
 #include <cerrno>
+#include <cstring>
+
+#include "converter.h"
 
 namespace {
 
@@ -22,27 +25,36 @@ int writeAll(ByteIo& io, const unsigned char* data, std::size_t size) {
 
 ConversionResult convertStream(ByteIo& io, CodeId source, CodeId target,
                                const Kernel& kernel) {
-  const TranslationMap map = buildTranslationMap(source, target);
-  unsigned char input[conversionBlockSize];
-  unsigned char output[conversionBlockSize];
+  const Converter converter = makeConverter(source, target, kernel);
+  // A transcoder may leave the end of a block (a UTF-8 sequence cut by the
+  // read) for the next one: it moves to the front and the next read follows.
+  unsigned char input[maxConversionCarry + conversionBlockSize];
+  unsigned char output[maxConversionGrowth * sizeof input];
+  std::size_t carried = 0;
+  bool startOfInput = true;
   // Empty input counts as ending with a newline, so it gets none added.
   unsigned char lastByteRead = '\n';
+  ConversionResult result{ConversionStatus::done, 0};
   for (;;) {
-    const long count = io.read(input, sizeof input);
+    const long count = io.read(input + carried, conversionBlockSize);
     if (count == -EINTR) continue;
-    if (count < 0) return {ConversionStatus::readFailed, static_cast<int>(-count)};
-    if (count == 0) break;
-    const auto size = static_cast<std::size_t>(count);
-    lastByteRead = input[size - 1];
-    const std::size_t produced =
-        translateBlock(kernel.translate, map, input, size, output);
-    if (const int error = writeAll(io, output, produced))
+    if (count < 0) result = {ConversionStatus::readFailed, static_cast<int>(-count)};
+    const bool final = count <= 0;
+    const std::size_t size = carried + (final ? 0 : static_cast<std::size_t>(count));
+    if (size > 0) lastByteRead = input[size - 1];
+    const TranslateProgress progress =
+        convertChunk(converter, input, size, output, startOfInput, final);
+    if (const int error = writeAll(io, output, progress.produced))
       return {ConversionStatus::writeFailed, error};
+    if (final) break;
+    startOfInput = startOfInput && progress.consumed == 0;
+    carried = size - progress.consumed;
+    std::memmove(input, input + progress.consumed, carried);
   }
-  if (lastByteRead != '\n') {
+  if (result.status == ConversionStatus::done && lastByteRead != '\n') {
     static const unsigned char newline = '\n';
     if (const int error = writeAll(io, &newline, 1))
       return {ConversionStatus::writeFailed, error};
   }
-  return {ConversionStatus::done, 0};
+  return result;
 }

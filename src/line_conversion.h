@@ -15,13 +15,14 @@ struct ConversionResult {
 };
 
 /// Converts everything io reads from source to target code page and writes
-/// it, block by block in fixed buffers, allocating nothing. Every byte
-/// passes through the map; bytes it removes are dropped; NUL and long lines
-/// pass intact. Each block is written out in full before the next read, so
-/// an interactive user gets each line back at once. A last line without a
-/// newline gets one; empty input gives empty output. Interrupted calls are
-/// retried. The first failed read or write ends the run: everything
-/// converted before a failed read has been written, and nothing is written
-/// after a failed write.
+/// it, block by block in fixed buffers, allocating nothing, through the
+/// pair's Converter; NUL and long lines pass intact. Each block is written
+/// out in full before the next read; only the few bytes of a UTF-8
+/// sequence that a read cut short wait for the next one, so an interactive
+/// user gets each line back at once. A last line without a newline gets
+/// one; empty input gives empty output. Interrupted calls are retried. The
+/// first failed read or write ends the run: everything read before a failed
+/// read has been converted and written, and nothing is written after a
+/// failed write.
 ConversionResult convertStream(ByteIo& io, CodeId source, CodeId target,
                                const Kernel& kernel);

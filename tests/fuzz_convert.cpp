@@ -1,5 +1,6 @@
-// libFuzzer target: the streaming conversion, driven through scripted reads
-// and writes, against the byte-by-byte model of the whole conversion.
+// libFuzzer target: the streaming conversion of every pair, utf included,
+// driven through scripted reads and writes, against the model of the whole
+// conversion (for utf, the transcoder given all of the input at once).
 //
 // Fuzz data: [pair] [kernel] [read sizes x4] [write sizes x4] [input...]
 #include <cstdint>

@@ -34,8 +34,8 @@ struct NamedMap {
 // identities below 0x80) never take.
 std::vector<NamedMap> maps() {
   std::vector<NamedMap> maps;
-  for (int source = 0; source < codAfterLast; ++source)
-    for (int target = 0; target < codAfterLast; ++target)
+  for (int source = 0; source < codTableColumns; ++source)
+    for (int target = 0; target < codTableColumns; ++target)
       maps.push_back({std::string(codNameOf(source)) + "->" + codNameOf(target),
                       buildTranslationMap(CodeId(source), CodeId(target))});
   TranslationMap scrambled;

@@ -7,6 +7,7 @@
 
 #include "byte_io.h"
 #include "codepages.h"
+#include "converter.h"
 #include "kernels.h"
 #include "line_conversion.h"
 
@@ -65,11 +66,21 @@ inline Bytes modelTranslate(const TranslationMap& map, const unsigned char* in,
   return out;
 }
 
-// The whole conversion: translation, then a newline after an unterminated
-// last line.
+// The whole conversion: between 8-bit pages the byte model, to or from utf
+// the transcoder given all of the input at once; then a newline after an
+// unterminated last line.
 inline Bytes model(const Bytes& input, CodeId source, CodeId target) {
-  Bytes out = modelTranslate(buildTranslationMap(source, target), input.data(),
-                             input.size());
+  Bytes out;
+  if (source != codUtf && target != codUtf) {
+    out = modelTranslate(buildTranslationMap(source, target), input.data(),
+                         input.size());
+  } else {
+    const Kernel& scalar = compiledKernels().back();
+    out.resize(maxConversionGrowth * input.size());
+    out.resize(convertChunk(makeConverter(source, target, scalar), input.data(),
+                            input.size(), out.data(), true, true)
+                   .produced);
+  }
   if (!input.empty() && input.back() != '\n') out.push_back('\n');
   return out;
 }

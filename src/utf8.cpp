@@ -1,0 +1,200 @@
+#include "utf8.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::uint16_t compositionBase = 0x400;
+constexpr std::uint16_t codeMask = 0x3FF;
+
+std::uint32_t utf8Form(char32_t c) {
+  if (c < 0x80) return 1u << 24 | c;
+  if (c < 0x800) return 2u << 24 | (0x80 | (c & 0x3F)) << 8 | (0xC0 | c >> 6);
+  return 3u << 24 | (0x80 | (c & 0x3F)) << 16 | (0x80 | (c >> 6 & 0x3F)) << 8 |
+         (0xE0 | c >> 12);
+}
+
+enum class SequenceKind { complete, malformed, cutShort };
+
+struct Sequence {
+  SequenceKind kind;
+  char32_t codePoint;
+  std::size_t length;
+};
+
+// The well-formed sequence (Unicode's table 3-7) at the start of in[0, size),
+// size > 0. A sequence that the end of in interrupts is cut short; one that
+// the next byte breaks is malformed, and only its first byte is taken, so the
+// breaking byte starts afresh.
+Sequence readSequence(const unsigned char* in, std::size_t size) {
+  const unsigned char lead = in[0];
+  if (lead < 0x80) return {SequenceKind::complete, lead, 1};
+  std::size_t length;
+  char32_t codePoint;
+  unsigned char low = 0x80, high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+    codePoint = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    codePoint = lead & 0x0F;
+    if (lead == 0xE0) low = 0xA0;   // overlong
+    if (lead == 0xED) high = 0x9F;  // surrogates
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    codePoint = lead & 0x07;
+    if (lead == 0xF0) low = 0x90;   // overlong
+    if (lead == 0xF4) high = 0x8F;  // above U+10FFFF
+  } else {
+    return {SequenceKind::malformed, 0, 1};
+  }
+  for (std::size_t k = 1; k < length; ++k) {
+    if (k == size) return {SequenceKind::cutShort, 0, 1};
+    if (in[k] < low || in[k] > high) return {SequenceKind::malformed, 0, 1};
+    low = 0x80;
+    high = 0xBF;
+    codePoint = codePoint << 6 | (in[k] & 0x3F);
+  }
+  return {SequenceKind::complete, codePoint, length};
+}
+
+std::uint16_t lookUp(const PageEncoder& encoder, char32_t c) {
+  if (c < 0x800) return encoder.belowU800[c];
+  const PageEncoder::Entry* end = encoder.upper.data() + encoder.upperCount;
+  const PageEncoder::Entry* found = std::lower_bound(
+      encoder.upper.data(), end, c,
+      [](const PageEncoder::Entry& entry, char32_t key) {
+        return entry.codePoint < key;
+      });
+  return found != end && found->codePoint == c ? found->code : unheldCharacter;
+}
+
+// Gives c the code unless an earlier call already decided it.
+void decide(PageEncoder& encoder, char32_t c, std::uint16_t code) {
+  if (c < 0x800) {
+    if (encoder.belowU800[c] == unheldCharacter) encoder.belowU800[c] = code;
+    return;
+  }
+  for (int i = 0; i < encoder.upperCount; ++i)
+    if (encoder.upper[i].codePoint == c) return;
+  encoder.upper[encoder.upperCount++] = {c, code};
+}
+
+bool isLetterTableCharacter(char32_t c) {
+  for (int row = 0; row < letterRowCount; ++row)
+    if (codeCharts[codWin][letterTable[row][codWin]] == c) return true;
+  return false;
+}
+
+}  // namespace
+
+CodeChart pageCharacters(CodeId page) {
+  CodeChart chart = codeCharts[page];
+  // The letters' own page, win, holds every one of them; last row first, so
+  // that the first row holding a byte has the last word.
+  for (int row = letterRowCount - 1; row >= 0; --row) {
+    const unsigned char code = letterTable[row][page];
+    if (code != 0) chart[code] = codeCharts[codWin][letterTable[row][codWin]];
+  }
+  return chart;
+}
+
+Utf8Chart buildUtf8Chart(CodeId source) {
+  const CodeChart characters = pageCharacters(source);
+  Utf8Chart chart;
+  for (int byte = 0; byte < 256; ++byte) chart[byte] = utf8Form(characters[byte]);
+  return chart;
+}
+
+std::size_t pageToUtf8(const Utf8Chart& chart, const unsigned char* in,
+                       std::size_t size, unsigned char* out) {
+  std::size_t written = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::uint32_t form = chart[in[i]];
+    out[written] = static_cast<unsigned char>(form);
+    out[written + 1] = static_cast<unsigned char>(form >> 8);
+    out[written + 2] = static_cast<unsigned char>(form >> 16);
+    written += form >> 24;
+  }
+  return written;
+}
+
+PageEncoder buildPageEncoder(CodeId target) {
+  PageEncoder encoder;
+  encoder.belowU800.fill(unheldCharacter);
+  encoder.upperCount = 0;
+  // The letter table decides first: its byte, or removal where the target
+  // has no code for the character.
+  for (int row = 0; row < letterRowCount; ++row) {
+    const unsigned char code = letterTable[row][target];
+    decide(encoder, codeCharts[codWin][letterTable[row][codWin]],
+           code != 0 ? code : removedCharacter);
+  }
+  const CodeChart characters = pageCharacters(target);
+  for (int byte = 0; byte < 256; ++byte)
+    if (!isLetterTableCharacter(characters[byte]))
+      decide(encoder, characters[byte], static_cast<std::uint16_t>(byte));
+  std::sort(encoder.upper.data(), encoder.upper.data() + encoder.upperCount,
+            [](const PageEncoder::Entry& a, const PageEncoder::Entry& b) {
+              return a.codePoint < b.codePoint;
+            });
+
+  encoder.compositionCount = 0;
+  for (int i = 0; i < compositionCount; ++i) {
+    const Composition& composition = compositions[i];
+    if (composition.base >= 0x800 ||
+        lookUp(encoder, composition.composed) >= unheldCharacter)
+      continue;
+    encoder.compositions[encoder.compositionCount++] = composition;
+    encoder.belowU800[composition.base] |= compositionBase;
+  }
+  return encoder;
+}
+
+TranslateProgress utf8ToPage(const PageEncoder& encoder,
+                             const unsigned char* in, std::size_t size,
+                             unsigned char* out, bool startOfInput,
+                             bool final) {
+  static const unsigned char bom[] = {0xEF, 0xBB, 0xBF};
+  std::size_t read = 0, written = 0;
+  if (startOfInput) {
+    const std::size_t seen = std::min(size, sizeof bom);
+    if (std::equal(in, in + seen, bom)) {
+      if (seen < sizeof bom && !final) return {0, 0};
+      if (seen == sizeof bom) read = sizeof bom;
+    }
+  }
+  while (read < size) {
+    const Sequence sequence = readSequence(in + read, size - read);
+    if (sequence.kind == SequenceKind::cutShort && !final) break;
+    if (sequence.kind != SequenceKind::complete) {
+      out[written++] = in[read++];
+      continue;
+    }
+    char32_t c = sequence.codePoint;
+    std::size_t next = read + sequence.length;
+    std::uint16_t code = lookUp(encoder, c);
+    if (code & compositionBase) {
+      // A mark (U+0300..U+036F) is two bytes, led by CC or CD.
+      const bool markMayFollow =
+          next == size || ((in[next] == 0xCC || in[next] == 0xCD) && next + 1 == size);
+      if (markMayFollow && !final) break;
+      const Sequence mark = next < size ? readSequence(in + next, size - next)
+                                        : Sequence{SequenceKind::cutShort, 0, 0};
+      for (int i = 0; i < encoder.compositionCount; ++i) {
+        const Composition& composition = encoder.compositions[i];
+        if (mark.kind == SequenceKind::complete && composition.base == c &&
+            composition.mark == mark.codePoint) {
+          code = lookUp(encoder, composition.composed);
+          next += mark.length;
+          break;
+        }
+      }
+      code &= codeMask;
+    }
+    if (code != removedCharacter)
+      out[written++] = code == unheldCharacter ? '?' : static_cast<unsigned char>(code);
+    read = next;
+  }
+  return {read, written};
+}

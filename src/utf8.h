@@ -1,0 +1,71 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+#include "code_charts.h"
+#include "codepages.h"
+#include "translate.h"
+
+/// What each byte of an 8-bit page means to this program: the published
+/// page, overridden by the letter table where a byte is in its column.
+CodeChart pageCharacters(CodeId page);
+
+/// The UTF-8 form of every byte of a source page: the bytes in the low
+/// three bytes of an entry, little end first, and their count in the top
+/// byte.
+using Utf8Chart = std::array<std::uint32_t, 256>;
+
+/// Utf8Chart of an 8-bit page (ASCII and control bytes stay as they are).
+Utf8Chart buildUtf8Chart(CodeId source);
+
+/// Most UTF-8 bytes one byte of an 8-bit page can become.
+constexpr std::size_t maxUtf8Growth = 3;
+
+/// Writes in[0, size) as UTF-8 into out, which must have room for
+/// maxUtf8Growth * size + 1 bytes (a store may run one byte past the last
+/// one written). Returns the number of bytes written.
+std::size_t pageToUtf8(const Utf8Chart& chart, const unsigned char* in,
+                       std::size_t size, unsigned char* out);
+
+/// How the characters of UTF-8 text land in one 8-bit target page.
+struct PageEncoder {
+  /// For each code point below U+0800: its byte, or unheld or removed.
+  std::array<std::uint16_t, 0x800> belowU800;
+  /// The page's characters from U+0800 up, sorted by code point.
+  struct Entry {
+    char32_t codePoint;
+    std::uint16_t code;
+  };
+  std::array<Entry, 256> upper;
+  int upperCount;
+  /// Base letter and mark pairs whose composed letter the page holds.
+  std::array<Composition, 32> compositions;
+  int compositionCount;
+};
+
+/// Marks in PageEncoder::belowU800: the page lacks the character (it
+/// becomes '?'), or the letter table removes it (« » en and em dash).
+constexpr std::uint16_t unheldCharacter = 0x100, removedCharacter = 0x200;
+
+/// PageEncoder of an 8-bit target page: every character of
+/// pageCharacters(target) becomes its byte, the letter table's byte where
+/// two bytes read the same (koi no-break space: 0xA0, not 0x9A).
+PageEncoder buildPageEncoder(CodeId target);
+
+/// Most bytes a call of utf8ToPage leaves unconsumed when more input may
+/// follow: an unfinished sequence, or a base letter and an unfinished mark.
+constexpr std::size_t maxUtf8Carry = 8;
+
+/// Converts UTF-8 in[0, size) into the encoder's page in out (room for size
+/// bytes). A character the page lacks becomes one '?'; a removed one
+/// vanishes; a base letter and combining mark become the composed letter
+/// where the page holds it; a byte outside a well-formed sequence passes
+/// unchanged; a byte-order mark at startOfInput is dropped. Unless final,
+/// stops before a sequence (or base letter and mark) that the end of in
+/// cuts short, so that the caller can hand those bytes in again with more;
+/// with final, consumes everything.
+TranslateProgress utf8ToPage(const PageEncoder& encoder,
+                             const unsigned char* in, std::size_t size,
+                             unsigned char* out, bool startOfInput, bool final);
