@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 
 #include <cerrno>
 #include <climits>
@@ -26,12 +27,33 @@ struct Win32Streams final : ByteIo {
     const int count = _write(1, data, clampToInt(size));
     return count < 0 ? -errno : count;
   }
+  // The C runtime's descriptors block; nothing to wait for.
+  int waitUntilReady(bool) override {
+    Sleep(1);
+    return 0;
+  }
   static unsigned clampToInt(std::size_t size) {
     return size > INT_MAX ? INT_MAX : static_cast<unsigned>(size);
   }
 };
 
+// The volume and 128-bit file id name a file on disk whatever path or
+// handle reached it (Windows 8 on; Wine answers this one, and not the older
+// GetFileInformationByHandle, for the streams a Unix shell hands over).
+bool identify(int descriptor, FILE_ID_INFO* id) {
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(descriptor));
+  return handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK &&
+         GetFileInformationByHandleEx(handle, FileIdInfo, id, sizeof *id);
+}
+
 }  // namespace
+
+bool standardStreamsShareAFile() {
+  FILE_ID_INFO input, output;
+  return identify(0, &input) && identify(1, &output) &&
+         input.VolumeSerialNumber == output.VolumeSerialNumber &&
+         std::memcmp(&input.FileId, &output.FileId, sizeof input.FileId) == 0;
+}
 
 ByteIo& standardStreams() {
   static Win32Streams streams;

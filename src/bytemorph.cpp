@@ -66,6 +66,11 @@ int main(int argc, char** argv) {
   const CodeId target = findCodId(argv[2]);
   const CodeId source = findCodId(argv[1]);
   const Kernel& kernel = findKernel();
+  if (standardStreamsShareAFile()) {
+    // Every block written would be read again, without end.
+    reportError("Input file is output file");
+    return 1;
+  }
 
   const ConversionResult result =
       convertStream(standardStreams(), source, target, kernel);

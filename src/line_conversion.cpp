@@ -7,12 +7,24 @@
 
 namespace {
 
+// Makes one read or write, again after an interruption, and after waiting
+// when a non-blocking descriptor is not ready (a parent may leave one so).
+template <typename Call>
+long callUntilDone(ByteIo& io, bool forWrite, Call call) {
+  for (;;) {
+    const long result = call();
+    if (result == -EINTR) continue;
+    if (result != -EAGAIN && result != -EWOULDBLOCK) return result;
+    if (const int error = io.waitUntilReady(forWrite)) return -error;
+  }
+}
+
 // Finishes partial writes. A write that reports no progress would loop
 // forever, so it counts as an I/O error.
 int writeAll(ByteIo& io, const unsigned char* data, std::size_t size) {
   while (size > 0) {
-    const long count = io.write(data, size);
-    if (count == -EINTR) continue;
+    const long count =
+        callUntilDone(io, true, [&] { return io.write(data, size); });
     if (count < 0) return static_cast<int>(-count);
     if (count == 0) return EIO;
     data += count;
@@ -36,8 +48,8 @@ ConversionResult convertStream(ByteIo& io, CodeId source, CodeId target,
   unsigned char lastByteRead = '\n';
   ConversionResult result{ConversionStatus::done, 0};
   for (;;) {
-    const long count = io.read(input + carried, conversionBlockSize);
-    if (count == -EINTR) continue;
+    const long count = callUntilDone(
+        io, false, [&] { return io.read(input + carried, conversionBlockSize); });
     if (count < 0) result = {ConversionStatus::readFailed, static_cast<int>(-count)};
     const bool final = count <= 0;
     const std::size_t size = carried + (final ? 0 : static_cast<std::size_t>(count));

@@ -13,6 +13,7 @@ import signal
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 import unittest
 
@@ -181,6 +182,59 @@ class Faults(unittest.TestCase):
         self.assertEqual(self.reader_that_leaves(True),
                          (1, b"bytemorph ERROR: Cannot write standard output: "
                           b"Broken pipe\n"))
+
+
+class Streams(unittest.TestCase):
+    def test_input_file_is_output_file(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "letter.txt")
+            with open(path, "wb") as f:
+                f.write(b"\xe1\xc2\n")
+            os.link(path, path + ".link")
+            for output, status in ((f'>> "{path}"', 1), (f'1<> "{path}"', 1),
+                                   (f'>> "{path}.link"', 1),
+                                   (f'> "{path}.out"', 0)):
+                result = subprocess.run(
+                    ["sh", "-c", f'exec "$0" koi win < "{path}" {output}', BINARY],
+                    capture_output=True, timeout=10)
+                self.assertEqual(result.returncode, status, output)
+                self.assertEqual(result.stderr, b"bytemorph ERROR: Input file "
+                                 b"is output file\n" if status else b"")
+                with open(path, "rb") as f:
+                    self.assertEqual(f.read(), b"\xe1\xc2\n", output)
+            with open(path + ".out", "rb") as f:
+                self.assertEqual(f.read(), b"\xc0\xe1\n")
+
+    def test_non_blocking_pipes_with_slow_ends(self):
+        data = sample_text().encode("koi8_r", errors="ignore") * 60
+        stdin_read, stdin_write = os.pipe()
+        stdout_read, stdout_write = os.pipe()
+        os.set_blocking(stdin_read, False)
+        os.set_blocking(stdout_write, False)
+        proc = subprocess.Popen([BINARY, "koi", "utf"], stdin=stdin_read,
+                                stdout=stdout_write)
+        os.close(stdout_write)
+
+        def slow_writer():
+            try:
+                for start in range(0, len(data), 50000):
+                    os.write(stdin_write, data[start:start + 50000])
+                    time.sleep(0.005)
+            finally:
+                os.close(stdin_write)
+        writer = threading.Thread(target=slow_writer)
+        writer.start()
+        out = b""
+        while chunk := os.read(stdout_read, 30000):
+            out += chunk
+            time.sleep(0.001)
+        os.close(stdout_read)
+        status = proc.wait(timeout=30)
+        self.assertFalse(os.get_blocking(stdin_read), "mode left as it was")
+        os.close(stdin_read)  # a writer still waiting gets EPIPE
+        writer.join()
+        self.assertEqual(status, 0)
+        self.assertEqual(out, data.decode("koi8_r").encode() + b"\n")
 
 
 class Interactive(unittest.TestCase):

@@ -15,8 +15,8 @@ using Bytes = std::vector<unsigned char>;
 
 // A scripted stand-in for the platform: each read delivers the next of
 // readSizes bytes (cycling), each write accepts at most the next of
-// writeSizes bytes; one call of either kind can be made to fail, and every
-// other call can be interrupted first.
+// writeSizes bytes; one call of either kind can be made to fail once, and
+// every other call can be interrupted first.
 struct ScriptedIo final : ByteIo {
   Bytes input;
   std::vector<size_t> readSizes{conversionBlockSize};
@@ -27,7 +27,7 @@ struct ScriptedIo final : ByteIo {
 
   Bytes output;
   size_t inputTaken = 0;
-  long readCalls = 0, writeCalls = 0;
+  long readCalls = 0, writeCalls = 0, waits = 0;
   bool interruptedLast = false;
 
   bool interruptNow() {
@@ -37,7 +37,7 @@ struct ScriptedIo final : ByteIo {
   long read(unsigned char* buffer, size_t capacity) override {
     if (capacity == 0) std::abort();
     if (interruptNow()) return -EINTR;
-    if (readCalls == failReadCall) return -failError;
+    if (readCalls == failReadCall) return failReadCall = -1, -failError;
     const size_t want = readSizes[readCalls++ % readSizes.size()];
     const size_t count =
         std::min({want, capacity, input.size() - inputTaken});
@@ -48,12 +48,13 @@ struct ScriptedIo final : ByteIo {
   long write(const unsigned char* data, size_t size) override {
     if (size == 0) std::abort();
     if (interruptNow()) return -EINTR;
-    if (writeCalls == failWriteCall) return -failError;
+    if (writeCalls == failWriteCall) return failWriteCall = -1, -failError;
     const size_t count =
         std::min(size, writeSizes[writeCalls++ % writeSizes.size()]);
     output.insert(output.end(), data, data + count);
     return static_cast<long>(count);
   }
+  int waitUntilReady(bool) override { return ++waits, 0; }
 };
 
 // What translation means, byte by byte: map every byte, drop the removed

@@ -69,6 +69,23 @@ class TextMode(unittest.TestCase):
             want = b"".join(unix.encode(name, c) for c in text.replace("\r", ""))
             self.assertEqual(result.stdout, want.replace(b"\n", b"\r\n"), name)
 
+    def test_input_file_is_output_file(self):
+        with tempfile.TemporaryDirectory() as folder:
+            path = os.path.join(folder, "letter.txt")
+            with open(path, "wb") as f:
+                f.write(b"\xe1\xc2\r\n")
+            for other in ("", ".out"):
+                with open(path, "rb") as stdin, open(path + other, "ab") as stdout:
+                    result = subprocess.run(["wine", EXE, "koi", "win"], stdin=stdin,
+                                            stdout=stdout, stderr=subprocess.PIPE,
+                                            env=ENV, timeout=120)
+                self.assertEqual((result.returncode, result.stderr), (1, b"bytemorph "
+                                 b"ERROR: Input file is output file\r\n") if not other
+                                 else (0, b""))
+            with open(path, "rb") as f, open(path + ".out", "rb") as out:
+                self.assertEqual((f.read(), out.read()),
+                                 (b"\xe1\xc2\r\n", b"\xc0\xe1\r\n"))
+
     def test_usage_and_unknown_names(self):
         result = run(["koi"])
         self.assertEqual(result.returncode, 2)
