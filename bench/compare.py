@@ -69,7 +69,9 @@ def corpus_files(megabytes):
             with open(path + ".tmp", "wb") as f:
                 for _ in range(size // len(block)):
                     f.write(block)
-                f.write(block[: size % len(block)])
+                # Whole characters only: iconv rejects a cut UTF-8 sequence.
+                tail = block[: size % len(block)]
+                f.write(tail.decode(codec, errors="ignore").encode(codec))
             os.replace(path + ".tmp", path)
         files[name] = path
     return files

@@ -1,17 +1,19 @@
 #include "utf8.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
-constexpr std::uint16_t compositionBase = 0x400;
-constexpr std::uint16_t codeMask = 0x3FF;
+// An encoder entry still open while the encoder is built; '?' in the end.
+constexpr std::uint16_t undecided = 0xFFFF;
+constexpr std::uint16_t unheld = '?';
 
-std::uint32_t utf8Form(char32_t c) {
-  if (c < 0x80) return 1u << 24 | c;
-  if (c < 0x800) return 2u << 24 | (0x80 | (c & 0x3F)) << 8 | (0xC0 | c >> 6);
-  return 3u << 24 | (0x80 | (c & 0x3F)) << 16 | (0x80 | (c >> 6 & 0x3F)) << 8 |
-         (0xE0 | c >> 12);
+Utf8Form utf8Form(char32_t c) {
+  auto byte = [](char32_t value) { return static_cast<unsigned char>(value); };
+  if (c < 0x80) return {{byte(c), 0, 0}, 1};
+  if (c < 0x800) return {{byte(0xC0 | c >> 6), byte(0x80 | (c & 0x3F)), 0}, 2};
+  return {{byte(0xE0 | c >> 12), byte(0x80 | (c >> 6 & 0x3F)), byte(0x80 | (c & 0x3F))}, 3};
 }
 
 enum class SequenceKind { complete, malformed, cutShort };
@@ -66,24 +68,18 @@ std::uint16_t lookUp(const PageEncoder& encoder, char32_t c) {
       [](const PageEncoder::Entry& entry, char32_t key) {
         return entry.codePoint < key;
       });
-  return found != end && found->codePoint == c ? found->code : unheldCharacter;
+  return found != end && found->codePoint == c ? found->code : unheld;
 }
 
 // Gives c the code unless an earlier call already decided it.
 void decide(PageEncoder& encoder, char32_t c, std::uint16_t code) {
   if (c < 0x800) {
-    if (encoder.belowU800[c] == unheldCharacter) encoder.belowU800[c] = code;
+    if (encoder.belowU800[c] == undecided) encoder.belowU800[c] = code;
     return;
   }
   for (int i = 0; i < encoder.upperCount; ++i)
     if (encoder.upper[i].codePoint == c) return;
   encoder.upper[encoder.upperCount++] = {c, code};
-}
-
-bool isLetterTableCharacter(char32_t c) {
-  for (int row = 0; row < letterRowCount; ++row)
-    if (codeCharts[codWin][letterTable[row][codWin]] == c) return true;
-  return false;
 }
 
 }  // namespace
@@ -110,21 +106,19 @@ std::size_t pageToUtf8(const Utf8Chart& chart, const unsigned char* in,
                        std::size_t size, unsigned char* out) {
   std::size_t written = 0;
   for (std::size_t i = 0; i < size; ++i) {
-    const std::uint32_t form = chart[in[i]];
-    out[written] = static_cast<unsigned char>(form);
-    out[written + 1] = static_cast<unsigned char>(form >> 8);
-    out[written + 2] = static_cast<unsigned char>(form >> 16);
-    written += form >> 24;
+    const Utf8Form& form = chart[in[i]];
+    std::memcpy(out + written, &form, sizeof form);
+    written += form.length;
   }
   return written;
 }
 
 PageEncoder buildPageEncoder(CodeId target) {
   PageEncoder encoder;
-  encoder.belowU800.fill(unheldCharacter);
+  encoder.belowU800.fill(undecided);
   encoder.upperCount = 0;
   // The letter table decides first: its byte, or removal where the target
-  // has no code for the character.
+  // has no code for the character. Then the rest of the page.
   for (int row = 0; row < letterRowCount; ++row) {
     const unsigned char code = letterTable[row][target];
     decide(encoder, codeCharts[codWin][letterTable[row][codWin]],
@@ -132,8 +126,8 @@ PageEncoder buildPageEncoder(CodeId target) {
   }
   const CodeChart characters = pageCharacters(target);
   for (int byte = 0; byte < 256; ++byte)
-    if (!isLetterTableCharacter(characters[byte]))
-      decide(encoder, characters[byte], static_cast<std::uint16_t>(byte));
+    decide(encoder, characters[byte], static_cast<std::uint16_t>(byte));
+  std::replace(encoder.belowU800.begin(), encoder.belowU800.end(), undecided, unheld);
   std::sort(encoder.upper.data(), encoder.upper.data() + encoder.upperCount,
             [](const PageEncoder::Entry& a, const PageEncoder::Entry& b) {
               return a.codePoint < b.codePoint;
@@ -143,7 +137,7 @@ PageEncoder buildPageEncoder(CodeId target) {
   for (int i = 0; i < compositionCount; ++i) {
     const Composition& composition = compositions[i];
     if (composition.base >= 0x800 ||
-        lookUp(encoder, composition.composed) >= unheldCharacter)
+        lookUp(encoder, composition.composed) == unheld)
       continue;
     encoder.compositions[encoder.compositionCount++] = composition;
     encoder.belowU800[composition.base] |= compositionBase;
@@ -165,15 +159,51 @@ TranslateProgress utf8ToPage(const PageEncoder& encoder,
     }
   }
   while (read < size) {
-    const Sequence sequence = readSequence(in + read, size - read);
-    if (sequence.kind == SequenceKind::cutShort && !final) break;
-    if (sequence.kind != SequenceKind::complete) {
-      out[written++] = in[read++];
+    const unsigned char lead = in[read];
+    if (read + 3 <= size) {
+      // The common case in one predictable branch: ASCII (itself in every
+      // page) or a two-byte character (Cyrillic, Latin-1 punctuation) that
+      // no combining mark follows.
+      // Bitwise, not logical, operators: no branch to mispredict.
+      const unsigned char second = in[read + 1];
+      const unsigned twoBytes = (static_cast<unsigned>(lead - 0xC2) <= 0xDF - 0xC2) &
+                                ((second & 0xC0) == 0x80);
+      const unsigned twoByteMask = 0u - twoBytes;
+      const unsigned index =
+          (lead & ~twoByteMask) | (((lead & 0x1Fu) << 6 | (second & 0x3Fu)) & twoByteMask);
+      const std::uint16_t code = encoder.belowU800[index & 0x7FF];
+      const unsigned markFollows =
+          ((code & compositionBase) != 0) & ((in[read + 2] & 0xFE) == 0xCC);
+      const unsigned simple = ((lead >> 7) ^ 1u) | (twoBytes & (markFollows ^ 1u));
+      if (simple != 0) {
+        out[written] = static_cast<unsigned char>(code);
+        written += !(code & removedCharacter);
+        read += 1 + twoBytes;
+        continue;
+      }
+    }
+    if (lead < 0x80) {
+      out[written++] = lead;
+      ++read;
       continue;
     }
-    char32_t c = sequence.codePoint;
-    std::size_t next = read + sequence.length;
-    std::uint16_t code = lookUp(encoder, c);
+    std::uint16_t code;
+    std::size_t next;
+    if (lead >= 0xC2 && lead <= 0xDF && read + 1 < size && (in[read + 1] & 0xC0) == 0x80) {
+      // Two bytes: Cyrillic, Latin-1 punctuation.
+      code = encoder.belowU800[(lead & 0x1F) << 6 | (in[read + 1] & 0x3F)];
+      next = read + 2;
+    } else {
+      const Sequence sequence = readSequence(in + read, size - read);
+      if (sequence.kind == SequenceKind::cutShort && !final) break;
+      if (sequence.kind != SequenceKind::complete) {
+        out[written++] = lead;  // malformed: passes as it is
+        ++read;
+        continue;
+      }
+      code = lookUp(encoder, sequence.codePoint);
+      next = read + sequence.length;
+    }
     if (code & compositionBase) {
       // A mark (U+0300..U+036F) is two bytes, led by CC or CD.
       const bool markMayFollow =
@@ -181,19 +211,19 @@ TranslateProgress utf8ToPage(const PageEncoder& encoder,
       if (markMayFollow && !final) break;
       const Sequence mark = next < size ? readSequence(in + next, size - next)
                                         : Sequence{SequenceKind::cutShort, 0, 0};
+      const char32_t base = (lead & 0x1F) << 6 | (in[read + 1] & 0x3F);
       for (int i = 0; i < encoder.compositionCount; ++i) {
         const Composition& composition = encoder.compositions[i];
-        if (mark.kind == SequenceKind::complete && composition.base == c &&
+        if (mark.kind == SequenceKind::complete && composition.base == base &&
             composition.mark == mark.codePoint) {
           code = lookUp(encoder, composition.composed);
           next += mark.length;
           break;
         }
       }
-      code &= codeMask;
     }
-    if (code != removedCharacter)
-      out[written++] = code == unheldCharacter ? '?' : static_cast<unsigned char>(code);
+    out[written] = static_cast<unsigned char>(code);
+    written += !(code & removedCharacter);
     read = next;
   }
   return {read, written};

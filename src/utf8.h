@@ -12,10 +12,15 @@
 /// page, overridden by the letter table where a byte is in its column.
 CodeChart pageCharacters(CodeId page);
 
-/// The UTF-8 form of every byte of a source page: the bytes in the low
-/// three bytes of an entry, little end first, and their count in the top
-/// byte.
-using Utf8Chart = std::array<std::uint32_t, 256>;
+/// The UTF-8 form of one byte of a source page: up to three bytes in
+/// order, then their count, so that one 4-byte copy stores a character.
+struct Utf8Form {
+  unsigned char bytes[3];
+  unsigned char length;
+};
+
+/// The UTF-8 form of every byte of a source page.
+using Utf8Chart = std::array<Utf8Form, 256>;
 
 /// Utf8Chart of an 8-bit page (ASCII and control bytes stay as they are).
 Utf8Chart buildUtf8Chart(CodeId source);
@@ -31,7 +36,8 @@ std::size_t pageToUtf8(const Utf8Chart& chart, const unsigned char* in,
 
 /// How the characters of UTF-8 text land in one 8-bit target page.
 struct PageEncoder {
-  /// For each code point below U+0800: its byte, or unheld or removed.
+  /// For each code point below U+0800: the byte to write ('?' where the
+  /// page lacks the character) in the low byte, and the flags below.
   std::array<std::uint16_t, 0x800> belowU800;
   /// The page's characters from U+0800 up, sorted by code point.
   struct Entry {
@@ -45,9 +51,10 @@ struct PageEncoder {
   int compositionCount;
 };
 
-/// Marks in PageEncoder::belowU800: the page lacks the character (it
-/// becomes '?'), or the letter table removes it (« » en and em dash).
-constexpr std::uint16_t unheldCharacter = 0x100, removedCharacter = 0x200;
+/// Flags of an encoder entry: the letter table removes the character (« »
+/// en and em dash toward koi, dos and iso); the character is the base of a
+/// composed letter the page holds, so a combining mark may change it.
+constexpr std::uint16_t removedCharacter = 0x100, compositionBase = 0x200;
 
 /// PageEncoder of an 8-bit target page: every character of
 /// pageCharacters(target) becomes its byte, the letter table's byte where
