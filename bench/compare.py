@@ -2,11 +2,12 @@
 """Whole-process throughput: bytemorph against the general converters.
 
 Builds a corpus from real Russian prose (Debian's fortunes-ru), grows it to
-a 200 MB file in each of the five code pages, and times every converter on
-the same file, stdin from the file and stdout to /dev/null, several runs
-each. Prints a markdown table (median wall time, MB/s, ratio to a dd copy,
-peak memory) and, with --out, writes it to DIR/benchmarks.md and draws
-DIR/throughput.png with gnuplot.
+a 200 MB file in each code page and UTF-8, plus a typographic CP1251 file
+(straight quotes as « », spaced hyphens as em dashes), and times every
+converter on the same file, stdin from the file and stdout to /dev/null,
+several runs each. `cat` of the same file is the yardstick. Prints markdown
+tables (median wall time, MB/s, ratio to cat, peak memory) and, with --out,
+writes them to DIR/benchmarks.md and draws DIR/throughput.png with gnuplot.
 
 Usage: bench/compare.py BYTEMORPH_BINARY [--runs N] [--mb N] [--out DIR]
 """
@@ -57,14 +58,23 @@ def russian_prose():
     return prose
 
 
+def typographic(prose):
+    """Straight quotes as « », spaced hyphens and double hyphens as dashes."""
+    quotes = prose.split('"')
+    text = "".join(part + ("\u00ab" if i % 2 == 0 else "\u00bb")
+                   for i, part in enumerate(quotes[:-1])) + quotes[-1]
+    return text.replace(" - ", " \u2014 ").replace("--", "\u2014")
+
+
 def corpus_files(megabytes):
     prose = None
     files = {}
-    for name, codec in CODECS.items():
+    for name, codec in list(CODECS.items()) + [("typo", "cp1251")]:
         path = os.path.join(WORK, f"corpus-{megabytes}MB.{name}")
         if not os.path.exists(path):
             prose = prose or russian_prose()
-            block = prose.encode(codec, errors="ignore")
+            text = typographic(prose) if name == "typo" else prose
+            block = text.encode(codec, errors="ignore")
             size = megabytes * 1_000_000
             with open(path + ".tmp", "wb") as f:
                 for _ in range(size // len(block)):
@@ -142,8 +152,13 @@ def contenders(binary, source, target):
     sets = tr_arguments(binary, source, target)
     if sets:
         rows.append(("tr (same map)", ["tr", *sets], None))
-    rows.append(("dd bs=64K (copy)", ["dd", "bs=64K", "status=none"], None))
+    rows.append(("dd bs=64K", ["dd", "bs=64K", "status=none"], None))
     return rows
+
+
+def median_run(command, path, runs, env=None):
+    measured = [measure(command, path, env) for _ in range(runs)]
+    return statistics.median(m[0] for m in measured), max(m[1] for m in measured)
 
 
 def main():
@@ -152,73 +167,74 @@ def main():
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--mb", type=int, default=200)
     parser.add_argument("--out")
-    parser.add_argument("--pair", default="koi,win")
     args = parser.parse_args()
     binary = os.path.abspath(args.binary)
-    source, target = args.pair.split(",")
-    for tool, package in (("/usr/bin/time", "time"), ("uconv", "icu-devtools"), ("recode", "recode"),
-                          ("gnuplot", "gnuplot-nox")):
+    for tool, package in (("/usr/bin/time", "time"), ("uconv", "icu-devtools"),
+                          ("recode", "recode"), ("gnuplot", "gnuplot-nox")):
         need(tool, package)
     files = corpus_files(args.mb)
+    size_mb = os.path.getsize(files["koi"]) / 1e6
 
-    results = []
-    for label, command, env in contenders(binary, source, target):
-        runs = [measure(command, files[source], env) for _ in range(args.runs)]
-        results.append((label, statistics.median(r[0] for r in runs),
-                        max(r[1] for r in runs)))
-    copy_time = results[-1][1]
+    # The headline pair against everything, then each case against cat of
+    # its own file (of the UTF-8 side for the UTF-8 pairs).
+    headline = []
+    for label, command, env in contenders(binary, "koi", "win"):
+        headline.append((label, *median_run(command, files["koi"], args.runs, env)))
+    headline.append(("cat (copy)", *median_run(["cat"], files["koi"], args.runs)))
+    cases = [("plain text, koi to win", "koi", "win", "koi", "koi"),
+             ("typographic text, win to koi", "win", "koi", "typo", "typo"),
+             ("koi to utf", "koi", "utf", "koi", "utf"),
+             ("utf to koi", "utf", "koi", "utf", "utf")]
+    ratios = []
+    for title, source, target, input_name, yardstick in cases:
+        cat = median_run(["cat"], files[yardstick], args.runs)[0]
+        row = [title]
+        for kernel in kernels(binary):
+            env = dict(os.environ, BYTEMORPH_KERNEL=kernel)
+            seconds, peak = median_run([binary, source, target], files[input_name],
+                                       args.runs, env)
+            row.append((f"bytemorph ({kernel})", seconds / cat, peak))
+        for label, command in (("iconv -c", iconv_command(source, target)),
+                               ("uconv -c", uconv_command(source, target))):
+            seconds, peak = median_run(command, files[input_name], 1)
+            row.append((label, seconds / cat, peak))
+        ratios.append(row)
 
-    # Every pair from each code page, fastest kernel against iconv and uconv.
-    best = kernels(binary)[0]
-    pairs = []
-    for pair_source, pair_target in (("win", "koi"), ("dos", "win"),
-                                     ("mac", "iso"), ("iso", "dos"),
-                                     ("koi", "mac"), ("koi", "utf"),
-                                     ("utf", "koi")):
-        env = dict(os.environ, BYTEMORPH_KERNEL=best)
-        ours = statistics.median(
-            measure([binary, pair_source, pair_target], files[pair_source],
-                    env)[0] for _ in range(args.runs))
-        iconv = measure(iconv_command(pair_source, pair_target),
-                        files[pair_source])
-        uconv = measure(uconv_command(pair_source, pair_target),
-                        files[pair_source])
-        peak = measure([binary, pair_source, pair_target], files[pair_source],
-                       env)[1]
-        pairs.append((pair_source, pair_target, ours, peak, iconv, uconv))
-
-    size_mb = os.path.getsize(files[source]) / 1e6
     cpu = "unknown CPU"
     with open("/proc/cpuinfo") as f:
         for line in f:
             if line.startswith("model name"):
                 cpu = line.split(":", 1)[1].strip()
                 break
+    copy_time = headline[-1][1]
     lines = [
-        f"# Throughput, {source} to {target}",
+        "# Throughput",
         "",
         f"{datetime.date.today()}, {cpu}, {os.cpu_count()} cores, "
         f"{platform.system()} {platform.release()}. Input: {size_mb:.0f} MB "
         f"of Russian prose from Debian's fortunes-ru, read from a file "
-        f"(page cache warm), output to /dev/null; median of {args.runs} runs. "
-        f"Made with `bench/compare.py`.",
+        f"(page cache warm), output to /dev/null; median of {args.runs} runs "
+        f"(iconv and uconv: one run in the second table). Made with "
+        f"`bench/compare.py`.",
         "",
-        "| command | median s | MB/s | time / copy | peak memory |",
+        "## koi to win, every converter",
+        "",
+        "| command | median s | MB/s | time / cat | peak memory |",
         "|---|---:|---:|---:|---:|",
     ]
-    for label, seconds, rss in results:
+    for label, seconds, rss in headline:
         lines.append(f"| {label} | {seconds:.3f} | {size_mb / seconds:,.0f} | "
                      f"{seconds / copy_time:.2f}x | {rss / 1024:.1f} MiB |")
-    lines += ["", f"Other pairs, UTF-8 included, bytemorph ({best}) against "
-              f"`iconv -c` and `uconv -c` (one run each; peak memory in "
-              f"parentheses):", "",
-              "| pair | bytemorph s | iconv s | uconv s | iconv / bytemorph |",
-              "|---|---:|---:|---:|---:|"]
-    for source_name, target_name, ours, peak, iconv, uconv in pairs:
-        lines.append(
-            f"| {source_name} to {target_name} | {ours:.3f} ({peak / 1024:.1f} MiB) | "
-            f"{iconv[0]:.3f} ({iconv[1] / 1024:.0f} MiB) | "
-            f"{uconv[0]:.3f} ({uconv[1] / 1024:.0f} MiB) | {iconv[0] / ours:.0f}x |")
+    labels = [entry[0] for entry in ratios[0][1:]]
+    lines += ["", "## Time as a multiple of `cat` of the same file", "",
+              "The UTF-8 pairs are measured against `cat` of the UTF-8 file; "
+              "peak memory of the fastest kernel in parentheses.", "",
+              "| case | " + " | ".join(labels) + " |",
+              "|---|" + "---:|" * len(labels)]
+    for row in ratios:
+        cells = [f"{ratio:.2f}x" for _, ratio, _ in row[1:]]
+        cells[0] += f" ({row[1][2] / 1024:.1f} MiB)"
+        lines.append(f"| {row[0]} | " + " | ".join(cells) + " |")
     table = "\n".join(lines) + "\n"
     print(table)
 
@@ -228,21 +244,21 @@ def main():
             f.write(table + "\n![Throughput](throughput.png)\n")
         data = os.path.join(WORK, "throughput.dat")
         with open(data, "w") as f:
-            for label, seconds, _ in results:
-                f.write(f'"{label}" {size_mb / seconds:.1f}\n')
+            f.write("case " + " ".join(f'"{label}"' for label in labels) + "\n")
+            for row in ratios:
+                f.write(f'"{row[0]}" ' + " ".join(f"{ratio:.3f}" for _, ratio, _ in row[1:]) + "\n")
         script = f"""
-set terminal pngcairo size 900,480 font ",10"
+set terminal pngcairo size 1000,520 font ",10"
 set output "{os.path.join(args.out, 'throughput.png')}"
-set title "{source} to {target}, {size_mb:.0f} MB: throughput (MB/s, log scale)"
-set style fill solid 0.8
-set boxwidth 0.6
+set title "Time as a multiple of cat of the same {size_mb:.0f} MB file (lower is better, log scale)"
+set style data histogram
+set style histogram clustered gap 1
+set style fill solid 0.85
 set logscale y
-set yrange [10:*]
+set yrange [0.5:*]
 set grid ytics
-set xtics rotate by -25
-unset key
-plot "{data}" using 0:2:xtic(1) with boxes lc rgb "#3060a0", \\
-     "" using 0:2:(sprintf("%.0f", $2)) with labels offset 0,0.8
+set key top left
+plot for [column=2:{len(labels) + 1}] "{data}" using column:xtic(1) title columnheader
 """
         subprocess.run(["gnuplot"], input=script.encode(), check=True)
 

@@ -2,7 +2,7 @@
 
 namespace {
 bool always() { return true; }
-const Kernel kernels[] = {{"scalar", translateScalar, always}};
+const Kernel kernels[] = {{"scalar", translateScalar, nullptr, nullptr, always}};
 }  // namespace
 
 std::span<const Kernel> compiledKernels() { return kernels; }

@@ -1,6 +1,8 @@
 #include <cpuid.h>
 #include <immintrin.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "kernels.h"
@@ -47,12 +49,83 @@ bool always() { return true; }
 bool hasAvx2() { return cpuFeatures().avx2; }
 bool hasAvx512() { return cpuFeatures().avx512vbmi2; }
 
+// For each 8-bit mask, the vpshufb indices that move the bytes it keeps to
+// the front of an 8-byte group; the second table does the same for the
+// upper 8 bytes of a 16-byte register.
+struct PackTables {
+  alignas(16) std::array<std::array<unsigned char, 8>, 256> low, high;
+};
+constexpr PackTables makePackTables() {
+  PackTables tables{};
+  for (int mask = 0; mask < 256; ++mask) {
+    int kept = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+      if (mask >> bit & 1) {
+        tables.low[mask][kept] = static_cast<unsigned char>(bit);
+        tables.high[mask][kept++] = static_cast<unsigned char>(bit + 8);
+      }
+    }
+  }
+  return tables;
+}
+constexpr PackTables packTables = makePackTables();
+
+// Stores the bytes of a 16-byte register that mask keeps, in order, at out,
+// and returns their count. Up to 16 bytes are stored in all; those past the
+// count are scratch.
+__attribute__((target("avx2,popcnt"))) inline std::size_t storeKept(
+    __m128i bytes, unsigned mask, unsigned char* out) {
+  const unsigned low = mask & 0xFF, high = mask >> 8 & 0xFF;
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out),
+                   _mm_shuffle_epi8(bytes, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(
+                                               packTables.low[low].data()))));
+  const std::size_t lowCount = static_cast<std::size_t>(__builtin_popcount(low));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out + lowCount),
+                   _mm_shuffle_epi8(bytes, _mm_loadl_epi64(reinterpret_cast<const __m128i*>(
+                                               packTables.high[high].data()))));
+  return lowCount + static_cast<std::size_t>(__builtin_popcount(high));
+}
+
+// The same for a 32-byte register and a 32-bit mask (up to 32 bytes stored).
+__attribute__((target("avx2,popcnt"))) inline std::size_t storeKept(
+    __m256i bytes, unsigned mask, unsigned char* out) {
+  const std::size_t count = storeKept(_mm256_castsi256_si128(bytes), mask & 0xFFFF, out);
+  return count + storeKept(_mm256_extracti128_si256(bytes, 1), mask >> 16, out + count);
+}
+
+// 128 table entries for vpshufb, in the eight 16-entry groups that the
+// lookup below walks (see translateAvx2 for the method).
+struct Table128 {
+  __m256i groups[8];
+};
+
+__attribute__((target("avx2"))) inline Table128 loadTable128(const unsigned char* entries) {
+  Table128 table;
+  for (int group = 0; group < 8; ++group)
+    table.groups[group] = _mm256_broadcastsi128_si256(
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(entries + 16 * group)));
+  return table;
+}
+
+// Entry b - first for each byte b in first..first + 127; 0 for other bytes.
+__attribute__((target("avx2"))) inline __m256i lookUp128(const Table128& table,
+                                                        __m256i bytes, int first) {
+  __m256i result = _mm256_setzero_si256();
+  for (int group = 0; group < 8; ++group) {
+    const __m256i index = _mm256_adds_epu8(
+        _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(first + 16 * group))),
+        _mm256_set1_epi8(0x70));
+    result = _mm256_or_si256(result, _mm256_shuffle_epi8(table.groups[group], index));
+  }
+  return result;
+}
+
 // Byte b of the map is entry b & 15 of table b >> 4. Each of the 16 tables
 // sits in both lanes of a register for vpshufb. A byte of group k is found by
 // moving it to 0x70..0x7F (subtract 16k, saturating-add 0x70): vpshufb then
 // reads its low nibble, while every other byte lands at 0x80 or above, which
 // vpshufb turns into 0. OR-ing the 16 (or 8) lookups gives the translation.
-__attribute__((target("avx2"))) TranslateProgress translateAvx2(
+__attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2(
     const TranslationMap& map, const unsigned char* in, std::size_t size,
     unsigned char* out) {
   __m256i tables[16];
@@ -98,8 +171,7 @@ __attribute__((target("avx2"))) TranslateProgress translateAvx2(
                           translated);
       written += 32;
     } else {
-      // Removed bytes are rare: the reference handles this vector.
-      written += translateScalar(map, in + read, 32, out + written).produced;
+      written += storeKept(translated, ~dropped, out + written);
     }
   }
   return {read, written};
@@ -138,10 +210,125 @@ TranslateProgress translateAvx512(const TranslationMap& map,
   return {read, written};
 }
 
+// Into UTF-8, 32 bytes at a time: the lead and second byte of every upper
+// byte's form come from two 128-entry lookups and are interleaved with it;
+// ASCII bytes keep their place and lose the second slot. A vector holding
+// a three-byte form (box drawing, №, €) goes to the reference.
+__attribute__((target("avx2,popcnt"))) TranslateProgress pageToUtf8Avx2(
+    const Utf8Chart& chart, const unsigned char* in, std::size_t size,
+    unsigned char* out) {
+  unsigned char leads[128], seconds[128];
+  for (int byte = 0; byte < 256; ++byte) {
+    const Utf8Form& form = chart[byte];
+    if (byte < 128 && (form.length != 1 || form.bytes[0] != byte)) return {0, 0};
+    if (byte >= 128) {
+      leads[byte - 128] = form.bytes[0];
+      seconds[byte - 128] = form.bytes[1];
+    }
+  }
+  const Table128 leadTable = loadTable128(leads), secondTable = loadTable128(seconds);
+  const __m256i threeByteLead = _mm256_set1_epi8(static_cast<char>(0xE0));
+  const __m256i everySlot = _mm256_set1_epi8(static_cast<char>(0x80));
+  std::size_t read = 0, written = 0;
+  for (; read + 32 <= size; read += 32) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + read));
+    const unsigned upper = static_cast<unsigned>(_mm256_movemask_epi8(bytes));
+    if (upper == 0) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + written), bytes);
+      written += 32;
+      continue;
+    }
+    const __m256i lead = lookUp128(leadTable, bytes, 0x80);
+    const __m256i second = lookUp128(secondTable, bytes, 0x80);
+    const bool threeBytes = _mm256_movemask_epi8(_mm256_cmpeq_epi8(
+                                _mm256_max_epu8(lead, threeByteLead), lead)) != 0;
+    if (threeBytes) {
+      written += pageToUtf8(chart, in + read, 32, out + written);
+      continue;
+    }
+    const __m256i first = _mm256_blendv_epi8(bytes, lead, bytes);
+    // Within each 128-bit lane: low holds input bytes 0-7 (16-23) as pairs,
+    // high bytes 8-15 (24-31). An ASCII byte keeps its first slot only.
+    const __m256i low = _mm256_unpacklo_epi8(first, second);
+    const __m256i high = _mm256_unpackhi_epi8(first, second);
+    const unsigned lowKept = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_unpacklo_epi8(everySlot, bytes)));
+    const unsigned highKept = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_unpackhi_epi8(everySlot, bytes)));
+    written += storeKept(_mm256_castsi256_si128(low), lowKept & 0xFFFF, out + written);
+    written += storeKept(_mm256_castsi256_si128(high), highKept & 0xFFFF, out + written);
+    written += storeKept(_mm256_extracti128_si256(low, 1), lowKept >> 16, out + written);
+    written += storeKept(_mm256_extracti128_si256(high, 1), highKept >> 16, out + written);
+  }
+  return {read, written};
+}
+
+// From UTF-8, 32 bytes at a time, for vectors of ASCII and two-byte forms
+// led by D0 or D1 (U+0400..U+047F): the code point's low seven bits index a
+// 128-entry table of the page's bytes, and the continuation bytes drop out.
+// Any other vector (three-byte forms, malformed bytes, a mark that may join
+// the last letter) goes through the reference a few bytes at a time.
+__attribute__((target("avx2,popcnt"))) TranslateProgress utf8ToPageAvx2(
+    const PageEncoder& encoder, const unsigned char* in, std::size_t size,
+    unsigned char* out) {
+  unsigned char cyrillic[128];
+  for (int i = 0; i < 128; ++i) {
+    const std::uint16_t code = encoder.belowU800[0x400 + i];
+    if (code & removedCharacter) return {0, 0};
+    cyrillic[i] = static_cast<unsigned char>(code);
+  }
+  const Table128 table = loadTable128(cyrillic);
+  const __m256i leadBits = _mm256_set1_epi8(static_cast<char>(0xFE));
+  const __m256i lead = _mm256_set1_epi8(static_cast<char>(0xD0));
+  const __m256i continuationBits = _mm256_set1_epi8(static_cast<char>(0xC0));
+  const __m256i continuation = _mm256_set1_epi8(static_cast<char>(0x80));
+  constexpr std::size_t window = 32 + maxUtf8Carry;
+  std::size_t read = 0, written = 0;
+  // The byte after each vector must be there: it may be a combining mark.
+  while (read + 33 <= size) {
+    const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + read));
+    const unsigned upper = static_cast<unsigned>(_mm256_movemask_epi8(bytes));
+    if (upper == 0) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + written), bytes);
+      written += 32;
+      read += 32;
+      continue;
+    }
+    const unsigned leads = static_cast<unsigned>(_mm256_movemask_epi8(
+        _mm256_cmpeq_epi8(_mm256_and_si256(bytes, leadBits), lead)));
+    const unsigned continuations = static_cast<unsigned>(_mm256_movemask_epi8(
+        _mm256_cmpeq_epi8(_mm256_and_si256(bytes, continuationBits), continuation)));
+    // A lead in the last slot waits for the next vector.
+    const std::size_t taken = 32 - (leads >> 31);
+    const unsigned char after = in[read + taken];
+    // In place, the 32 bytes stored (some scratch) must not reach a lead
+    // left for the next vector: the reference takes that rare vector.
+    if ((~upper | leads | continuations) != ~0u || continuations != leads << 1 ||
+        (after & 0xFE) == 0xCC || written + 32 > read + taken) {
+      const TranslateProgress step = utf8ToPage(
+          encoder, in + read, std::min(size - read, window), out + written, false, false);
+      read += step.consumed;
+      written += step.produced;
+      continue;
+    }
+    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + read + 1));
+    const __m256i index = _mm256_or_si256(
+        _mm256_slli_epi16(_mm256_and_si256(bytes, _mm256_set1_epi8(1)), 6),
+        _mm256_and_si256(next, _mm256_set1_epi8(0x3F)));
+    const __m256i translated =
+        _mm256_blendv_epi8(bytes, lookUp128(table, index, 0), bytes);
+    const unsigned kept = (~upper | leads) & (leads >> 31 ? 0x7FFFFFFFu : ~0u);
+    written += storeKept(translated, kept, out + written);
+    read += taken;
+  }
+  return {read, written};
+}
+
 const Kernel kernels[] = {
-    {"avx512", translateAvx512, hasAvx512},
-    {"avx2", translateAvx2, hasAvx2},
-    {"scalar", translateScalar, always},
+    // AVX-512 machines run the AVX2 UTF-8 kernels.
+    {"avx512", translateAvx512, pageToUtf8Avx2, utf8ToPageAvx2, hasAvx512},
+    {"avx2", translateAvx2, pageToUtf8Avx2, utf8ToPageAvx2, hasAvx2},
+    {"scalar", translateScalar, nullptr, nullptr, always},
 };
 
 }  // namespace

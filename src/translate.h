@@ -13,7 +13,8 @@ struct TranslateProgress {
 /// A translation kernel: translates in[0, size) through map into out,
 /// dropping removed bytes, and keeps the order of the kept ones. out must
 /// have room for size bytes: kernels may store scratch bytes past the last
-/// kept one, never past out + size. A vector kernel may stop up to one
+/// kept one, never past out + size. out may be in: every store lands at or
+/// before bytes already read. A vector kernel may stop up to one
 /// vector short of the end; translateBlock finishes with the reference.
 using TranslateKernel = TranslateProgress (*)(const TranslationMap& map,
                                               const unsigned char* in,

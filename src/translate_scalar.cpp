@@ -1,11 +1,14 @@
 #include "translate.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr std::size_t chunkSize = 16;
 
 // Translates and drops removed bytes with no branch on the data. The store
-// at out[written] is in bounds since written <= i < size.
+// at out[written] is in bounds since written <= i < size, and comes after
+// the load of in[i], so out may be in.
 std::size_t translateCompacting(const TranslationMap& map,
                                 const unsigned char* in, std::size_t size,
                                 unsigned char* out) {
@@ -24,20 +27,21 @@ std::size_t translateCompacting(const TranslationMap& map,
 TranslateProgress translateScalar(const TranslationMap& map,
                                   const unsigned char* in, std::size_t size,
                                   unsigned char* out) {
-  // Removed bytes are rare, so each chunk is first translated in place as if
-  // it had none; only a chunk that has one is done again, compacting.
+  // Removed bytes are rare, so each chunk is first translated as if it had
+  // none; only a chunk that has one is done again, compacting. The chunk is
+  // copied first, since out may be in and run behind it.
   std::size_t read = 0, written = 0;
   for (; read + chunkSize <= size; read += chunkSize) {
+    unsigned char chunk[chunkSize];
+    std::memcpy(chunk, in + read, chunkSize);
     bool removed = false;
     for (std::size_t i = 0; i < chunkSize; ++i) {
-      const unsigned char byte = in[read + i];
-      const unsigned char translated = map[byte];
+      const unsigned char translated = map[chunk[i]];
       out[written + i] = translated;
-      removed |= (translated == 0) & (byte != 0);
+      removed |= (translated == 0) & (chunk[i] != 0);
     }
-    written += removed
-                   ? translateCompacting(map, in + read, chunkSize, out + written)
-                   : chunkSize;
+    written += removed ? translateCompacting(map, chunk, chunkSize, out + written)
+                       : chunkSize;
   }
   written += translateCompacting(map, in + read, size - read, out + written);
   return {size, written};

@@ -77,7 +77,7 @@ inline Bytes model(const Bytes& input, CodeId source, CodeId target) {
                          input.size());
   } else {
     const Kernel& scalar = compiledKernels().back();
-    out.resize(maxConversionGrowth * input.size());
+    out.resize(maxConversionGrowth * input.size() + 1);
     out.resize(convertChunk(makeConverter(source, target, scalar), input.data(),
                             input.size(), out.data(), true, true)
                    .produced);
