@@ -125,20 +125,14 @@ __attribute__((target("avx2"))) inline __m256i lookUp128(const Table128& table,
 // moving it to 0x70..0x7F (subtract 16k, saturating-add 0x70): vpshufb then
 // reads its low nibble, while every other byte lands at 0x80 or above, which
 // vpshufb turns into 0. OR-ing the 16 (or 8) lookups gives the translation.
-__attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2(
-    const TranslationMap& map, const unsigned char* in, std::size_t size,
+// Text is mostly ASCII plus letters in the upper half; when the lower half
+// maps to itself (every real pair) only the eight upper tables need a lookup
+// and all-ASCII vectors are copies. A template, so that the lookups unroll.
+template <bool lowHalfIdentity>
+__attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2Groups(
+    const __m256i (&tables)[16], const unsigned char* in, std::size_t size,
     unsigned char* out) {
-  __m256i tables[16];
-  bool lowHalfIdentity = true;
-  for (int group = 0; group < 16; ++group) {
-    tables[group] = _mm256_broadcastsi128_si256(_mm_loadu_si128(
-        reinterpret_cast<const __m128i*>(map.data() + 16 * group)));
-  }
-  for (int byte = 0; byte < 128; ++byte) lowHalfIdentity &= map[byte] == byte;
-  // Text is mostly ASCII plus letters in the upper half; when the lower half
-  // maps to itself only the eight upper tables need a lookup.
-  const int firstGroup = lowHalfIdentity ? 8 : 0;
-
+  constexpr int firstGroup = lowHalfIdentity ? 8 : 0;
   const __m256i zero = _mm256_setzero_si256();
   const __m256i toTop = _mm256_set1_epi8(0x70);
   std::size_t read = 0, written = 0;
@@ -146,12 +140,11 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2(
     const __m256i bytes =
         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + read));
     if (lowHalfIdentity && _mm256_movemask_epi8(bytes) == 0) {
-      // All ASCII: a copy. Whole ASCII stretches predict this branch well.
+      // Whole ASCII stretches predict this branch well.
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + written), bytes);
       written += 32;
       continue;
     }
-    // Bytes below 0x80 pass as they are when the lower half is the identity.
     __m256i translated =
         lowHalfIdentity
             ? _mm256_andnot_si256(_mm256_cmpgt_epi8(zero, bytes), bytes)
@@ -175,6 +168,20 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2(
     }
   }
   return {read, written};
+}
+
+__attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2(
+    const TranslationMap& map, const unsigned char* in, std::size_t size,
+    unsigned char* out) {
+  __m256i tables[16];
+  for (int group = 0; group < 16; ++group) {
+    tables[group] = _mm256_broadcastsi128_si256(_mm_loadu_si128(
+        reinterpret_cast<const __m128i*>(map.data() + 16 * group)));
+  }
+  bool lowHalfIdentity = true;
+  for (int byte = 0; byte < 128; ++byte) lowHalfIdentity &= map[byte] == byte;
+  return lowHalfIdentity ? translateAvx2Groups<true>(tables, in, size, out)
+                         : translateAvx2Groups<false>(tables, in, size, out);
 }
 
 // vpermi2b looks up 128 entries by the low seven bits of each byte; two of
@@ -210,24 +217,27 @@ TranslateProgress translateAvx512(const TranslationMap& map,
   return {read, written};
 }
 
-// Into UTF-8, 32 bytes at a time: the lead and second byte of every upper
-// byte's form come from two 128-entry lookups and are interleaved with it;
-// ASCII bytes keep their place and lose the second slot. A vector holding
-// a three-byte form (box drawing, №, €) goes to the reference.
+// Into UTF-8, 32 bytes at a time: one 128-entry lookup gives each upper
+// byte's letter as an offset from U+0400, from which the two bytes of its
+// form follow (D0 or D1, then 80..BF); they are interleaved with the ASCII
+// bytes, which keep their place and lose the second slot. A vector holding
+// any other upper byte (box drawing, no-break space, €) goes to the
+// reference.
 __attribute__((target("avx2,popcnt"))) TranslateProgress pageToUtf8Avx2(
     const Utf8Chart& chart, const unsigned char* in, std::size_t size,
     unsigned char* out) {
-  unsigned char leads[128], seconds[128];
+  constexpr unsigned char notCyrillic = 0x80;
+  unsigned char offsets[128];
   for (int byte = 0; byte < 256; ++byte) {
     const Utf8Form& form = chart[byte];
     if (byte < 128 && (form.length != 1 || form.bytes[0] != byte)) return {0, 0};
-    if (byte >= 128) {
-      leads[byte - 128] = form.bytes[0];
-      seconds[byte - 128] = form.bytes[1];
-    }
+    if (byte >= 128)
+      offsets[byte - 128] = (form.bytes[0] & 0xFE) == 0xD0
+                                ? static_cast<unsigned char>((form.bytes[0] & 1) << 6 |
+                                                             (form.bytes[1] & 0x3F))
+                                : notCyrillic;
   }
-  const Table128 leadTable = loadTable128(leads), secondTable = loadTable128(seconds);
-  const __m256i threeByteLead = _mm256_set1_epi8(static_cast<char>(0xE0));
+  const Table128 offsetTable = loadTable128(offsets);
   const __m256i everySlot = _mm256_set1_epi8(static_cast<char>(0x80));
   std::size_t read = 0, written = 0;
   for (; read + 32 <= size; read += 32) {
@@ -238,14 +248,16 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress pageToUtf8Avx2(
       written += 32;
       continue;
     }
-    const __m256i lead = lookUp128(leadTable, bytes, 0x80);
-    const __m256i second = lookUp128(secondTable, bytes, 0x80);
-    const bool threeBytes = _mm256_movemask_epi8(_mm256_cmpeq_epi8(
-                                _mm256_max_epu8(lead, threeByteLead), lead)) != 0;
-    if (threeBytes) {
+    const __m256i offset = lookUp128(offsetTable, bytes, 0x80);
+    if (_mm256_movemask_epi8(offset) != 0) {
       written += pageToUtf8(chart, in + read, 32, out + written);
       continue;
     }
+    const __m256i lead = _mm256_or_si256(
+        _mm256_set1_epi8(static_cast<char>(0xD0)),
+        _mm256_and_si256(_mm256_srli_epi16(offset, 6), _mm256_set1_epi8(1)));
+    const __m256i second =
+        _mm256_or_si256(everySlot, _mm256_and_si256(offset, _mm256_set1_epi8(0x3F)));
     const __m256i first = _mm256_blendv_epi8(bytes, lead, bytes);
     // Within each 128-bit lane: low holds input bytes 0-7 (16-23) as pairs,
     // high bytes 8-15 (24-31). An ASCII byte keeps its first slot only.
