@@ -27,6 +27,7 @@ void reportError(const char* message, const char* detail = nullptr) {
   printBanner();
   std::fputs("bytemorph from to\nwhere: from,to - codName\n", stdout);
   printCodNames(stdout);
+  std::fputs("from may be auto: guessed from the input\n", stdout);
   // Usage that never arrived should not pass silently either.
   if (std::ferror(stdout))
     reportError("Cannot write standard output: ", errorText(errno));
@@ -64,7 +65,8 @@ const Kernel& findKernel() {
 int main(int argc, char** argv) {
   if (argc != 3) printUsage();
   const CodeId target = findCodId(argv[2]);
-  const CodeId source = findCodId(argv[1]);
+  const bool guessSource = std::strcmp(argv[1], "auto") == 0;
+  const CodeId source = guessSource ? codUtf : findCodId(argv[1]);
   const Kernel& kernel = findKernel();
   if (standardStreamsShareAFile()) {
     // Every block written would be read again, without end.
@@ -73,7 +75,8 @@ int main(int argc, char** argv) {
   }
 
   const ConversionResult result =
-      convertStream(standardStreams(), source, target, kernel);
+      guessSource ? convertStreamGuessing(standardStreams(), target, kernel)
+                  : convertStream(standardStreams(), source, target, kernel);
   switch (result.status) {
     case ConversionStatus::done:
       return 0;

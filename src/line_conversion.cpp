@@ -1,9 +1,11 @@
 #include "line_conversion.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "converter.h"
+#include "guess.h"
 
 namespace {
 
@@ -75,4 +77,62 @@ ConversionResult convertStream(ByteIo& io, CodeId source, CodeId target,
       return {ConversionStatus::writeFailed, error};
   }
   return result;
+}
+
+namespace {
+
+// The input as the conversion loop sees it after a guess: the held bytes,
+// then the rest of the real input, or the end or failure that stopped the
+// holding (not asked again: a terminal would wait for a second end).
+struct HeldInput final : ByteIo {
+  ByteIo& io;
+  const unsigned char* held;
+  std::size_t size, given = 0;
+  bool stopped;
+  long stopResult;
+
+  HeldInput(ByteIo& io, const unsigned char* held, std::size_t size, bool stopped,
+            long stopResult)
+      : io(io), held(held), size(size), stopped(stopped), stopResult(stopResult) {}
+  long read(unsigned char* buffer, std::size_t capacity) override {
+    if (given == size) return stopped ? stopResult : io.read(buffer, capacity);
+    const std::size_t count = std::min(capacity, size - given);
+    std::memcpy(buffer, held + given, count);
+    given += count;
+    return static_cast<long>(count);
+  }
+  long write(const unsigned char* data, std::size_t size) override {
+    return io.write(data, size);
+  }
+  int waitUntilReady(bool forWrite) override { return io.waitUntilReady(forWrite); }
+};
+
+}  // namespace
+
+ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& kernel) {
+  alignas(4096) static unsigned char held[maxGuessBytes];
+  std::size_t size = 0, judged = 0;
+  bool stopped = false;
+  long stopResult = 0;
+  // Reads of a block at most: most texts settle within the first one.
+  while (size < maxGuessBytes) {
+    const std::size_t want = std::min(conversionBlockSize / 4, maxGuessBytes - size);
+    const long count =
+        callUntilDone(io, false, [&] { return io.read(held + size, want); });
+    if (count <= 0) {
+      stopped = true;
+      stopResult = count;
+      break;
+    }
+    size += static_cast<std::size_t>(count);
+    // Judging small reads at once answers a terminal line by line; past
+    // that, judging at each doubling keeps the work linear.
+    if (size < 64 * 1024 || size >= 2 * judged) {
+      judged = size;
+      if (guessPage(held, size, false).conclusive) break;
+    }
+  }
+  const CodeId source = guessPage(held, size, stopped && stopResult == 0).page;
+  HeldInput input(io, held, size, stopped, stopResult);
+  return convertStream(input, source, target, kernel);
 }

@@ -27,3 +27,10 @@ struct ConversionResult {
 /// failed write.
 ConversionResult convertStream(ByteIo& io, CodeId source, CodeId target,
                                const Kernel& kernel);
+
+/// Like convertStream from the page that guessPage finds in the input. What
+/// it reads is held until the guess is conclusive, or maxGuessBytes are
+/// held, or the input ends or fails; then the held bytes and the rest are
+/// converted once, as usual. A text without a byte above 0x7F reads alike
+/// in every page and is converted as utf.
+ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& kernel);

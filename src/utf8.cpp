@@ -16,18 +16,8 @@ Utf8Form utf8Form(char32_t c) {
   return {{byte(0xE0 | c >> 12), byte(0x80 | (c >> 6 & 0x3F)), byte(0x80 | (c & 0x3F))}, 3};
 }
 
-enum class SequenceKind { complete, malformed, cutShort };
+}  // namespace
 
-struct Sequence {
-  SequenceKind kind;
-  char32_t codePoint;
-  std::size_t length;
-};
-
-// The well-formed sequence (Unicode's table 3-7) at the start of in[0, size),
-// size > 0. A sequence that the end of in interrupts is cut short; one that
-// the next byte breaks is malformed, and only its first byte is taken, so the
-// breaking byte starts afresh.
 Sequence readSequence(const unsigned char* in, std::size_t size) {
   const unsigned char lead = in[0];
   if (lead < 0x80) return {SequenceKind::complete, lead, 1};
@@ -59,6 +49,8 @@ Sequence readSequence(const unsigned char* in, std::size_t size) {
   }
   return {SequenceKind::complete, codePoint, length};
 }
+
+namespace {
 
 std::uint16_t lookUp(const PageEncoder& encoder, char32_t c) {
   if (c < 0x800) return encoder.belowU800[c];

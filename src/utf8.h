@@ -8,6 +8,22 @@
 #include "codepages.h"
 #include "translate.h"
 
+enum class SequenceKind { complete, malformed, cutShort };
+
+/// One UTF-8 sequence: what it is, its code point when complete, and the
+/// bytes it takes (1 when malformed or cut short).
+struct Sequence {
+  SequenceKind kind;
+  char32_t codePoint;
+  std::size_t length;
+};
+
+/// The well-formed sequence (Unicode's table 3-7) at the start of in[0,
+/// size), size > 0. A sequence that the end of in interrupts is cut short;
+/// one that the next byte breaks is malformed, and only its first byte is
+/// taken, so the breaking byte starts afresh.
+Sequence readSequence(const unsigned char* in, std::size_t size);
+
 /// What each byte of an 8-bit page means to this program: the published
 /// page, overridden by the letter table where a byte is in its column.
 CodeChart pageCharacters(CodeId page);

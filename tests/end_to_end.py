@@ -3,7 +3,7 @@ a real process (statuses and texts, the kernel variable, the codecs on real
 text, failing streams, interactivity). The I/O seam's unit tests cover the
 rest.
 
-Usage: end_to_end.py PATH_TO_BYTEMORPH
+Usage: end_to_end.py PATH_TO_BYTEMORPH PATH_TO_BYTEMORPH_GUESS
 Python's codecs are the oracle for what each code page means.
 """
 import os
@@ -17,16 +17,17 @@ import threading
 import time
 import unittest
 
-BINARY = None
+BINARY = GUESS = None
+ALL_CODECS = dict(CODECS := {"koi": "koi8_r", "win": "cp1251", "dos": "cp866",
+                             "mac": "mac_cyrillic", "iso": "iso8859_5"}, utf="utf-8")
 NAMES = ["koi", "win", "dos", "mac", "iso"]
-CODECS = {"koi": "koi8_r", "win": "cp1251", "dos": "cp866",
-          "mac": "mac_cyrillic", "iso": "iso8859_5"}
 CONVERTED = set(range(0x410, 0x450)) | {0x401, 0x451, 0xAB, 0xBB, 0x2116,
                                         0x2013, 0x2014, 0xA0}
 # The program's koi column: numero sign at 0xBE, no-break space at 0xA0.
 KOI_CHOICES = {0xBE: "\u2116", 0xA0: "\u00a0"}
 NAMES_LINE = b"CodNames: koi win dos mac iso utf \n"
-USAGE = b"bytemorph from to\nwhere: from,to - codName\n" + NAMES_LINE
+USAGE = (b"bytemorph from to\nwhere: from,to - codName\n" + NAMES_LINE +
+         b"from may be auto: guessed from the input\n")
 UNKNOWN = b"bytemorph ERROR: Unknown cyrillic codName\n" + NAMES_LINE
 
 
@@ -184,6 +185,89 @@ class Faults(unittest.TestCase):
                           b"Broken pipe\n"))
 
 
+class Guessing(unittest.TestCase):
+    def test_held_out_lines_in_every_page(self):
+        """A regression check of the guesser's accuracy on text it was not
+        trained on: 120 lines of Russian man pages, in all six encodings."""
+        sample = os.path.join(os.path.dirname(os.path.abspath(__file__)),
+                              "guess_sample.txt")
+        with open(sample, encoding="utf-8") as f:
+            lines = f.read().splitlines()
+        with tempfile.TemporaryDirectory() as folder:
+            paths = {}
+            for number, line in enumerate(lines):
+                for name, codec in ALL_CODECS.items():
+                    path = os.path.join(folder, f"{number}.{name}")
+                    with open(path, "wb") as f:
+                        f.write(line.encode(codec))
+                    paths[path] = line
+            result = subprocess.run([GUESS, *paths], capture_output=True, text=True)
+            self.assertEqual((result.returncode, result.stderr), (0, ""))
+            wrong = []
+            for answer in result.stdout.splitlines():
+                path, name = answer.rsplit(": ", 1)
+                with open(path, "rb") as f:
+                    data = f.read()
+                if data.decode(ALL_CODECS[name], errors="replace") != paths[path]:
+                    wrong.append(f"{path} as {name}")
+        self.assertEqual(len(result.stdout.splitlines()), len(paths))
+        self.assertLessEqual(len(wrong), 4, wrong)  # 99.4%; 1 missed today
+
+    def test_auto_converts_as_the_named_page(self):
+        text = sample_text() + "\n"
+        for name, codec in ALL_CODECS.items():
+            data = text.encode(codec, errors="ignore")
+            for target in ("utf", "win"):
+                named = run([name, target], data)
+                self.assertEqual(run(["auto", target], data).stdout, named.stdout,
+                                 (name, target))
+        for data in (b"", b"plain ASCII\n", b"\xc1", "\u0439".encode()):
+            self.assertEqual(run(["auto", "koi"], data).stdout,
+                             run(["utf", "koi"], data).stdout, data)
+        self.assertEqual(run(["koi", "auto"]).returncode, 1)
+
+    def test_auto_holds_at_most_a_mebibyte(self):
+        # ASCII settles nothing: the guess waits for the cap, then the
+        # KOI8-R that follows is converted as utf, byte for byte.
+        data = b"x" * (3 << 20) + "\u0439".encode("koi8_r") + b"\n"
+        proc = subprocess.Popen([BINARY, "auto", "utf"], stdin=subprocess.PIPE,
+                                stdout=subprocess.PIPE)
+        writer = threading.Thread(target=lambda: (proc.stdin.write(data), proc.stdin.close()))
+        writer.start()
+        out, peak = b"", None
+        while chunk := proc.stdout.read(1 << 16):
+            out += chunk
+            if peak is None and len(out) > (2 << 20):  # past the held part
+                with open(f"/proc/{proc.pid}/status") as status:
+                    peak = next(int(line.split()[1]) for line in status
+                                if line.startswith("VmHWM"))
+        writer.join()
+        proc.stdout.close()
+        self.assertEqual((proc.wait(), out), (0, data))
+        self.assertLess(peak, 4096, "peak resident KiB")
+
+    def test_guess_program(self):
+        with tempfile.TemporaryDirectory() as folder:
+            koi = os.path.join(folder, "letter.koi")
+            with open(koi, "wb") as f:
+                f.write("\u0421\u044a\u0435\u0448\u044c \u0436\u0435".encode("koi8_r"))
+            missing = os.path.join(folder, "missing")
+            result = subprocess.run([GUESS, koi, missing, folder, "-"], input=b"abc",
+                                    capture_output=True)
+            self.assertEqual(result.returncode, 1)
+            self.assertEqual(result.stdout, f"{koi}: koi\n-: utf\n".encode())
+            self.assertEqual(result.stderr.decode().splitlines(), [
+                f"bytemorph-guess ERROR: Cannot read {missing}: No such file or directory",
+                f"bytemorph-guess ERROR: Cannot read {folder}: Is a directory"])
+        self.assertEqual(subprocess.run([GUESS], input="\u0439".encode(),
+                                        capture_output=True).stdout, b"utf\n")
+        for option, status in (("-h", 0), ("--help", 0), ("-x", 2)):
+            result = subprocess.run([GUESS, option], capture_output=True)
+            self.assertEqual(result.returncode, status)
+            self.assertTrue((result.stderr if status else result.stdout)
+                            .startswith(b"bytemorph-guess [FILE...]\n"))
+
+
 class Streams(unittest.TestCase):
     def test_input_file_is_output_file(self):
         with tempfile.TemporaryDirectory() as folder:
@@ -276,4 +360,5 @@ class Interactive(unittest.TestCase):
 
 if __name__ == "__main__":
     BINARY = os.path.abspath(sys.argv.pop(1))
+    GUESS = os.path.abspath(sys.argv.pop(1))
     unittest.main(verbosity=1)

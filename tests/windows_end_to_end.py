@@ -86,6 +86,16 @@ class TextMode(unittest.TestCase):
                 self.assertEqual((f.read(), out.read()),
                                  (b"\xe1\xc2\r\n", b"\xc0\xe1\r\n"))
 
+    def test_guessing(self):
+        text = "\u0421\u044a\u0435\u0448\u044c \u0436\u0435 \u0435\u0449\u0451\r\n"
+        data = text.encode("cp866")
+        result = run(["auto", "utf"], data, "file")
+        self.assertEqual(result.stdout, text.encode())
+        guess = EXE.replace("bytemorph.exe", "bytemorph-guess.exe")
+        result = subprocess.run(["wine", guess], input=data, capture_output=True,
+                                env=ENV, timeout=120)
+        self.assertEqual((result.returncode, result.stdout), (0, b"dos\r\n"))
+
     def test_usage_and_unknown_names(self):
         result = run(["koi"])
         self.assertEqual(result.returncode, 2)

@@ -1,0 +1,10 @@
+# bash completion for bytemorph-guess: options, then files.
+_bytemorph_guess() {
+  local current=${COMP_WORDS[COMP_CWORD]}
+  if [[ $current == -* ]]; then
+    mapfile -t COMPREPLY < <(compgen -W "-h --help --" -- "$current")
+  else
+    mapfile -t COMPREPLY < <(compgen -f -- "$current")
+  fi
+}
+complete -o filenames -F _bytemorph_guess bytemorph-guess

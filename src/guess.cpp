@@ -1,0 +1,155 @@
+#include "guess.h"
+
+#include <array>
+#include <bitset>
+#include <cstdint>
+
+#include "guess_model.h"
+#include "utf8.h"
+
+namespace {
+
+// Quarter bits, as the model's tables.
+constexpr std::int64_t quoteCost = 24;         // « », which typography pairs
+constexpr std::int64_t punctuationCost = 36;   // — … № and the like
+constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
+constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
+constexpr std::int64_t oddCost = 96;           // anything else
+constexpr std::int64_t malformedCost = 96;     // a byte no UTF-8 reads
+// A margin of 40 bits: the second reading is a trillion times less likely.
+constexpr std::int64_t conclusiveMargin = 160;
+
+// What one character is to the model: a letter (symbol 1..33) of either
+// case, or a boundary (symbol 0) costing what its rarity in Russian says.
+struct Meaning {
+  unsigned char symbol;
+  bool capital;
+  std::int64_t cost;
+};
+
+Meaning classify(char32_t c) {
+  // а..е, ё, ж..я as the model numbers them.
+  auto letter = [](char32_t small) -> unsigned char {
+    if (small == 0x451) return 7;
+    return static_cast<unsigned char>(small - 0x430 + (small >= 0x436 ? 2 : 1));
+  };
+  if (c < 0x80) return {0, false, 0};
+  if (c >= 0x430 && c <= 0x44F) return {letter(c), false, 0};
+  if (c >= 0x410 && c <= 0x42F) return {letter(c + 0x20), true, 0};
+  if (c == 0x451) return {7, false, 0};
+  if (c == 0x401) return {7, true, 0};
+  if (c == 0xAB || c == 0xBB) return {0, false, quoteCost};
+  switch (c) {
+    case 0xA0: case 0xB0: case 0xA9: case 0xB7:
+    case 0x2013: case 0x2014: case 0x2018: case 0x2019: case 0x201C:
+    case 0x201D: case 0x201E: case 0x2022: case 0x2026: case 0x2116:
+      return {0, false, punctuationCost};
+  }
+  if (c >= 0x400 && c <= 0x4FF) return {0, false, foreignLetterCost};
+  if (c >= 0x2500 && c <= 0x259F) return {0, false, boxDrawingCost};
+  return {0, false, oddCost};
+}
+
+using PageMeanings = std::array<Meaning, 256>;
+
+const std::array<PageMeanings, codTableColumns>& pageMeanings() {
+  static const auto meanings = [] {
+    std::array<PageMeanings, codTableColumns> all;
+    for (int page = 0; page < codTableColumns; ++page) {
+      const CodeChart characters = pageCharacters(CodeId(page));
+      for (int byte = 0; byte < 256; ++byte) all[page][byte] = classify(characters[byte]);
+    }
+    return all;
+  }();
+  return meanings;
+}
+
+std::int64_t tripleCost(int a, int b, int c) {
+  // The model's alphabet: A-Z, a-z, 0-9, + and / for 0..63.
+  const char cell = letterTripleCosts[(a * guessSymbolCount + b) * guessSymbolCount + c];
+  return cell >= 'a' ? cell - 'a' + 26 : cell >= 'A' ? cell - 'A'
+         : cell >= '0' ? cell - '0' + 52 : cell == '+' ? 62 : 63;
+}
+
+// One reading's running score as Russian text.
+struct Scorer {
+  std::int64_t cost = 0;
+  int before = 0, last = 0;  // the last two symbols
+  int capitalContext = 0;    // word start, after a capital, after a small letter
+
+  void add(const Meaning& meaning) {
+    cost += meaning.cost;
+    if (meaning.symbol == 0) {
+      if (last == 0) return;  // runs of boundaries count as one
+      cost += tripleCost(before, last, 0);
+      capitalContext = 0;
+    } else {
+      cost += tripleCost(before, last, meaning.symbol) +
+              capitalCosts[capitalContext][meaning.capital];
+      capitalContext = meaning.capital ? 1 : 2;
+    }
+    before = last;
+    last = meaning.symbol;
+  }
+};
+
+std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complete) {
+  Scorer scorer;
+  for (std::size_t i = 0; i < size;) {
+    const Sequence sequence = readSequence(text + i, size - i);
+    if (sequence.kind == SequenceKind::cutShort && !complete) break;
+    if (sequence.kind != SequenceKind::complete) {
+      scorer.add({0, false, malformedCost});
+      ++i;
+      continue;
+    }
+    scorer.add(classify(sequence.codePoint));
+    i += sequence.length;
+  }
+  return scorer.cost + tripleCost(scorer.before, scorer.last, 0);
+}
+
+std::int64_t scorePage(const PageMeanings& meanings, const unsigned char* text,
+                       std::size_t size) {
+  Scorer scorer;
+  for (std::size_t i = 0; i < size; ++i) scorer.add(meanings[text[i]]);
+  return scorer.cost + tripleCost(scorer.before, scorer.last, 0);
+}
+
+// Whether two readings give the same text for the byte values seen.
+bool sameText(int a, int b, const std::bitset<256>& seen, bool anyUpper) {
+  if (a == codUtf || b == codUtf) return a == b || !anyUpper;
+  static const auto charts = [] {
+    std::array<CodeChart, codTableColumns> all;
+    for (int page = 0; page < codTableColumns; ++page) all[page] = pageCharacters(CodeId(page));
+    return all;
+  }();
+  for (int byte = 0x80; byte < 256; ++byte)
+    if (seen[byte] && charts[a][byte] != charts[b][byte]) return false;
+  return true;
+}
+
+}  // namespace
+
+PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) {
+  std::bitset<256> seen;
+  for (std::size_t i = 0; i < size; ++i) seen[text[i]] = true;
+  bool anyUpper = false;
+  for (int byte = 0x80; byte < 256; ++byte) anyUpper |= seen[byte];
+  if (!anyUpper) return {codUtf, false};
+
+  std::array<std::int64_t, codAfterLast> costs;
+  for (int page = 0; page < codTableColumns; ++page)
+    costs[page] = scorePage(pageMeanings()[page], text, size);
+  costs[codUtf] = scoreUtf8(text, size, complete);
+
+  static const CodeId preference[] = {codUtf, codWin, codKoi, codDos, codIso, codMac};
+  CodeId best = codUtf;
+  for (const CodeId page : preference)
+    if (costs[page] < costs[best]) best = page;
+  bool conclusive = true;
+  for (const CodeId page : preference)
+    if (!sameText(page, best, seen, anyUpper) && costs[page] - costs[best] < conclusiveMargin)
+      conclusive = false;
+  return {best, conclusive};
+}
