@@ -25,6 +25,7 @@ struct Meaning {
   unsigned char symbol;
   bool capital;
   std::int64_t cost;
+  bool endsSentence = false;
 };
 
 Meaning classify(char32_t c) {
@@ -33,7 +34,7 @@ Meaning classify(char32_t c) {
     if (small == 0x451) return 7;
     return static_cast<unsigned char>(small - 0x430 + (small >= 0x436 ? 2 : 1));
   };
-  if (c < 0x80) return {0, false, 0};
+  if (c < 0x80) return {0, false, 0, c == '.' || c == '!' || c == '?'};
   if (c >= 0x430 && c <= 0x44F) return {letter(c), false, 0};
   if (c >= 0x410 && c <= 0x42F) return {letter(c + 0x20), true, 0};
   if (c == 0x451) return {7, false, 0};
@@ -75,15 +76,23 @@ std::int64_t tripleCost(int a, int b, int c) {
 struct Scorer {
   std::int64_t cost = 0;
   int before = 0, last = 0;  // the last two symbols
-  int capitalContext = 0;    // word start, after a capital, after a small letter
+  // Word start (nothing known yet), after a capital, after a small letter,
+  // word start inside a sentence, after one: a capital starting a word
+  // inside a sentence is rare (a reading that turns dashes into capitals
+  // meets this).
+  int capitalContext = 0;
+  bool sentenceEnded = false;
 
   void add(const Meaning& meaning) {
     cost += meaning.cost;
     if (meaning.symbol == 0) {
+      sentenceEnded |= meaning.endsSentence;
       if (last == 0) return;  // runs of boundaries count as one
       cost += tripleCost(before, last, 0);
-      capitalContext = 0;
+      capitalContext = 3;
     } else {
+      if (capitalContext == 3 && sentenceEnded) capitalContext = 4;
+      sentenceEnded = false;
       cost += tripleCost(before, last, meaning.symbol) +
               capitalCosts[capitalContext][meaning.capital];
       capitalContext = meaning.capital ? 1 : 2;

@@ -523,9 +523,11 @@ const char letterTripleCosts[] =
     "YW/YUdC/egq/d////u/rS/p//v///+/+//78//5aC////0/I//////A/+w3vr/2v/2wzWu/85Rm/"
     "/y62/w////w5";
 
-const std::uint8_t capitalCosts[3][2] = {
+const std::uint8_t capitalCosts[5][2] = {
     {1, 9},
     {1, 10},
     {0, 59},
+    {1, 13},
+    {16, 0},
 };
 static_assert(sizeof letterTripleCosts == 39304 + 1);

@@ -12,6 +12,7 @@ constexpr int guessSymbolCount = guessLetterCount + 1;
 /// quarter bits written as characters of the alphabet A-Z a-z 0-9 + /.
 extern const char letterTripleCosts[];
 
-/// How unlikely a small letter ([0]) or a capital ([1]) is at a word start,
-/// after a capital and after a small letter, in quarter bits.
-extern const std::uint8_t capitalCosts[3][2];
+/// How unlikely a small letter ([0]) or a capital ([1]) is at the start of
+/// a word (nothing else known), after a capital, after a small letter, at
+/// the start of a word inside a sentence, and after one, in quarter bits.
+extern const std::uint8_t capitalCosts[5][2];
