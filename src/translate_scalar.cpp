@@ -27,6 +27,14 @@ std::size_t translateCompacting(const TranslationMap& map,
 TranslateProgress translateScalar(const TranslationMap& map,
                                   const unsigned char* in, std::size_t size,
                                   unsigned char* out) {
+  // Most pairs remove nothing: then a plain lookup loop, which the compiler
+  // unrolls, does it all.
+  bool removesAny = false;
+  for (int byte = 1; byte < 256; ++byte) removesAny |= map[byte] == 0;
+  if (!removesAny) {
+    for (std::size_t i = 0; i < size; ++i) out[i] = map[in[i]];
+    return {size, size};
+  }
   // Removed bytes are rare, so each chunk is first translated as if it had
   // none; only a chunk that has one is done again, compacting. The chunk is
   // copied first, since out may be in and run behind it.

@@ -101,6 +101,7 @@ TEST(TranslationMap, FirstRowHoldingAByteDecides) {
   EXPECT_EQ(map[0xC1], 0x11);
   EXPECT_EQ(map[0x00], 0x00) << "a missing code never matches NUL";
   EXPECT_EQ(buildTranslationMap(codWin, codKoi, rows, 0)[0xC1], 0xC1);
+  EXPECT_EQ(countLetterRows(rows + 3), 0) << "the terminator alone";
 }
 
 // Every byte to utf and back: only koi 0x9A, KOI8-R's no-break space,

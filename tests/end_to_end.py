@@ -249,10 +249,10 @@ class Guessing(unittest.TestCase):
     def test_guess_program(self):
         with tempfile.TemporaryDirectory() as folder:
             koi = os.path.join(folder, "letter.koi")
-            with open(koi, "wb") as f:
-                f.write("\u0421\u044a\u0435\u0448\u044c \u0436\u0435".encode("koi8_r"))
+            with open(koi, "wb") as f:  # the letters only past the first read
+                f.write(b"x" * 70000 + "\u0421\u044a\u0435\u0448\u044c".encode("koi8_r"))
             missing = os.path.join(folder, "missing")
-            result = subprocess.run([GUESS, koi, missing, folder, "-"], input=b"abc",
+            result = subprocess.run([GUESS, "--", koi, missing, folder, "-"], input=b"abc",
                                     capture_output=True)
             self.assertEqual(result.returncode, 1)
             self.assertEqual(result.stdout, f"{koi}: koi\n-: utf\n".encode())
