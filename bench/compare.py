@@ -257,7 +257,7 @@ set style fill solid 0.85
 set logscale y
 set yrange [0.5:*]
 set grid ytics
-set key top left
+set key outside bottom center horizontal
 plot for [column=2:{len(labels) + 1}] "{data}" using column:xtic(1) title columnheader
 """
         subprocess.run(["gnuplot"], input=script.encode(), check=True)
