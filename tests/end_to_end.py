@@ -235,7 +235,8 @@ class Guessing(unittest.TestCase):
         writer = threading.Thread(target=lambda: (proc.stdin.write(data), proc.stdin.close()))
         writer.start()
         out, peak = b"", None
-        while chunk := proc.stdout.read(1 << 16):
+        # Bounded: a run that writes without end must fail, not hang.
+        while len(out) <= len(data) and (chunk := proc.stdout.read(1 << 16)):
             out += chunk
             if peak is None and len(out) > (2 << 20):  # past the held part
                 with open(f"/proc/{proc.pid}/status") as status:
@@ -309,7 +310,7 @@ class Streams(unittest.TestCase):
         writer = threading.Thread(target=slow_writer)
         writer.start()
         out = b""
-        while chunk := os.read(stdout_read, 30000):
+        while len(out) <= 2 * len(data) and (chunk := os.read(stdout_read, 30000)):
             out += chunk
             time.sleep(0.001)
         os.close(stdout_read)
