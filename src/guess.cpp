@@ -51,18 +51,23 @@ Meaning classify(char32_t c) {
   return {0, false, oddCost};
 }
 
-using PageMeanings = std::array<Meaning, 256>;
+// Each 8-bit page's characters, and what each is to the model; built once.
+struct PageReading {
+  CodeChart characters;
+  std::array<Meaning, 256> meanings;
+};
 
-const std::array<PageMeanings, codTableColumns>& pageMeanings() {
-  static const auto meanings = [] {
-    std::array<PageMeanings, codTableColumns> all;
+const std::array<PageReading, codTableColumns>& pageReadings() {
+  static const auto readings = [] {
+    std::array<PageReading, codTableColumns> all;
     for (int page = 0; page < codTableColumns; ++page) {
-      const CodeChart characters = pageCharacters(CodeId(page));
-      for (int byte = 0; byte < 256; ++byte) all[page][byte] = classify(characters[byte]);
+      all[page].characters = pageCharacters(CodeId(page));
+      for (int byte = 0; byte < 256; ++byte)
+        all[page].meanings[byte] = classify(all[page].characters[byte]);
     }
     return all;
   }();
-  return meanings;
+  return readings;
 }
 
 std::int64_t tripleCost(int a, int b, int c) {
@@ -118,8 +123,8 @@ std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complet
   return scorer.cost + tripleCost(scorer.before, scorer.last, 0);
 }
 
-std::int64_t scorePage(const PageMeanings& meanings, const unsigned char* text,
-                       std::size_t size) {
+std::int64_t scorePage(const std::array<Meaning, 256>& meanings,
+                       const unsigned char* text, std::size_t size) {
   Scorer scorer;
   for (std::size_t i = 0; i < size; ++i) scorer.add(meanings[text[i]]);
   return scorer.cost + tripleCost(scorer.before, scorer.last, 0);
@@ -128,13 +133,10 @@ std::int64_t scorePage(const PageMeanings& meanings, const unsigned char* text,
 // Whether two readings give the same text for the byte values seen.
 bool sameText(int a, int b, const std::bitset<256>& seen, bool anyUpper) {
   if (a == codUtf || b == codUtf) return a == b || !anyUpper;
-  static const auto charts = [] {
-    std::array<CodeChart, codTableColumns> all;
-    for (int page = 0; page < codTableColumns; ++page) all[page] = pageCharacters(CodeId(page));
-    return all;
-  }();
+  const CodeChart& first = pageReadings()[a].characters;
+  const CodeChart& second = pageReadings()[b].characters;
   for (int byte = 0x80; byte < 256; ++byte)
-    if (seen[byte] && charts[a][byte] != charts[b][byte]) return false;
+    if (seen[byte] && first[byte] != second[byte]) return false;
   return true;
 }
 
@@ -149,7 +151,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
 
   std::array<std::int64_t, codAfterLast> costs;
   for (int page = 0; page < codTableColumns; ++page)
-    costs[page] = scorePage(pageMeanings()[page], text, size);
+    costs[page] = scorePage(pageReadings()[page].meanings, text, size);
   costs[codUtf] = scoreUtf8(text, size, complete);
 
   static const CodeId preference[] = {codUtf, codWin, codKoi, codDos, codIso, codMac};
