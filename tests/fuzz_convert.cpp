@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "guess.h"
 #include "test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -29,6 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         splitSize(data[8]), splitSize(data[9])});
   io.interruptEveryOtherCall = data[2] & 1;
   io.input.assign(data + headerSize, data + size);
+
+  // The guesser takes any bytes, a sequence cut at the end included.
+  for (const bool complete : {false, true})
+    if (guessPage(io.input.data(), io.input.size(), complete).page >= codAfterLast) std::abort();
 
   const ConversionResult result = convertStream(io, source, target, kernel);
   if (result.status != ConversionStatus::done) std::abort();
