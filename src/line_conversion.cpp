@@ -114,9 +114,11 @@ ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& 
   std::size_t size = 0, judged = 0;
   bool stopped = false;
   long stopResult = 0;
-  // Reads of a block at most: most texts settle within the first one.
+  // Reads that start small and double: most texts settle within the first
+  // few KiB, and judging costs in proportion to what is held.
   while (size < maxGuessBytes) {
-    const std::size_t want = std::min(conversionBlockSize / 4, maxGuessBytes - size);
+    const std::size_t want = std::min(
+        {std::max<std::size_t>(size, 4096), conversionBlockSize / 4, maxGuessBytes - size});
     const long count =
         callUntilDone(io, false, [&] { return io.read(held + size, want); });
     if (count <= 0) {
