@@ -2,7 +2,7 @@
 
 namespace {
 bool always() { return true; }
-const Kernel kernels[] = {{"scalar", translateScalar, nullptr, nullptr, always}};
+const Kernel kernels[] = {{"scalar", translateScalar, nullptr, utf8ToPageWords, always}};
 }  // namespace
 
 std::span<const Kernel> compiledKernels() { return kernels; }

@@ -340,7 +340,7 @@ const Kernel kernels[] = {
     // AVX-512 machines run the AVX2 UTF-8 kernels.
     {"avx512", translateAvx512, pageToUtf8Avx2, utf8ToPageAvx2, hasAvx512},
     {"avx2", translateAvx2, pageToUtf8Avx2, utf8ToPageAvx2, hasAvx2},
-    {"scalar", translateScalar, nullptr, nullptr, always},
+    {"scalar", translateScalar, nullptr, utf8ToPageWords, always},
 };
 
 }  // namespace

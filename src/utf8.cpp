@@ -1,6 +1,7 @@
 #include "utf8.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace {
@@ -217,6 +218,75 @@ TranslateProgress utf8ToPage(const PageEncoder& encoder,
     out[written] = static_cast<unsigned char>(code);
     written += !(code & removedCharacter);
     read = next;
+  }
+  return {read, written};
+}
+
+namespace {
+
+constexpr std::uint64_t everyByte(unsigned char value) {
+  return 0x0101010101010101ull * value;
+}
+
+// Whether any byte of word equals value.
+constexpr bool hasByte(std::uint64_t word, unsigned char value) {
+  const std::uint64_t x = word ^ everyByte(value);
+  return ((x - everyByte(1)) & ~x & everyByte(0x80)) != 0;
+}
+
+}  // namespace
+
+TranslateProgress utf8ToPageWords(const PageEncoder& encoder, const unsigned char* in,
+                                  std::size_t size, unsigned char* out) {
+  if constexpr (std::endian::native != std::endian::little) return {0, 0};
+  std::size_t read = 0, written = 0;
+  // The byte after each word must be there: it may be a combining mark.
+  while (read + 9 <= size) {
+    std::uint64_t word;
+    std::memcpy(&word, in + read, sizeof word);
+    const std::uint64_t upper = word & everyByte(0x80);
+    if (upper == 0) {
+      std::memcpy(out + written, &word, sizeof word);
+      read += 8;
+      written += 8;
+      continue;
+    }
+    // Bit 7 of each byte: continuation (10xxxxxx), two-byte lead
+    // (110xxxxx, not the overlong C0 and C1).
+    const std::uint64_t continuations = upper & ~(word << 1);
+    const std::uint64_t notOverlong = ((word & everyByte(0x1E)) + everyByte(0x7F)) & everyByte(0x80);
+    const std::uint64_t leads = upper & (word << 1) & ~(word << 2) & notOverlong;
+    const std::size_t taken = 8 - (leads >> 63);  // a last lead waits
+    const std::uint64_t takenLeads = leads & (taken == 8 ? ~0ull : ~0ull >> 8);
+    const bool simple = (upper & ~continuations & ~leads) == 0 &&
+                        continuations == (takenLeads << 8) &&
+                        !hasByte(word & ~everyByte(1), 0xCC) &&
+                        !hasByte(word, 0xC2) &&
+                        (in[read + taken] & 0xFE) != 0xCC;
+    if (!simple) {
+      const TranslateProgress step =
+          utf8ToPage(encoder, in + read, std::min<std::size_t>(size - read, 8 + maxUtf8Carry),
+                     out + written, false, false);
+      read += step.consumed;
+      written += step.produced;
+      continue;
+    }
+    // Walk the characters' first bytes; the chain is a bit clear, not a load.
+    std::uint64_t starts = ~continuations & everyByte(0x80) & (taken == 8 ? ~0ull : ~0ull >> 8);
+    while (starts != 0) {
+      const int shift = std::countr_zero(starts) - 7;
+      starts &= starts - 1;
+      const std::uint64_t here = word >> shift;
+      const unsigned lead = here & 0xFF, second = here >> 8 & 0xFF;
+      // ASCII is itself in the table: one lookup, no branch on the kind.
+      const unsigned twoBytes = 0u - (lead >> 7);
+      const std::uint16_t code =
+          encoder.belowU800[(lead & ~twoBytes) | (((lead & 0x1F) << 6 | (second & 0x3F)) & twoBytes)];
+      // Nothing here is removed (« and » are led by C2): the count of
+      // bytes written does not wait for the lookup.
+      out[written++] = static_cast<unsigned char>(code);
+    }
+    read += taken;
   }
   return {read, written};
 }

@@ -92,3 +92,12 @@ constexpr std::size_t maxUtf8Carry = 8;
 TranslateProgress utf8ToPage(const PageEncoder& encoder,
                              const unsigned char* in, std::size_t size,
                              unsigned char* out, bool startOfInput, bool final);
+
+/// The common case of utf8ToPage eight bytes at a time, in portable code:
+/// words of ASCII and two-byte characters (but those led by C2, where the
+/// removed « and » are) with no combining mark in or just after them;
+/// others go through utf8ToPage a few bytes at a time. Stops
+/// up to 8 bytes short of the end and never at the start of the input;
+/// out may be in. Does nothing on big-endian machines.
+TranslateProgress utf8ToPageWords(const PageEncoder& encoder, const unsigned char* in,
+                                  std::size_t size, unsigned char* out);

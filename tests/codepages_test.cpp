@@ -66,7 +66,7 @@ std::optional<unsigned char> programEncode(int codId, char32_t c) {
 }
 
 std::string convert(CodeId source, CodeId target, const std::string& text) {
-  const Converter converter = makeConverter(source, target, compiledKernels().back());
+  const Converter converter = makeConverter(source, target, referenceKernel());
   Bytes out(maxConversionGrowth * text.size() + 1);
   const size_t produced =
       convertChunk(converter, reinterpret_cast<const unsigned char*>(text.data()),

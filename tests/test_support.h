@@ -57,6 +57,13 @@ struct ScriptedIo final : ByteIo {
   int waitUntilReady(bool) override { return ++waits, 0; }
 };
 
+// The readable reference alone: the scalar map kernel and no UTF-8 kernels.
+inline const Kernel& referenceKernel() {
+  static const Kernel reference{"reference", translateScalar, nullptr, nullptr,
+                                [] { return true; }};
+  return reference;
+}
+
 // What translation means, byte by byte: map every byte, drop the removed
 // ones (NUL is always kept).
 inline Bytes modelTranslate(const TranslationMap& map, const unsigned char* in,
@@ -76,9 +83,8 @@ inline Bytes model(const Bytes& input, CodeId source, CodeId target) {
     out = modelTranslate(buildTranslationMap(source, target), input.data(),
                          input.size());
   } else {
-    const Kernel& scalar = compiledKernels().back();
     out.resize(maxConversionGrowth * input.size() + 1);
-    out.resize(convertChunk(makeConverter(source, target, scalar), input.data(),
+    out.resize(convertChunk(makeConverter(source, target, referenceKernel()), input.data(),
                             input.size(), out.data(), true, true)
                    .produced);
   }
