@@ -261,8 +261,11 @@ class Guessing(unittest.TestCase):
             self.assertEqual(result.stderr.decode().splitlines(), [
                 f"bytemorph-guess ERROR: Cannot read {missing}: No such file or directory",
                 f"bytemorph-guess ERROR: Cannot read {folder}: Is a directory"])
-        self.assertEqual(subprocess.run([GUESS], input="\u0439".encode(),
-                                        capture_output=True).stdout, b"utf\n")
+        # Valid UTF-8 is one reading among six: тип in CP866 is E2 A8 AF.
+        for text, codec, name in (("\u0439", "utf-8", b"utf"),
+                                  ("\u0442\u0438\u043f", "cp866", b"dos")):
+            self.assertEqual(subprocess.run([GUESS], input=text.encode(codec),
+                                            capture_output=True).stdout, name + b"\n")
         for option, status in (("-h", 0), ("--help", 0), ("-x", 2)):
             result = subprocess.run([GUESS, option], capture_output=True)
             self.assertEqual(result.returncode, status)
@@ -341,7 +344,14 @@ class Interactive(unittest.TestCase):
         for pair, lines in (
                 (("koi", "win"), [(b"\xe1\xc2\n", b"\xc0\xe1\n"), (b"a\n", b"a\n")]),
                 (("utf", "koi"), [(short_i, b"\xca\n"), (short_i, b"\xca\n")]),
-                (("koi", "utf"), [(b"\xe1\n", "\u0410\n".encode())])):
+                (("koi", "utf"), [(b"\xe1\n", "\u0410\n".encode())]),
+                # A line settles the guess, though win and mac read it alike.
+                (("auto", "utf"), [("\u0441\u044a\u0435\u0448\u044c \u0436\u0435 "
+                                    "\u044d\u0442\u0438\u0445 \u0431\u0443\u043b\u043e\u043a\n"
+                                    .encode("cp1251"),
+                                    "\u0441\u044a\u0435\u0448\u044c \u0436\u0435 "
+                                    "\u044d\u0442\u0438\u0445 \u0431\u0443\u043b\u043e\u043a\n"
+                                    .encode())])):
             proc = subprocess.Popen([BINARY, *pair], stdin=subprocess.PIPE,
                                     stdout=subprocess.PIPE)
             try:
