@@ -17,6 +17,14 @@ Utf8Form utf8Form(char32_t c) {
   return {{byte(0xE0 | c >> 12), byte(0x80 | (c >> 6 & 0x3F)), byte(0x80 | (c & 0x3F))}, 3};
 }
 
+// The belowU800 entry of a character: lead itself when it is ASCII
+// (twoBytes 0), else the code point of the two-byte form lead, second.
+// Chosen by masks, not a branch, for the decoding loops.
+inline unsigned belowU800Index(unsigned lead, unsigned second, unsigned twoBytes) {
+  const unsigned mask = 0u - twoBytes;
+  return ((lead & ~mask) | (((lead & 0x1Fu) << 6 | (second & 0x3Fu)) & mask)) & 0x7FF;
+}
+
 }  // namespace
 
 Sequence readSequence(const unsigned char* in, std::size_t size) {
@@ -161,10 +169,7 @@ TranslateProgress utf8ToPage(const PageEncoder& encoder,
       const unsigned char second = in[read + 1];
       const unsigned twoBytes = (static_cast<unsigned>(lead - 0xC2) <= 0xDF - 0xC2) &
                                 ((second & 0xC0) == 0x80);
-      const unsigned twoByteMask = 0u - twoBytes;
-      const unsigned index =
-          (lead & ~twoByteMask) | (((lead & 0x1Fu) << 6 | (second & 0x3Fu)) & twoByteMask);
-      const std::uint16_t code = encoder.belowU800[index & 0x7FF];
+      const std::uint16_t code = encoder.belowU800[belowU800Index(lead, second, twoBytes)];
       const unsigned markFollows =
           ((code & compositionBase) != 0) & ((in[read + 2] & 0xFE) == 0xCC);
       const unsigned simple = ((lead >> 7) ^ 1u) | (twoBytes & (markFollows ^ 1u));
@@ -180,23 +185,15 @@ TranslateProgress utf8ToPage(const PageEncoder& encoder,
       ++read;
       continue;
     }
-    std::uint16_t code;
-    std::size_t next;
-    if (lead >= 0xC2 && lead <= 0xDF && read + 1 < size && (in[read + 1] & 0xC0) == 0x80) {
-      // Two bytes: Cyrillic, Latin-1 punctuation.
-      code = encoder.belowU800[(lead & 0x1F) << 6 | (in[read + 1] & 0x3F)];
-      next = read + 2;
-    } else {
-      const Sequence sequence = readSequence(in + read, size - read);
-      if (sequence.kind == SequenceKind::cutShort && !final) break;
-      if (sequence.kind != SequenceKind::complete) {
-        out[written++] = lead;  // malformed: passes as it is
-        ++read;
-        continue;
-      }
-      code = lookUp(encoder, sequence.codePoint);
-      next = read + sequence.length;
+    const Sequence sequence = readSequence(in + read, size - read);
+    if (sequence.kind == SequenceKind::cutShort && !final) break;
+    if (sequence.kind != SequenceKind::complete) {
+      out[written++] = lead;  // malformed: passes as it is
+      ++read;
+      continue;
     }
+    std::uint16_t code = lookUp(encoder, sequence.codePoint);
+    std::size_t next = read + sequence.length;
     if (code & compositionBase) {
       // A mark (U+0300..U+036F) is two bytes, led by CC or CD.
       const bool markMayFollow =
@@ -204,10 +201,9 @@ TranslateProgress utf8ToPage(const PageEncoder& encoder,
       if (markMayFollow && !final) break;
       const Sequence mark = next < size ? readSequence(in + next, size - next)
                                         : Sequence{SequenceKind::cutShort, 0, 0};
-      const char32_t base = (lead & 0x1F) << 6 | (in[read + 1] & 0x3F);
       for (int i = 0; i < encoder.compositionCount; ++i) {
         const Composition& composition = encoder.compositions[i];
-        if (mark.kind == SequenceKind::complete && composition.base == base &&
+        if (mark.kind == SequenceKind::complete && composition.base == sequence.codePoint &&
             composition.mark == mark.codePoint) {
           code = lookUp(encoder, composition.composed);
           next += mark.length;
@@ -279,9 +275,7 @@ TranslateProgress utf8ToPageWords(const PageEncoder& encoder, const unsigned cha
       const std::uint64_t here = word >> shift;
       const unsigned lead = here & 0xFF, second = here >> 8 & 0xFF;
       // ASCII is itself in the table: one lookup, no branch on the kind.
-      const unsigned twoBytes = 0u - (lead >> 7);
-      const std::uint16_t code =
-          encoder.belowU800[(lead & ~twoBytes) | (((lead & 0x1F) << 6 | (second & 0x3F)) & twoBytes)];
+      const std::uint16_t code = encoder.belowU800[belowU800Index(lead, second, lead >> 7)];
       // Nothing here is removed (« and » are led by C2): the count of
       // bytes written does not wait for the lookup.
       out[written++] = static_cast<unsigned char>(code);
