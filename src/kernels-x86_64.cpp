@@ -93,79 +93,103 @@ __attribute__((target("avx2,popcnt"))) inline std::size_t storeKept(
   return count + storeKept(_mm256_extracti128_si256(bytes, 1), mask >> 16, out + count);
 }
 
-// 128 table entries for vpshufb, in the eight 16-entry groups that the
-// lookup below walks (see translateAvx2 for the method).
+// 128 table entries for vpshufb in eight 16-entry groups, each stored as
+// its difference (XOR) from the group before, in both lanes of a register.
 struct Table128 {
   __m256i groups[8];
 };
 
 __attribute__((target("avx2"))) inline Table128 loadTable128(const unsigned char* entries) {
   Table128 table;
-  for (int group = 0; group < 8; ++group)
-    table.groups[group] = _mm256_broadcastsi128_si256(
-        _mm_loadu_si128(reinterpret_cast<const __m128i*>(entries + 16 * group)));
+  __m128i previous = _mm_setzero_si128();
+  for (int group = 0; group < 8; ++group) {
+    const __m128i current =
+        _mm_loadu_si128(reinterpret_cast<const __m128i*>(entries + 16 * group));
+    table.groups[group] = _mm256_broadcastsi128_si256(_mm_xor_si128(current, previous));
+    previous = current;
+  }
   return table;
 }
 
-// Entry b - first for each byte b in first..first + 127; 0 for other bytes.
+// Entry b - first for each byte b in first..first + 127; anything for other
+// bytes. vpshufb reads the low nibble of an index whose top bit is clear and
+// gives 0 otherwise. Lookup k uses index b - first - 16k, whose top bit is
+// clear exactly for k up to b's group, so XOR-ing the eight lookups of the
+// difference tables leaves the entry of b's own group.
 __attribute__((target("avx2"))) inline __m256i lookUp128(const Table128& table,
                                                         __m256i bytes, int first) {
   __m256i result = _mm256_setzero_si256();
   for (int group = 0; group < 8; ++group) {
-    const __m256i index = _mm256_adds_epu8(
-        _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(first + 16 * group))),
-        _mm256_set1_epi8(0x70));
-    result = _mm256_or_si256(result, _mm256_shuffle_epi8(table.groups[group], index));
+    const __m256i index =
+        _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(first + 16 * group)));
+    result = _mm256_xor_si256(result, _mm256_shuffle_epi8(table.groups[group], index));
   }
   return result;
 }
 
-// Byte b of the map is entry b & 15 of table b >> 4. Each of the 16 tables
-// sits in both lanes of a register for vpshufb. A byte of group k is found by
-// moving it to 0x70..0x7F (subtract 16k, saturating-add 0x70): vpshufb then
-// reads its low nibble, while every other byte lands at 0x80 or above, which
-// vpshufb turns into 0. OR-ing the 16 (or 8) lookups gives the translation.
+// Each half of the map is a 128-entry lookup, and the top bit of each byte
+// picks between them. A translated 0 from a nonzero byte is a removed byte.
 // Text is mostly ASCII plus letters in the upper half; when the lower half
-// maps to itself (every real pair) only the eight upper tables need a lookup
-// and all-ASCII vectors are copies. A template, so that the lookups unroll.
-template <bool lowHalfIdentity>
-__attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2Groups(
-    const __m256i (&tables)[16], const unsigned char* in, std::size_t size,
-    unsigned char* out) {
-  constexpr int firstGroup = lowHalfIdentity ? 8 : 0;
+// maps to itself (every real pair) all-ASCII vectors are copies and only the
+// upper half needs a lookup. Vectors without removed bytes are stored whole
+// unless compactAlways: text set with « » and dashes has one in a third of
+// its vectors, too many for the branch to predict, and compacting a vector
+// that keeps everything stores it unchanged. Returns the number of vectors
+// that held a removed byte.
+template <bool lowHalfIdentity, bool compactAlways>
+__attribute__((target("avx2,popcnt"))) std::size_t translateAvx2Stretch(
+    const Table128& lower, const Table128& upper, const unsigned char* in,
+    std::size_t end, std::size_t& read, unsigned char* out, std::size_t& written) {
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i toTop = _mm256_set1_epi8(0x70);
-  std::size_t read = 0, written = 0;
-  for (; read + 32 <= size; read += 32) {
+  std::size_t vectorsWithRemovals = 0;
+  for (; read + 32 <= end; read += 32) {
     const __m256i bytes =
         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + read));
-    if (lowHalfIdentity && _mm256_movemask_epi8(bytes) == 0) {
+    const unsigned upperBytes = static_cast<unsigned>(_mm256_movemask_epi8(bytes));
+    if (lowHalfIdentity && upperBytes == 0) {
       // Whole ASCII stretches predict this branch well.
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + written), bytes);
       written += 32;
       continue;
     }
-    __m256i translated =
+    const __m256i translated = _mm256_blendv_epi8(
+        lowHalfIdentity ? bytes : lookUp128(lower, bytes, 0),
+        lookUp128(upper, bytes, 0x80), bytes);
+    const unsigned zeros =
+        static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(translated, zero)));
+    const unsigned removed =
         lowHalfIdentity
-            ? _mm256_andnot_si256(_mm256_cmpgt_epi8(zero, bytes), bytes)
-            : zero;
-    for (int group = firstGroup; group < 16; ++group) {
-      const __m256i index = _mm256_adds_epu8(
-          _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(16 * group))),
-          toTop);
-      translated = _mm256_or_si256(translated,
-                                   _mm256_shuffle_epi8(tables[group], index));
-    }
-    const unsigned dropped = static_cast<unsigned>(_mm256_movemask_epi8(
-        _mm256_andnot_si256(_mm256_cmpeq_epi8(bytes, zero),
-                            _mm256_cmpeq_epi8(translated, zero))));
-    if (dropped == 0) {
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + written),
-                          translated);
+            ? zeros & upperBytes
+            : zeros & ~static_cast<unsigned>(
+                          _mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, zero)));
+    vectorsWithRemovals += removed != 0;
+    if (!compactAlways && removed == 0) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + written), translated);
       written += 32;
     } else {
-      written += storeKept(translated, ~dropped, out + written);
+      written += storeKept(translated, ~removed, out + written);
     }
+  }
+  return vectorsWithRemovals;
+}
+
+// Chooses for each stretch of 4 KiB how to store, by how often the stretch
+// before held removed bytes.
+template <bool lowHalfIdentity>
+__attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2Halves(
+    const Table128& lower, const Table128& upper, const unsigned char* in,
+    std::size_t size, unsigned char* out) {
+  constexpr std::size_t stretch = 4096;
+  std::size_t read = 0, written = 0;
+  bool compactAlways = false;
+  while (read + 32 <= size) {
+    const std::size_t end = std::min(size, read + stretch);
+    const std::size_t withRemovals =
+        compactAlways ? translateAvx2Stretch<lowHalfIdentity, true>(lower, upper, in, end,
+                                                                   read, out, written)
+                      : translateAvx2Stretch<lowHalfIdentity, false>(lower, upper, in, end,
+                                                                    read, out, written);
+    compactAlways = withRemovals * 16 > stretch / 32;
   }
   return {read, written};
 }
@@ -173,15 +197,12 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2Groups(
 __attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2(
     const TranslationMap& map, const unsigned char* in, std::size_t size,
     unsigned char* out) {
-  __m256i tables[16];
-  for (int group = 0; group < 16; ++group) {
-    tables[group] = _mm256_broadcastsi128_si256(_mm_loadu_si128(
-        reinterpret_cast<const __m128i*>(map.data() + 16 * group)));
-  }
+  const Table128 lower = loadTable128(map.data());
+  const Table128 upper = loadTable128(map.data() + 128);
   bool lowHalfIdentity = true;
   for (int byte = 0; byte < 128; ++byte) lowHalfIdentity &= map[byte] == byte;
-  return lowHalfIdentity ? translateAvx2Groups<true>(tables, in, size, out)
-                         : translateAvx2Groups<false>(tables, in, size, out);
+  return lowHalfIdentity ? translateAvx2Halves<true>(lower, upper, in, size, out)
+                         : translateAvx2Halves<false>(lower, upper, in, size, out);
 }
 
 // vpermi2b looks up 128 entries by the low seven bits of each byte; two of
@@ -249,7 +270,7 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress pageToUtf8Avx2(
       continue;
     }
     const __m256i offset = lookUp128(offsetTable, bytes, 0x80);
-    if (_mm256_movemask_epi8(offset) != 0) {
+    if ((static_cast<unsigned>(_mm256_movemask_epi8(offset)) & upper) != 0) {
       written += pageToUtf8(chart, in + read, 32, out + written);
       continue;
     }
