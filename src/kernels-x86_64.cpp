@@ -93,6 +93,34 @@ __attribute__((target("avx2,popcnt"))) inline std::size_t storeKept(
   return count + storeKept(_mm256_extracti128_si256(bytes, 1), mask >> 16, out + count);
 }
 
+// For each 8-bit mask, the vpshufb indices that write eight bytes from the
+// low half of a register, each followed by its partner from the high half
+// when the mask has its bit.
+constexpr std::array<std::array<unsigned char, 16>, 256> makePairTable() {
+  std::array<std::array<unsigned char, 16>, 256> table{};
+  for (int mask = 0; mask < 256; ++mask) {
+    int slot = 0;
+    for (int bit = 0; bit < 8; ++bit) {
+      table[mask][slot++] = static_cast<unsigned char>(bit);
+      if (mask >> bit & 1) table[mask][slot++] = static_cast<unsigned char>(bit + 8);
+    }
+    while (slot < 16) table[mask][slot++] = 0x80;
+  }
+  return table;
+}
+alignas(16) constexpr std::array<std::array<unsigned char, 16>, 256> pairTable =
+    makePairTable();
+
+// Stores the 8 + popcount(mask) bytes that pairTable picks from halves and
+// returns their count; 16 bytes are stored in all.
+__attribute__((target("avx2,popcnt"))) inline std::size_t storePairs(
+    __m128i halves, unsigned mask, unsigned char* out) {
+  _mm_storeu_si128(reinterpret_cast<__m128i*>(out),
+                   _mm_shuffle_epi8(halves, _mm_load_si128(reinterpret_cast<const __m128i*>(
+                                                pairTable[mask].data()))));
+  return 8 + static_cast<std::size_t>(__builtin_popcount(mask));
+}
+
 // 128 table entries for vpshufb in eight 16-entry groups, each stored as
 // its difference (XOR) from the group before, in both lanes of a register.
 struct Table128 {
@@ -280,18 +308,15 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress pageToUtf8Avx2(
     const __m256i second =
         _mm256_or_si256(everySlot, _mm256_and_si256(offset, _mm256_set1_epi8(0x3F)));
     const __m256i first = _mm256_blendv_epi8(bytes, lead, bytes);
-    // Within each 128-bit lane: low holds input bytes 0-7 (16-23) as pairs,
-    // high bytes 8-15 (24-31). An ASCII byte keeps its first slot only.
-    const __m256i low = _mm256_unpacklo_epi8(first, second);
-    const __m256i high = _mm256_unpackhi_epi8(first, second);
-    const unsigned lowKept = static_cast<unsigned>(
-        _mm256_movemask_epi8(_mm256_unpacklo_epi8(everySlot, bytes)));
-    const unsigned highKept = static_cast<unsigned>(
-        _mm256_movemask_epi8(_mm256_unpackhi_epi8(everySlot, bytes)));
-    written += storeKept(_mm256_castsi256_si128(low), lowKept & 0xFFFF, out + written);
-    written += storeKept(_mm256_castsi256_si128(high), highKept & 0xFFFF, out + written);
-    written += storeKept(_mm256_extracti128_si256(low, 1), lowKept >> 16, out + written);
-    written += storeKept(_mm256_extracti128_si256(high, 1), highKept >> 16, out + written);
+    // Each 8-byte group of input as [its first bytes, its second bytes],
+    // then the group's upper-byte mask picks and orders what it writes.
+    const __m256i evenGroups = _mm256_unpacklo_epi64(first, second);
+    const __m256i oddGroups = _mm256_unpackhi_epi64(first, second);
+    written += storePairs(_mm256_castsi256_si128(evenGroups), upper & 0xFF, out + written);
+    written += storePairs(_mm256_castsi256_si128(oddGroups), upper >> 8 & 0xFF, out + written);
+    written += storePairs(_mm256_extracti128_si256(evenGroups, 1), upper >> 16 & 0xFF,
+                          out + written);
+    written += storePairs(_mm256_extracti128_si256(oddGroups, 1), upper >> 24, out + written);
   }
   return {read, written};
 }
