@@ -1,10 +1,9 @@
 #include "translate.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace {
-
-constexpr std::size_t chunkSize = 16;
 
 // Translates and drops removed bytes with no branch on the data. The store
 // at out[written] is in bounds since written <= i < size, and comes after
@@ -35,21 +34,31 @@ TranslateProgress translateScalar(const TranslationMap& map,
     for (std::size_t i = 0; i < size; ++i) out[i] = map[in[i]];
     return {size, size};
   }
-  // Removed bytes are rare, so each chunk is first translated as if it had
-  // none; only a chunk that has one is done again, compacting. The chunk is
-  // copied first, since out may be in and run behind it.
+  // Removed bytes are rare, so each eight bytes are first translated as if
+  // they had none, gathered in a word and stored at once; only a word that
+  // had one is done again, compacting. The word is loaded before the store,
+  // since out may be in and run behind it. A byte keeps its place in the
+  // word whatever the machine's byte order.
   std::size_t read = 0, written = 0;
-  for (; read + chunkSize <= size; read += chunkSize) {
-    unsigned char chunk[chunkSize];
-    std::memcpy(chunk, in + read, chunkSize);
+  for (; read + 8 <= size; read += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, in + read, 8);
+    std::uint64_t translated = 0;
     bool removed = false;
-    for (std::size_t i = 0; i < chunkSize; ++i) {
-      const unsigned char translated = map[chunk[i]];
-      out[written + i] = translated;
-      removed |= (translated == 0) & (chunk[i] != 0);
+    for (int shift = 0; shift < 64; shift += 8) {
+      const unsigned char byte = static_cast<unsigned char>(word >> shift);
+      const unsigned char mapped = map[byte];
+      translated |= std::uint64_t{mapped} << shift;
+      removed |= (mapped == 0) & (byte != 0);
     }
-    written += removed ? translateCompacting(map, chunk, chunkSize, out + written)
-                       : chunkSize;
+    std::memcpy(out + written, &translated, 8);
+    if (removed) {
+      unsigned char bytes[8];
+      std::memcpy(bytes, &word, 8);
+      written += translateCompacting(map, bytes, 8, out + written);
+    } else {
+      written += 8;
+    }
   }
   written += translateCompacting(map, in + read, size - read, out + written);
   return {size, written};
