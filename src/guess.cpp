@@ -2,6 +2,7 @@
 
 #include <array>
 #include <bitset>
+#include <cmath>
 #include <cstdint>
 
 #include "guess_model.h"
@@ -72,7 +73,7 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
 
 std::int64_t tripleCost(int a, int b, int c) {
   // The model's alphabet: A-Z, a-z, 0-9, + and / for 0..63.
-  const char cell = letterTripleCosts[(a * guessSymbolCount + b) * guessSymbolCount + c];
+  const char cell = letterTripleCosts[(a * guessContextCount + b) * guessSymbolCount + c];
   return cell >= 'a' ? cell - 'a' + 26 : cell >= 'A' ? cell - 'A'
          : cell >= '0' ? cell - '0' + 52 : cell == '+' ? 62 : 63;
 }
@@ -80,7 +81,7 @@ std::int64_t tripleCost(int a, int b, int c) {
 // One reading's running score as Russian text.
 struct Scorer {
   std::int64_t cost = 0;
-  int before = 0, last = 0;  // the last two symbols
+  int before = guessTextStart, last = guessTextStart;  // the last two symbols
   // Word start (nothing known yet), after a capital, after a small letter,
   // word start inside a sentence, after one: a capital starting a word
   // inside a sentence is rare (a reading that turns dashes into capitals
@@ -107,6 +108,12 @@ struct Scorer {
   }
 };
 
+// A text may end a word or cut one: half of each.
+std::int64_t endCost(const Scorer& scorer) {
+  const double wordEnds = std::exp2(-tripleCost(scorer.before, scorer.last, 0) / 4.0);
+  return std::llround(-4 * std::log2((wordEnds + 1) / 2));
+}
+
 std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complete) {
   Scorer scorer;
   for (std::size_t i = 0; i < size;) {
@@ -120,14 +127,14 @@ std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complet
     scorer.add(classify(sequence.codePoint));
     i += sequence.length;
   }
-  return scorer.cost + tripleCost(scorer.before, scorer.last, 0);
+  return scorer.cost + endCost(scorer);
 }
 
 std::int64_t scorePage(const std::array<Meaning, 256>& meanings,
                        const unsigned char* text, std::size_t size) {
   Scorer scorer;
   for (std::size_t i = 0; i < size; ++i) scorer.add(meanings[text[i]]);
-  return scorer.cost + tripleCost(scorer.before, scorer.last, 0);
+  return scorer.cost + endCost(scorer);
 }
 
 // Whether two readings give the same text for the byte values seen.

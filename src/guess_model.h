@@ -6,9 +6,14 @@
 /// alphabetical order; symbol 0 is a word boundary.
 constexpr int guessLetterCount = 33;
 constexpr int guessSymbolCount = guessLetterCount + 1;
+/// What comes before a text, as a context: a word start or the middle of a
+/// word, either may be.
+constexpr int guessTextStart = guessSymbolCount;
+constexpr int guessContextCount = guessSymbolCount + 1;
 
-/// How unlikely letter c is after a and b in Russian, for every triple of
-/// symbols (index (a * guessSymbolCount + b) * guessSymbolCount + c), in
+/// How unlikely symbol c is after a and b in Russian, for a and b any
+/// symbol or guessTextStart (index (a * guessContextCount + b) *
+/// guessSymbolCount + c), in
 /// quarter bits written as characters of the alphabet A-Z a-z 0-9 + /.
 extern const char letterTripleCosts[];
 
