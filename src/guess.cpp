@@ -12,7 +12,9 @@ namespace {
 
 // Quarter bits, as the model's tables.
 constexpr std::int64_t quoteCost = 24;         // « », which typography pairs
-constexpr std::int64_t punctuationCost = 36;   // — … № and the like
+constexpr std::int64_t punctuationCost = 36;   // … № and the like
+constexpr std::int64_t dashCost = 20;          // – — between spaces
+constexpr std::int64_t gluedDashCost = 48;     // for each side touching a letter
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
 constexpr std::int64_t oddCost = 96;           // anything else
@@ -27,6 +29,7 @@ struct Meaning {
   bool capital;
   std::int64_t cost;
   bool endsSentence = false;
+  bool dash = false;
 };
 
 Meaning classify(char32_t c) {
@@ -41,9 +44,10 @@ Meaning classify(char32_t c) {
   if (c == 0x451) return {7, false, 0};
   if (c == 0x401) return {7, true, 0};
   if (c == 0xAB || c == 0xBB) return {0, false, quoteCost};
+  if (c == 0x2013 || c == 0x2014) return {0, false, dashCost, false, true};
   switch (c) {
     case 0xA0: case 0xB0: case 0xA9: case 0xB7:
-    case 0x2013: case 0x2014: case 0x2018: case 0x2019: case 0x201C:
+    case 0x2018: case 0x2019: case 0x201C:
     case 0x201D: case 0x201E: case 0x2022: case 0x2026: case 0x2116:
       return {0, false, punctuationCost};
   }
@@ -78,6 +82,19 @@ std::int64_t tripleCost(int a, int b, int c) {
          : cell >= '0' ? cell - '0' + 52 : cell == '+' ? 62 : 63;
 }
 
+// The cost of "either x or y, even odds", both in quarter bits.
+std::int64_t eitherCost(std::int64_t x, std::int64_t y) {
+  static const auto table = [] {
+    std::array<std::array<std::uint8_t, 64>, 64> costs;
+    for (int a = 0; a < 64; ++a)
+      for (int b = 0; b < 64; ++b)
+        costs[a][b] = static_cast<std::uint8_t>(
+            std::lround(-4 * std::log2((std::exp2(-a / 4.0) + std::exp2(-b / 4.0)) / 2)));
+    return costs;
+  }();
+  return table[x][y];
+}
+
 // One reading's running score as Russian text.
 struct Scorer {
   std::int64_t cost = 0;
@@ -88,20 +105,37 @@ struct Scorer {
   // meets this).
   int capitalContext = 0;
   bool sentenceEnded = false;
+  // Russian sets its dashes between spaces; a reading that makes one touch
+  // a letter (a capital С or Р read as a Mac dash) is rare.
+  bool afterDash = false;
+  // Letters of the word so far while all are capitals (-1 after a small
+  // one): from two on, the word may be an abbreviation (ЦП, СССР), whose
+  // letters follow one another as initials.
+  int capitalRun = 0;
 
   void add(const Meaning& meaning) {
     cost += meaning.cost;
+    const bool letter = meaning.symbol != 0;
+    if ((meaning.dash && last != 0 && last != guessTextStart) || (afterDash && letter))
+      cost += gluedDashCost;
+    afterDash = meaning.dash;
     if (meaning.symbol == 0) {
       sentenceEnded |= meaning.endsSentence;
       if (last == 0) return;  // runs of boundaries count as one
-      cost += tripleCost(before, last, 0);
+      const std::int64_t wordEnds = tripleCost(before, last, 0);
+      cost += capitalRun >= 2 ? eitherCost(wordEnds, 4) : wordEnds;
       capitalContext = 3;
+      capitalRun = 0;
     } else {
       if (capitalContext == 3 && sentenceEnded) capitalContext = 4;
       sentenceEnded = false;
-      cost += tripleCost(before, last, meaning.symbol) +
+      const std::int64_t next = tripleCost(before, last, meaning.symbol);
+      cost += (capitalRun >= 1 && meaning.capital
+                   ? eitherCost(next, tripleCost(guessTextStart, 0, meaning.symbol))
+                   : next) +
               capitalCosts[capitalContext][meaning.capital];
       capitalContext = meaning.capital ? 1 : 2;
+      capitalRun = meaning.capital && capitalRun >= 0 ? capitalRun + 1 : -1;
     }
     before = last;
     last = meaning.symbol;
