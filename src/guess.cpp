@@ -100,9 +100,9 @@ struct Scorer {
   std::int64_t cost = 0;
   int before = guessTextStart, last = guessTextStart;  // the last two symbols
   // Word start (nothing known yet), after a capital, after a small letter,
-  // word start inside a sentence, after one: a capital starting a word
-  // inside a sentence is rare (a reading that turns dashes into capitals
-  // meets this).
+  // word start inside a sentence, after one, after two capitals or more: a
+  // capital starting a word inside a sentence is rare (a reading that turns
+  // dashes into capitals meets this), and words in capitals keep to them.
   int capitalContext = 0;
   bool sentenceEnded = false;
   // Russian sets its dashes between spaces; a reading that makes one touch
@@ -134,8 +134,8 @@ struct Scorer {
                    ? eitherCost(next, tripleCost(guessTextStart, 0, meaning.symbol))
                    : next) +
               capitalCosts[capitalContext][meaning.capital];
-      capitalContext = meaning.capital ? 1 : 2;
       capitalRun = meaning.capital && capitalRun >= 0 ? capitalRun + 1 : -1;
+      capitalContext = capitalRun >= 2 ? 5 : meaning.capital ? 1 : 2;
     }
     before = last;
     last = meaning.symbol;

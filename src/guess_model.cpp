@@ -554,11 +554,12 @@ const char letterTripleCosts[] =
     "kYrR///vl1D/bOdUX/iRibbfYY/hZWS/welhva////ckPTVQYTRqYXQfSUTPPQUPRVgchVfj2cbb"
     "ga";
 
-const std::uint8_t capitalCosts[5][2] = {
+const std::uint8_t capitalCosts[6][2] = {
     {1, 11},
-    {1, 10},
+    {0, 18},
     {0, 59},
     {0, 18},
     {16, 0},
+    {33, 0},
 };
 static_assert(sizeof letterTripleCosts == 41650 + 1);

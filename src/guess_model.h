@@ -19,5 +19,6 @@ extern const char letterTripleCosts[];
 
 /// How unlikely a small letter ([0]) or a capital ([1]) is at the start of
 /// a word (nothing else known), after a capital, after a small letter, at
-/// the start of a word inside a sentence, and after one, in quarter bits.
-extern const std::uint8_t capitalCosts[5][2];
+/// the start of a word inside a sentence, after one, and after two capitals
+/// or more that are all the word has so far, in quarter bits.
+extern const std::uint8_t capitalCosts[6][2];
