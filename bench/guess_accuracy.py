@@ -9,11 +9,16 @@ pages, each in all six encodings. A guess is right when decoding the bytes
 in the guessed page gives the original text. Also times bytemorph-guess and
 enca over 10,000 one-line files given on one command line.
 
-Usage: bench/guess_accuracy.py BYTEMORPH_GUESS [--per-cell N] [--sample FILE]
+Usage: bench/guess_accuracy.py BYTEMORPH_GUESS [--per-cell N] [--seed N]
+                               [--messages] [--sample FILE]
+With --messages, the texts are instead the Russian messages of the programs
+installed here (/usr/share/locale/ru/LC_MESSAGES/*.mo): short, terse, full
+of abbreviations and placeholders, another kind again.
 With --sample, writes held-out lines for the test suite to FILE instead.
 """
 import argparse
 import collections
+import gettext
 import glob
 import gzip
 import os
@@ -58,6 +63,24 @@ def held_out_pages():
             if line:
                 lines.append(line)
         pages.append(lines)
+    return pages
+
+
+def held_out_messages():
+    """The translated messages of each installed program's Russian catalog."""
+    pages = []
+    for path in sorted(glob.glob("/usr/share/locale/ru/LC_MESSAGES/*.mo")):
+        with open(path, "rb") as f:
+            try:
+                catalog = gettext.GNUTranslations(f)._catalog
+            except (OSError, UnicodeError):
+                continue
+        lines = [" ".join(line.split()) for message in catalog.values()
+                 for line in str(message).split("\n")]
+        if any(lines):
+            pages.append([line for line in lines if line])
+    if not pages:
+        sys.exit("guess_accuracy: no Russian message catalogs installed")
     return pages
 
 
@@ -129,10 +152,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("guess")
     parser.add_argument("--per-cell", type=int, default=400)
+    parser.add_argument("--seed", type=int, default=2026)
+    parser.add_argument("--messages", action="store_true")
     parser.add_argument("--sample")
     args = parser.parse_args()
-    rng = random.Random(2026)
-    pages = held_out_pages()
+    rng = random.Random(args.seed)
+    pages = held_out_messages() if args.messages else held_out_pages()
     if args.sample:
         lines = [line for page in pages for line in page
                  if CYRILLIC.search(line) and 20 <= len(line) <= 120
