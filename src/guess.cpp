@@ -12,8 +12,7 @@ namespace {
 
 // Quarter bits, as the model's tables.
 constexpr std::int64_t quoteCost = 24;         // « », which typography pairs
-constexpr std::int64_t punctuationCost = 36;   // … № and the like
-constexpr std::int64_t dashCost = 20;          // – — between spaces
+constexpr std::int64_t punctuationCost = 36;   // – — … № and the like
 constexpr std::int64_t gluedDashCost = 48;     // for each side touching a letter
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
@@ -44,7 +43,7 @@ Meaning classify(char32_t c) {
   if (c == 0x451) return {7, false, 0};
   if (c == 0x401) return {7, true, 0};
   if (c == 0xAB || c == 0xBB) return {0, false, quoteCost};
-  if (c == 0x2013 || c == 0x2014) return {0, false, dashCost, false, true};
+  if (c == 0x2013 || c == 0x2014) return {0, false, punctuationCost, false, true};
   switch (c) {
     case 0xA0: case 0xB0: case 0xA9: case 0xB7:
     case 0x2018: case 0x2019: case 0x201C:
