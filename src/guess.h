@@ -8,6 +8,7 @@
 struct PageGuess {
   CodeId page;
   bool conclusive;  ///< no reading that gives other text comes near
+  bool operator==(const PageGuess&) const = default;
 };
 
 /// Guesses the page of text, the first size bytes of a text (all of it when
