@@ -235,7 +235,10 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2(
 
 // vpermi2b looks up 128 entries by the low seven bits of each byte; two of
 // them cover the map, and the top bit picks between them. vpcompressb closes
-// the gaps that removed bytes leave.
+// the gaps that removed bytes leave, in every vector: with nothing removed it
+// is a copy, and a branch on "anything removed" mispredicts on typographic
+// text (measured on an AVX-512 machine: 1.59x cat with the branch, 1.13x
+// without, and no loss on plain text).
 __attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,popcnt")))
 TranslateProgress translateAvx512(const TranslationMap& map,
                                   const unsigned char* in, std::size_t size,
@@ -253,15 +256,9 @@ TranslateProgress translateAvx512(const TranslationMap& map,
         _mm512_movepi8_mask(bytes), fromLower, fromUpper);
     const __mmask64 kept = _mm512_test_epi8_mask(translated, translated) |
                            _mm512_testn_epi8_mask(bytes, bytes);
-    if (kept == ~__mmask64{0}) {
-      _mm512_storeu_si512(out + written, translated);
-      written += 64;
-    } else {
-      // A full store is in bounds: written <= read and read + 64 <= size.
-      _mm512_storeu_si512(out + written,
-                          _mm512_maskz_compress_epi8(kept, translated));
-      written += static_cast<std::size_t>(_mm_popcnt_u64(kept));
-    }
+    // A full store is in bounds: written <= read and read + 64 <= size.
+    _mm512_storeu_si512(out + written, _mm512_maskz_compress_epi8(kept, translated));
+    written += static_cast<std::size_t>(_mm_popcnt_u64(kept));
   }
   return {read, written};
 }
