@@ -12,7 +12,7 @@ namespace {
 
 // Quarter bits, as the model's tables.
 constexpr std::int64_t quoteCost = 24;         // « », which typography pairs
-constexpr std::int64_t punctuationCost = 36;   // – — … № and the like
+constexpr std::int64_t punctuationCost = 36;   // – — … № § © ° and the like
 constexpr std::int64_t gluedDashCost = 48;     // for each side touching a letter
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
@@ -45,9 +45,9 @@ Meaning classify(char32_t c) {
   if (c == 0xAB || c == 0xBB) return {0, false, quoteCost};
   if (c == 0x2013 || c == 0x2014) return {0, false, punctuationCost, false, true};
   switch (c) {
-    case 0xA0: case 0xB0: case 0xA9: case 0xB7:
-    case 0x2018: case 0x2019: case 0x201C:
-    case 0x201D: case 0x201E: case 0x2022: case 0x2026: case 0x2116:
+    case 0xA0: case 0xA7: case 0xA9: case 0xAE: case 0xB0: case 0xB1: case 0xB7:
+    case 0x2018: case 0x2019: case 0x201C: case 0x201D: case 0x201E:
+    case 0x2022: case 0x2026: case 0x2116: case 0x2122:
       return {0, false, punctuationCost};
   }
   if (c >= 0x400 && c <= 0x4FF) return {0, false, foreignLetterCost};
