@@ -81,7 +81,7 @@ std::int64_t tripleCost(int a, int b, int c) {
          : cell >= '0' ? cell - '0' + 52 : cell == '+' ? 62 : 63;
 }
 
-// The cost of "either x or y, even odds", both in quarter bits.
+// The cost of "either x or y, even odds", each below 64 quarter bits.
 std::int64_t eitherCost(std::int64_t x, std::int64_t y) {
   static const auto table = [] {
     std::array<std::array<std::uint8_t, 64>, 64> costs;
@@ -104,8 +104,8 @@ struct Scorer {
   // dashes into capitals meets this), and words in capitals keep to them.
   int capitalContext = 0;
   bool sentenceEnded = false;
-  // Russian sets its dashes between spaces; a reading that makes one touch
-  // a letter (a capital С or Р read as a Mac dash) is rare.
+  // Russian sets its dashes between spaces; one touching a letter is rare
+  // (Mac reads Windows' capitals С and Р as dashes, glued to their words).
   bool afterDash = false;
   // Letters of the word so far while all are capitals (-1 after a small
   // one): from two on, the word may be an abbreviation (ЦП, СССР), whose
@@ -143,8 +143,7 @@ struct Scorer {
 
 // A text may end a word or cut one: half of each.
 std::int64_t endCost(const Scorer& scorer) {
-  const double wordEnds = std::exp2(-tripleCost(scorer.before, scorer.last, 0) / 4.0);
-  return std::llround(-4 * std::log2((wordEnds + 1) / 2));
+  return eitherCost(tripleCost(scorer.before, scorer.last, 0), 0);
 }
 
 std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complete) {
