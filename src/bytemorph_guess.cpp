@@ -39,8 +39,13 @@ bool guessFile(const char* path) {
   std::size_t size = 0;
   bool ended = false;
   bool ok = file != nullptr && readUpTo(file, text, &size, firstRead, &ended);
-  if (ok && !ended && !guessPage(text, size, false).conclusive)
-    ok = readUpTo(file, text, &size, maxGuessBytes, &ended);
+  PageGuess guess{codUtf, false};
+  bool settled = false;
+  if (ok && !ended) {
+    guess = guessPage(text, size, false);
+    settled = guess.conclusive;
+    if (!settled) ok = readUpTo(file, text, &size, maxGuessBytes, &ended);
+  }
   const int error = errno;
   if (file && !standardInput) std::fclose(file);
   if (!ok) {
@@ -49,7 +54,8 @@ bool guessFile(const char* path) {
                  standardInput ? "standard input" : path, std::strerror(error));
     return false;
   }
-  const char* name = codNameOf(guessPage(text, size, ended).page);
+  if (!settled) guess = guessPage(text, size, ended);
+  const char* name = codNameOf(guess.page);
   if (path == nullptr)
     std::printf("%s\n", name);
   else

@@ -117,6 +117,7 @@ struct HeldInput final : ByteIo {
 ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& kernel) {
   alignas(4096) static unsigned char held[maxGuessBytes];
   std::size_t size = 0, judged = 0;
+  PageGuess guess{codUtf, false};
   bool stopped = false;
   long stopResult = 0;
   // Reads that start small and double: most texts settle within the first
@@ -136,10 +137,13 @@ ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& 
     // that, judging at each doubling keeps the work linear.
     if (size < 64 * 1024 || size >= 2 * judged) {
       judged = size;
-      if (guessPage(held, size, false).conclusive) break;
+      guess = guessPage(held, size, false);
+      if (guess.conclusive) break;
     }
   }
-  const CodeId source = guessPage(held, size, stopped && stopResult == 0).page;
+  // Judged again only if more came since, or the end makes the text whole.
+  const bool complete = stopped && stopResult == 0;
+  if (judged != size || complete) guess = guessPage(held, size, complete);
   HeldInput input(io, held, size, stopped, stopResult);
-  return convertStream(input, source, target, kernel);
+  return convertStream(input, guess.page, target, kernel);
 }
