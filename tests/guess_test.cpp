@@ -12,15 +12,6 @@ namespace {
 
 Bytes bytesOf(const std::string& text) { return Bytes(text.begin(), text.end()); }
 
-// Text from one page to another, as it is: no newline added at the end.
-Bytes convert(const Bytes& text, CodeId source, CodeId target) {
-  Bytes out(maxConversionGrowth * text.size() + 1);
-  out.resize(convertChunk(makeConverter(source, target, referenceKernel()), text.data(),
-                          text.size(), out.data(), true, true)
-                 .produced);
-  return out;
-}
-
 // Whether the guess for text, which is in page, reads it as page does.
 bool guessedRight(const Bytes& text, CodeId page) {
   const PageGuess guess = guessPage(text.data(), text.size(), true);

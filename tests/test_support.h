@@ -74,20 +74,23 @@ inline Bytes modelTranslate(const TranslationMap& map, const unsigned char* in,
   return out;
 }
 
+// Text from one page to another by the reference converter, given all of
+// it at once, as it is: no newline added at the end.
+inline Bytes convert(const Bytes& text, CodeId source, CodeId target) {
+  Bytes out(maxConversionGrowth * text.size() + 1);
+  out.resize(convertChunk(makeConverter(source, target, referenceKernel()), text.data(),
+                          text.size(), out.data(), true, true)
+                 .produced);
+  return out;
+}
+
 // The whole conversion: between 8-bit pages the byte model, to or from utf
-// the transcoder given all of the input at once; then a newline after an
-// unterminated last line.
+// the transcoder; then a newline after an unterminated last line.
 inline Bytes model(const Bytes& input, CodeId source, CodeId target) {
-  Bytes out;
-  if (source != codUtf && target != codUtf) {
-    out = modelTranslate(buildTranslationMap(source, target), input.data(),
-                         input.size());
-  } else {
-    out.resize(maxConversionGrowth * input.size() + 1);
-    out.resize(convertChunk(makeConverter(source, target, referenceKernel()), input.data(),
-                            input.size(), out.data(), true, true)
-                   .produced);
-  }
+  Bytes out = source != codUtf && target != codUtf
+                  ? modelTranslate(buildTranslationMap(source, target), input.data(),
+                                   input.size())
+                  : convert(input, source, target);
   if (!input.empty() && input.back() != '\n') out.push_back('\n');
   return out;
 }
