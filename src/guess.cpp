@@ -13,7 +13,7 @@ namespace {
 // Quarter bits, as the model's tables.
 constexpr std::int64_t quoteCost = 24;         // « », which typography pairs
 constexpr std::int64_t punctuationCost = 36;   // – — … № § © ° and the like
-constexpr std::int64_t gluedDashCost = 48;     // for each side touching a letter
+constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a letter
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
 constexpr std::int64_t oddCost = 96;           // anything else
@@ -28,7 +28,10 @@ struct Meaning {
   bool capital;
   std::int64_t cost;
   bool endsSentence = false;
-  bool dash = false;
+  // Which side of a mark a letter rarely touches: a dash stands between
+  // spaces, » ” … close what comes before them, « „ open what follows.
+  bool letterBeforeIsOdd = false;
+  bool letterAfterIsOdd = false;
 };
 
 Meaning classify(char32_t c) {
@@ -42,12 +45,15 @@ Meaning classify(char32_t c) {
   if (c >= 0x410 && c <= 0x42F) return {letter(c + 0x20), true, 0};
   if (c == 0x451) return {7, false, 0};
   if (c == 0x401) return {7, true, 0};
-  if (c == 0xAB || c == 0xBB) return {0, false, quoteCost};
-  if (c == 0x2013 || c == 0x2014) return {0, false, punctuationCost, false, true};
+  if (c == 0xAB) return {0, false, quoteCost, false, true, false};
+  if (c == 0xBB) return {0, false, quoteCost, false, false, true};
+  if (c == 0x2013 || c == 0x2014) return {0, false, punctuationCost, false, true, true};
+  if (c == 0x201E) return {0, false, punctuationCost, false, true, false};
+  if (c == 0x201D || c == 0x2026) return {0, false, punctuationCost, false, false, true};
   switch (c) {
     case 0xA0: case 0xA7: case 0xA9: case 0xAE: case 0xB0: case 0xB1: case 0xB7:
-    case 0x2018: case 0x2019: case 0x201C: case 0x201D: case 0x201E:
-    case 0x2022: case 0x2026: case 0x2116: case 0x2122:
+    case 0x2018: case 0x2019: case 0x201C:
+    case 0x2022: case 0x2116: case 0x2122:
       return {0, false, punctuationCost};
   }
   if (c >= 0x400 && c <= 0x4FF) return {0, false, foreignLetterCost};
@@ -104,9 +110,10 @@ struct Scorer {
   // dashes into capitals meets this), and words in capitals keep to them.
   int capitalContext = 0;
   bool sentenceEnded = false;
-  // Russian sets its dashes between spaces; one touching a letter is rare
-  // (Mac reads Windows' capitals С and Р as dashes, glued to their words).
-  bool afterDash = false;
+  // A mark touching a letter on its wrong side is rare: Mac reads Windows'
+  // capitals С and Р as dashes glued to their words, Windows reads Mac's
+  // Е as an ellipsis glued to the rest of its word.
+  bool oddIfLetterNext = false;
   // Letters of the word so far while all are capitals (-1 after a small
   // one): from two on, the word may be an abbreviation (ЦП, СССР), whose
   // letters follow one another as initials.
@@ -115,9 +122,10 @@ struct Scorer {
   void add(const Meaning& meaning) {
     cost += meaning.cost;
     const bool letter = meaning.symbol != 0;
-    if ((meaning.dash && last != 0 && last != guessTextStart) || (afterDash && letter))
-      cost += gluedDashCost;
-    afterDash = meaning.dash;
+    if ((meaning.letterBeforeIsOdd && last != 0 && last != guessTextStart) ||
+        (oddIfLetterNext && letter))
+      cost += gluedCost;
+    oddIfLetterNext = meaning.letterAfterIsOdd;
     if (meaning.symbol == 0) {
       sentenceEnded |= meaning.endsSentence;
       if (last == 0) return;  // runs of boundaries count as one
