@@ -115,8 +115,10 @@ struct Scorer {
   // Е as an ellipsis glued to the rest of its word.
   bool oddIfLetterNext = false;
   // Letters of the word so far while all are capitals (-1 after a small
-  // one): from two on, the word may be an abbreviation (ЦП, СССР), whose
-  // letters follow one another as initials.
+  // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
+  // letters follow one another as initials. Longer ones are words set in
+  // capitals: letting them be initials too made any page that reads small
+  // letters as capitals (koi as win) look as good as Russian.
   int capitalRun = 0;
 
   void add(const Meaning& meaning) {
@@ -130,14 +132,14 @@ struct Scorer {
       sentenceEnded |= meaning.endsSentence;
       if (last == 0) return;  // runs of boundaries count as one
       const std::int64_t wordEnds = tripleCost(before, last, 0);
-      cost += capitalRun >= 2 ? eitherCost(wordEnds, 4) : wordEnds;
+      cost += capitalRun >= 2 && capitalRun <= 3 ? eitherCost(wordEnds, 4) : wordEnds;
       capitalContext = 3;
       capitalRun = 0;
     } else {
       if (capitalContext == 3 && sentenceEnded) capitalContext = 4;
       sentenceEnded = false;
       const std::int64_t next = tripleCost(before, last, meaning.symbol);
-      cost += (capitalRun >= 1 && meaning.capital
+      cost += (capitalRun >= 1 && capitalRun < 3 && meaning.capital
                    ? eitherCost(next, tripleCost(guessTextStart, 0, meaning.symbol))
                    : next) +
               capitalCosts[capitalContext][meaning.capital];
