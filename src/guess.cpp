@@ -13,6 +13,7 @@ namespace {
 // Quarter bits, as the model's tables.
 constexpr std::int64_t quoteCost = 24;         // « », which typography pairs
 constexpr std::int64_t punctuationCost = 36;   // – — … № § © ° and the like
+constexpr std::int64_t rareMarkCost = 48;     // ‘ ’ “ ” „ •
 constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a letter
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
@@ -48,13 +49,15 @@ Meaning classify(char32_t c) {
   if (c == 0xAB) return {0, false, quoteCost, false, true, false};
   if (c == 0xBB) return {0, false, quoteCost, false, false, true};
   if (c == 0x2013 || c == 0x2014) return {0, false, punctuationCost, false, true, true};
-  if (c == 0x201E) return {0, false, punctuationCost, false, true, false};
-  if (c == 0x201D || c == 0x2026) return {0, false, punctuationCost, false, false, true};
+  if (c == 0x201E) return {0, false, rareMarkCost, false, true, false};
+  if (c == 0x201D) return {0, false, rareMarkCost, false, false, true};
+  if (c == 0x2026) return {0, false, punctuationCost, false, false, true};
   switch (c) {
     case 0xA0: case 0xA7: case 0xA9: case 0xAE: case 0xB0: case 0xB1: case 0xB7:
-    case 0x2018: case 0x2019: case 0x201C:
-    case 0x2022: case 0x2116: case 0x2122:
+    case 0x2116: case 0x2122:
       return {0, false, punctuationCost};
+    case 0x2018: case 0x2019: case 0x201C: case 0x2022:
+      return {0, false, rareMarkCost};
   }
   if (c >= 0x400 && c <= 0x4FF) return {0, false, foreignLetterCost};
   if (c >= 0x2500 && c <= 0x259F) return {0, false, boxDrawingCost};
