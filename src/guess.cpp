@@ -33,6 +33,9 @@ struct Meaning {
   // spaces, » ” … close what comes before them, « „ open what follows.
   bool letterBeforeIsOdd = false;
   bool letterAfterIsOdd = false;
+  // A Latin letter or a digit: a full stop it follows (kicad.exe, 3.5)
+  // ended no sentence.
+  bool latinOrDigit = false;
 };
 
 Meaning classify(char32_t c) {
@@ -41,7 +44,11 @@ Meaning classify(char32_t c) {
     if (small == 0x451) return 7;
     return static_cast<unsigned char>(small - 0x430 + (small >= 0x436 ? 2 : 1));
   };
-  if (c < 0x80) return {0, false, 0, c == '.' || c == '!' || c == '?'};
+  if (c < 0x80) {
+    Meaning ascii{0, false, 0, c == '.' || c == '!' || c == '?'};
+    ascii.latinOrDigit = (c | 0x20) - 'a' < 26 || c - '0' < 10;
+    return ascii;
+  }
   if (c >= 0x430 && c <= 0x44F) return {letter(c), false, 0};
   if (c >= 0x410 && c <= 0x42F) return {letter(c + 0x20), true, 0};
   if (c == 0x451) return {7, false, 0};
@@ -132,7 +139,7 @@ struct Scorer {
       cost += gluedCost;
     oddIfLetterNext = meaning.letterAfterIsOdd;
     if (meaning.symbol == 0) {
-      sentenceEnded |= meaning.endsSentence;
+      sentenceEnded = meaning.endsSentence || (sentenceEnded && !meaning.latinOrDigit);
       if (last == 0) return;  // runs of boundaries count as one
       const std::int64_t wordEnds = tripleCost(before, last, 0);
       cost += capitalRun >= 2 && capitalRun <= 3 ? eitherCost(wordEnds, 4) : wordEnds;
