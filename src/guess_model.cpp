@@ -555,7 +555,7 @@ const char letterTripleCosts[] =
     "ga";
 
 const std::uint8_t capitalCosts[6][2] = {
-    {1, 11},
+    {0, 15},
     {0, 18},
     {0, 59},
     {0, 18},

@@ -17,8 +17,9 @@ constexpr int guessContextCount = guessSymbolCount + 1;
 /// quarter bits written as characters of the alphabet A-Z a-z 0-9 + /.
 extern const char letterTripleCosts[];
 
-/// How unlikely a small letter ([0]) or a capital ([1]) is at the start of
-/// a word (nothing else known), after a capital, after a small letter, at
-/// the start of a word inside a sentence, after one, and after two capitals
-/// or more that are all the word has so far, in quarter bits.
+/// How unlikely a small letter ([0]) or a capital ([1]) is as the first
+/// letter of a text (a word start or inside a word), after a capital, after
+/// a small letter, at the start of a word inside a sentence, after one, and
+/// after two capitals or more that are all the word has so far, in quarter
+/// bits.
 extern const std::uint8_t capitalCosts[6][2];
