@@ -148,6 +148,9 @@ struct Scorer {
     } else {
       if (capitalContext == 3 && sentenceEnded) capitalContext = 4;
       sentenceEnded = false;
+      // A capital does not sit inside a word: a text that begins with one
+      // begins a word.
+      if (last == guessTextStart && meaning.capital) last = 0;
       const std::int64_t next = tripleCost(before, last, meaning.symbol);
       cost += (capitalRun >= 1 && capitalRun < 3 && meaning.capital
                    ? eitherCost(next, tripleCost(guessTextStart, 0, meaning.symbol))

@@ -72,6 +72,7 @@ TEST(GuessPage, HardSnippets) {
       {"юксембур", codKoi},             // Windows reads capitals: not initials so long
       {"х западной Европ", codMac},     // Windows reads Е as … touching a word
       {"файл kicad.exe — это", codMac}, // no sentence ends in a file name
+      {"См. user_namespaces(7).", codMac}, // DOS reads Сь: a capital starts a word
   };
   for (const auto& [text, page] : cases) {
     const Bytes bytes = model(bytesOf(text), codUtf, page);
