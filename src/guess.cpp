@@ -36,6 +36,7 @@ struct Meaning {
   // A Latin letter or a digit: a full stop it follows (kicad.exe, 3.5)
   // ended no sentence.
   bool latinOrDigit = false;
+  bool fullStop = false;
 };
 
 Meaning classify(char32_t c) {
@@ -47,6 +48,7 @@ Meaning classify(char32_t c) {
   if (c < 0x80) {
     Meaning ascii{0, false, 0, c == '.' || c == '!' || c == '?'};
     ascii.latinOrDigit = (c | 0x20) - 'a' < 26 || c - '0' < 10;
+    ascii.fullStop = c == '.';
     return ascii;
   }
   if (c >= 0x430 && c <= 0x44F) return {letter(c), false, 0};
@@ -90,11 +92,18 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
   return readings;
 }
 
-std::int64_t tripleCost(int a, int b, int c) {
-  // The model's alphabet: A-Z, a-z, 0-9, + and / for 0..63.
-  const char cell = letterTripleCosts[(a * guessContextCount + b) * guessSymbolCount + c];
+// The model's alphabet: A-Z, a-z, 0-9, + and / for 0..63.
+std::int64_t cellCost(char cell) {
   return cell >= 'a' ? cell - 'a' + 26 : cell >= 'A' ? cell - 'A'
          : cell >= '0' ? cell - '0' + 52 : cell == '+' ? 62 : 63;
+}
+
+std::int64_t tripleCost(int a, int b, int c) {
+  return cellCost(letterTripleCosts[(a * guessContextCount + b) * guessSymbolCount + c]);
+}
+
+std::int64_t fullStopEndCost(int a, int b) {
+  return cellCost(fullStopEndCosts[a * guessContextCount + b]);
 }
 
 // The cost of "either x or y, even odds", each below 64 quarter bits.
@@ -141,7 +150,8 @@ struct Scorer {
     if (meaning.symbol == 0) {
       sentenceEnded = meaning.endsSentence || (sentenceEnded && !meaning.latinOrDigit);
       if (last == 0) return;  // runs of boundaries count as one
-      const std::int64_t wordEnds = tripleCost(before, last, 0);
+      const std::int64_t wordEnds =
+          meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(before, last, 0);
       cost += capitalRun >= 2 && capitalRun <= 3 ? eitherCost(wordEnds, 4) : wordEnds;
       capitalContext = 3;
       capitalRun = 0;

@@ -554,6 +554,25 @@ const char letterTripleCosts[] =
     "kYrR///vl1D/bOdUX/iRibbfYY/hZWS/welhva////ckPTVQYTRqYXQfSUTPPQUPRVgchVfj2cbb"
     "ga";
 
+const char fullStopEndCosts[] =
+    "ZRecWbceambJebagkhcgcgTcnoW/+fXXNYZZjigabqvpc0YdYVevqjcd0gM7gqk6URjbUZZWy5lt"
+    "WktwgQ9/s/lio/gbVujsr//bTllPZZWrvq+crd/WQl/v/Y+/x5TXlp8/68XRcXwZZRqnk/VdhjRQ"
+    "3/f9TiouoQaSG/rs6UTcfQZZWz/u4dxMwZQ7/c/f+u/wVXn2/6s/OTjkaZZxpZggQPmcUNYeUe8o"
+    "glSvaUOr/o6UTdQRZZWonpMbZqTVDJNMUbp4OQWXbYs0z6URYTQZZZViilapqjeQ2xh/2kw3bSVS"
+    "b/js6UNgcQZZe//hhZhwSZQ5+Xw/i/wjVVYe2ts/YRYjSZZ2/bcdPc8iLPWYVaeeZsWnsRXt/j6U"
+    "RgKLZZbron8oWdtVU0grlqnS/jWebU88w6URYTYZZUmbmvSW3tPQu/R/im/WhQXayuws6UYPfTZZ"
+    "UUqQ1bx/vWQkfknY1j/ZbdWc/uz6RajdaZZVYurheogqNQz7a/jjZ/gVSXm5j26UbngQZZYxoggd"
+    "tu0aQ8oa/VihgYSyY3/T/8TPgPUZZlqUifSVwlgOTlQf8ifkgwaa3/sk6URzPYZZgkchejddjjQd"
+    "/W8nck2ygZSu7vw6VtdcrZZaXnc/fqn1hQl3d/k93fbarTb//76WSjTaZZUc/t+bVtsiQgoP/o/l"
+    "cnclzy/7u/TOkcOZZV1ek5ZsguQQ//p/f8prwTjergr//QPPodZZyfnclqZgiWTZabbsgchUglTo"
+    "tj/6URqUPZZgiafegZdj2Qi0eq9i7uVWoSYons6PTaaQZZPk3fmPWgjVQb2Ubdk90nUVWYurs8UZ"
+    "dTQZZOiyiiUWdtqQvlTgOihkYJVSiops6NRYVQZZeknbeiwkhcQ7xW/Xiwi/YVSYK/s6UOfTQZZX"
+    "iqbeUpdhZQ+9f/TxsqvSdSiojs6UOYbQZZZicbebcdhdQbeT3iisiYXVSYojs6UUYTQZZWiabexg"
+    "dhVQbeTgbihiYWVSYojs6URYTpZZW/r06TWt5lVVcM8b/dlcdXRijl66WRYVgZZW9s2zQph/QQ/e"
+    "h/pujtjWmSs7q36UTYKMZZWrrttYWgyVQddl2b1WwwWlgcovs6URcTWZZf/hJolWp2fdTur4ep3e"
+    "QWZOrfv/6URhOWZZW070Y9We/VUaVPcb14jUYXLNex/6URYkQZZTfbYdaZbjXLddWgeiehaZUVco"
+    "Zw8XTYQTZ";
+
 const std::uint8_t capitalCosts[6][2] = {
     {0, 15},
     {0, 18},
@@ -563,3 +582,4 @@ const std::uint8_t capitalCosts[6][2] = {
     {33, 0},
 };
 static_assert(sizeof letterTripleCosts == 41650 + 1);
+static_assert(sizeof fullStopEndCosts == 1225 + 1);

@@ -17,6 +17,11 @@ constexpr int guessContextCount = guessSymbolCount + 1;
 /// quarter bits written as characters of the alphabet A-Z a-z 0-9 + /.
 extern const char letterTripleCosts[];
 
+/// How unlikely a word is to end, with a full stop, after symbols a and b
+/// (index a * guessContextCount + b), in quarter bits written as above:
+/// abbreviations (т. е., см.) end where words seldom do.
+extern const char fullStopEndCosts[];
+
 /// How unlikely a small letter ([0]) or a capital ([1]) is as the first
 /// letter of a text (a word start or inside a word), after a capital, after
 /// a small letter, at the start of a word inside a sentence, after one, and
