@@ -148,7 +148,11 @@ struct Scorer {
       cost += gluedCost;
     oddIfLetterNext = meaning.letterAfterIsOdd;
     if (meaning.symbol == 0) {
-      sentenceEnded = meaning.endsSentence || (sentenceEnded && !meaning.latinOrDigit);
+      // A full stop right after a one-letter small word shortens a word
+      // (т. е., и т. д.) rather than ending a sentence.
+      const bool shortens = meaning.fullStop && last != 0 && before == 0 && capitalRun < 0;
+      sentenceEnded = (meaning.endsSentence && !shortens) ||
+                      (sentenceEnded && !meaning.latinOrDigit);
       if (last == 0) return;  // runs of boundaries count as one
       const std::int64_t wordEnds =
           meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(before, last, 0);

@@ -73,6 +73,7 @@ TEST(GuessPage, HardSnippets) {
       {"х западной Европ", codMac},     // Windows reads Е as … touching a word
       {"файл kicad.exe — это", codMac}, // no sentence ends in a file name
       {"См. user_namespaces(7).", codMac}, // DOS reads Сь: a capital starts a word
+      {"SUSv4 (т. е., бе", codDos},     // Mac reads в. •., °: т. е. ends no sentence
   };
   for (const auto& [text, page] : cases) {
     const Bytes bytes = model(bytesOf(text), codUtf, page);
