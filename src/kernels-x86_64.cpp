@@ -146,10 +146,17 @@ __attribute__((target("avx2"))) inline Table128 loadTable128(const unsigned char
 // difference tables leaves the entry of b's own group.
 __attribute__((target("avx2"))) inline __m256i lookUp128(const Table128& table,
                                                         __m256i bytes, int first) {
-  __m256i result = _mm256_setzero_si256();
-  for (int group = 0; group < 8; ++group) {
-    const __m256i index =
-        _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(first + 16 * group)));
+  // Each index from the one before, so that the loop needs one constant
+  // besides the tables: eight of them and eight tables do not fit in the
+  // sixteen registers, and the spills cost a third of the time. The empty
+  // asm hides the step's value, or the compiler folds the steps back into
+  // eight constants.
+  __m256i step = _mm256_set1_epi8(16);
+  __asm__("" : "+x"(step));
+  __m256i index = _mm256_sub_epi8(bytes, _mm256_set1_epi8(static_cast<char>(first)));
+  __m256i result = _mm256_shuffle_epi8(table.groups[0], index);
+  for (int group = 1; group < 8; ++group) {
+    index = _mm256_sub_epi8(index, step);
     result = _mm256_xor_si256(result, _mm256_shuffle_epi8(table.groups[group], index));
   }
   return result;
@@ -159,12 +166,15 @@ __attribute__((target("avx2"))) inline __m256i lookUp128(const Table128& table,
 // picks between them. A translated 0 from a nonzero byte is a removed byte.
 // Text is mostly ASCII plus letters in the upper half; when the lower half
 // maps to itself (every real pair) all-ASCII vectors are copies and only the
-// upper half needs a lookup. Vectors without removed bytes are stored whole
-// unless compactAlways: text set with « » and dashes has one in a third of
-// its vectors, too many for the branch to predict, and compacting a vector
-// that keeps everything stores it unchanged. Returns the number of vectors
-// that held a removed byte.
-template <bool lowHalfIdentity, bool compactAlways>
+// upper half needs a lookup. Most maps remove nothing: then every vector is
+// stored whole. Otherwise vectors without removed bytes are stored whole
+// unless removals are often: text set with « » and dashes has one in a
+// third of its vectors, too many for the branch to predict, and compacting a
+// vector that keeps everything stores it unchanged. Returns the number of
+// vectors that held a removed byte.
+enum class Removals { none, rare, often };
+
+template <bool lowHalfIdentity, Removals removals>
 __attribute__((target("avx2,popcnt"))) std::size_t translateAvx2Stretch(
     const Table128& lower, const Table128& upper, const unsigned char* in,
     std::size_t end, std::size_t& read, unsigned char* out, std::size_t& written) {
@@ -183,6 +193,11 @@ __attribute__((target("avx2,popcnt"))) std::size_t translateAvx2Stretch(
     const __m256i translated = _mm256_blendv_epi8(
         lowHalfIdentity ? bytes : lookUp128(lower, bytes, 0),
         lookUp128(upper, bytes, 0x80), bytes);
+    if (removals == Removals::none) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + written), translated);
+      written += 32;
+      continue;
+    }
     const unsigned zeros =
         static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(translated, zero)));
     const unsigned removed =
@@ -191,7 +206,7 @@ __attribute__((target("avx2,popcnt"))) std::size_t translateAvx2Stretch(
             : zeros & ~static_cast<unsigned>(
                           _mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, zero)));
     vectorsWithRemovals += removed != 0;
-    if (!compactAlways && removed == 0) {
+    if (removals == Removals::rare && removed == 0) {
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + written), translated);
       written += 32;
     } else {
@@ -205,19 +220,24 @@ __attribute__((target("avx2,popcnt"))) std::size_t translateAvx2Stretch(
 // before held removed bytes.
 template <bool lowHalfIdentity>
 __attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2Halves(
-    const Table128& lower, const Table128& upper, const unsigned char* in,
+    const Table128& lower, const Table128& upper, bool removesAny, const unsigned char* in,
     std::size_t size, unsigned char* out) {
   constexpr std::size_t stretch = 4096;
   std::size_t read = 0, written = 0;
-  bool compactAlways = false;
+  if (!removesAny) {
+    translateAvx2Stretch<lowHalfIdentity, Removals::none>(lower, upper, in, size, read,
+                                                           out, written);
+    return {read, written};
+  }
+  bool often = false;
   while (read + 32 <= size) {
     const std::size_t end = std::min(size, read + stretch);
     const std::size_t withRemovals =
-        compactAlways ? translateAvx2Stretch<lowHalfIdentity, true>(lower, upper, in, end,
-                                                                   read, out, written)
-                      : translateAvx2Stretch<lowHalfIdentity, false>(lower, upper, in, end,
-                                                                    read, out, written);
-    compactAlways = withRemovals * 16 > stretch / 32;
+        often ? translateAvx2Stretch<lowHalfIdentity, Removals::often>(lower, upper, in, end,
+                                                                      read, out, written)
+              : translateAvx2Stretch<lowHalfIdentity, Removals::rare>(lower, upper, in, end,
+                                                                     read, out, written);
+    often = withRemovals * 16 > stretch / 32;
   }
   return {read, written};
 }
@@ -227,10 +247,12 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2(
     unsigned char* out) {
   const Table128 lower = loadTable128(map.data());
   const Table128 upper = loadTable128(map.data() + 128);
-  bool lowHalfIdentity = true;
+  bool lowHalfIdentity = true, removesAny = false;
   for (int byte = 0; byte < 128; ++byte) lowHalfIdentity &= map[byte] == byte;
-  return lowHalfIdentity ? translateAvx2Halves<true>(lower, upper, in, size, out)
-                         : translateAvx2Halves<false>(lower, upper, in, size, out);
+  for (int byte = 1; byte < 256; ++byte) removesAny |= map[byte] == 0;
+  return lowHalfIdentity
+             ? translateAvx2Halves<true>(lower, upper, removesAny, in, size, out)
+             : translateAvx2Halves<false>(lower, upper, removesAny, in, size, out);
 }
 
 // vpermi2b looks up 128 entries by the low seven bits of each byte; two of
