@@ -5,7 +5,8 @@ Builds a corpus from real Russian prose (Debian's fortunes-ru), grows it to
 a 200 MB file in each code page and UTF-8, plus a typographic CP1251 file
 (straight quotes as « », spaced hyphens as em dashes), and times every
 converter on the same file, stdin from the file and stdout to /dev/null,
-several runs each. `cat` of the same file is the yardstick. Prints markdown
+several rounds in which each runs once. `cat` of the same file is the
+yardstick. Prints markdown
 tables (median wall time, MB/s, ratio to cat, peak memory) and, with --out,
 writes them to DIR/benchmarks.md and draws DIR/throughput.png with gnuplot.
 
@@ -166,9 +167,17 @@ def contenders(binary, source, target):
     return rows
 
 
-def median_run(command, path, runs, env=None):
-    measured = [measure(command, path, env) for _ in range(runs)]
-    return statistics.median(m[0] for m in measured), max(m[1] for m in measured)
+def median_runs(jobs, runs):
+    """Median seconds and peak KiB of each (command, path, env) job, the
+    jobs run in turn, round after round: this machine's speed drifts by
+    tens of percent between minutes, and a ratio of runs made minutes
+    apart would carry that drift."""
+    measured = [[] for _ in jobs]
+    for _ in range(runs):
+        for results, (command, path, env) in zip(measured, jobs):
+            results.append(measure(command, path, env))
+    return [(statistics.median(m[0] for m in results), max(m[1] for m in results))
+            for results in measured]
 
 
 def main():
@@ -187,26 +196,29 @@ def main():
 
     # The headline pair against everything, then each case against cat of
     # its own file (of the UTF-8 side for the UTF-8 pairs).
-    headline = []
-    for label, command, env in contenders(binary, "koi", "win"):
-        headline.append((label, *median_run(command, files["koi"], args.runs, env)))
-    headline.append(("cat (copy)", *median_run(["cat"], files["koi"], args.runs)))
+    rows = contenders(binary, "koi", "win") + [("cat (copy)", ["cat"], None)]
+    measured = median_runs([(command, files["koi"], env) for _, command, env in rows],
+                           args.runs)
+    headline = [(label, *result) for (label, _, _), result in zip(rows, measured)]
     cases = [("koi to win", "koi", "win", "koi", "koi"),
              ("win to koi, typographic", "win", "koi", "typo", "typo"),
              ("koi to utf", "koi", "utf", "utf.koi", "utf"),
              ("utf to koi", "utf", "koi", "utf", "utf")]
     ratios = []
     for title, source, target, input_name, yardstick in cases:
-        cat = median_run(["cat"], files[yardstick], args.runs)[0]
+        names = kernels(binary)
+        measured = median_runs(
+            [(["cat"], files[yardstick], None)] +
+            [([binary, source, target], files[input_name],
+              dict(os.environ, BYTEMORPH_KERNEL=kernel)) for kernel in names],
+            args.runs)
+        cat = measured[0][0]
         row = [title]
-        for kernel in kernels(binary):
-            env = dict(os.environ, BYTEMORPH_KERNEL=kernel)
-            seconds, peak = median_run([binary, source, target], files[input_name],
-                                       args.runs, env)
+        for kernel, (seconds, peak) in zip(names, measured[1:]):
             row.append((f"bytemorph ({kernel})", seconds / cat, peak))
         for label, command in (("iconv -c", iconv_command(source, target)),
                                ("uconv -c", uconv_command(source, target))):
-            seconds, peak = median_run(command, files[input_name], 1)
+            seconds, peak = median_runs([(command, files[input_name], None)], 1)[0]
             row.append((label, seconds / cat, peak))
         ratios.append(row)
 
@@ -223,8 +235,9 @@ def main():
         f"{datetime.date.today()}, {cpu}, {os.cpu_count()} cores, "
         f"{platform.system()} {platform.release()}. Input: {size_mb:.0f} MB "
         f"of Russian prose from Debian's fortunes-ru, read from a file "
-        f"(page cache warm), output to /dev/null; median of {args.runs} runs "
-        f"(iconv and uconv: one run in the second table). Made with "
+        f"(page cache warm), output to /dev/null; median of {args.runs} runs, "
+        f"each table's commands run in turn, round after round (iconv and "
+        f"uconv: one run in the second table). Made with "
         f"`bench/compare.py`.",
         "",
         "## koi to win, every converter",
