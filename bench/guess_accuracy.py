@@ -10,10 +10,12 @@ in the guessed page gives the original text. Also times bytemorph-guess and
 enca over 10,000 one-line files given on one command line.
 
 Usage: bench/guess_accuracy.py BYTEMORPH_GUESS [--per-cell N] [--seed N]
-                               [--messages] [--sample FILE]
+                               [--messages | --docs] [--sample FILE]
 With --messages, the texts are instead the Russian messages of the programs
 installed here (/usr/share/locale/ru/LC_MESSAGES/*.mo): short, terse, full
-of abbreviations and placeholders, another kind again.
+of abbreviations and placeholders, another kind again. With --docs, the
+Russian HTML manuals of aptitude and KiCad (Debian's aptitude-doc-ru and
+kicad-doc-ru): instructions in running prose.
 With --sample, writes held-out lines for the test suite to FILE instead.
 """
 import argparse
@@ -21,6 +23,7 @@ import collections
 import gettext
 import glob
 import gzip
+import html
 import os
 import random
 import re
@@ -63,6 +66,28 @@ def held_out_pages():
             if line:
                 lines.append(line)
         pages.append(lines)
+    return pages
+
+
+def held_out_docs():
+    """The text of the Russian HTML manuals of aptitude and KiCad, tags removed."""
+    root = os.path.join(WORK, "docs-ru")
+    if not os.path.isdir(root):
+        os.makedirs(root)
+        subprocess.run(["apt-get", "download", "aptitude-doc-ru", "kicad-doc-ru"], cwd=root,
+                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for deb in glob.glob(os.path.join(root, "*.deb")):
+            subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
+    pages = []
+    for path in sorted(glob.glob(os.path.join(root, "usr/share/doc/**/*.html"), recursive=True)):
+        with open(path, encoding="utf-8", errors="ignore") as f:
+            text = f.read()
+        text = re.sub(r"(?s)<(script|style).*?</\1>", " ", text)
+        text = re.sub(r"(?i)<br\s*/?>|</(p|div|h\d|li|tr|pre|title)>", "\n", text)
+        text = html.unescape(re.sub(r"<[^>]+>", "", text))
+        lines = [" ".join(line.split()) for line in text.split("\n")]
+        if any(lines):
+            pages.append([line for line in lines if line])
     return pages
 
 
@@ -154,10 +179,12 @@ def main():
     parser.add_argument("--per-cell", type=int, default=400)
     parser.add_argument("--seed", type=int, default=2026)
     parser.add_argument("--messages", action="store_true")
+    parser.add_argument("--docs", action="store_true")
     parser.add_argument("--sample")
     args = parser.parse_args()
     rng = random.Random(args.seed)
-    pages = held_out_messages() if args.messages else held_out_pages()
+    pages = (held_out_messages() if args.messages else held_out_docs() if args.docs
+             else held_out_pages())
     if args.sample:
         lines = [line for page in pages for line in page
                  if CYRILLIC.search(line) and 20 <= len(line) <= 120
