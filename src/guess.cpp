@@ -124,10 +124,13 @@ struct Scorer {
   std::int64_t cost = 0;
   int before = guessTextStart, last = guessTextStart;  // the last two symbols
   // Word start (nothing known yet), after a capital, after a small letter,
-  // word start inside a sentence, after one, after two capitals or more: a
-  // capital starting a word inside a sentence is rare (a reading that turns
-  // dashes into capitals meets this), and words in capitals keep to them.
+  // word start inside a sentence, after one, after two capitals or more,
+  // word start after a word in capitals, the second letter of a word that
+  // follows one in capitals and began with a capital: a capital starting a
+  // word inside a sentence is rare (a reading that turns dashes into
+  // capitals meets this), and words and lines in capitals keep to them.
   int capitalContext = 0;
+  bool afterCapitals = false;  // the last word was in capitals
   bool sentenceEnded = false;
   // A mark touching a letter on its wrong side is rare: Mac reads Windows'
   // capitals С and Р as dashes glued to their words, Windows reads Mac's
@@ -157,10 +160,12 @@ struct Scorer {
       const std::int64_t wordEnds =
           meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(before, last, 0);
       cost += capitalRun >= 2 && capitalRun <= 3 ? eitherCost(wordEnds, 4) : wordEnds;
+      afterCapitals = capitalRun >= 2;
       capitalContext = 3;
       capitalRun = 0;
     } else {
-      if (capitalContext == 3 && sentenceEnded) capitalContext = 4;
+      if (capitalContext == 3) capitalContext = afterCapitals ? 6 : sentenceEnded ? 4 : 3;
+      if (capitalContext == 1 && capitalRun == 1 && afterCapitals) capitalContext = 7;
       sentenceEnded = false;
       // A capital does not sit inside a word: a text that begins with one
       // begins a word.

@@ -573,13 +573,15 @@ const char fullStopEndCosts[] =
     "QWZOrfv/6URhOWZZW070Y9We/VUaVPcb14jUYXLNex/6URYkQZZTfbYdaZbjXLddWgeiehaZUVco"
     "Zw8XTYQTZ";
 
-const std::uint8_t capitalCosts[6][2] = {
+const std::uint8_t capitalCosts[8][2] = {
     {0, 15},
-    {0, 18},
+    {0, 22},
     {0, 59},
     {0, 18},
     {16, 0},
     {33, 0},
+    {11, 1},
+    {6, 3},
 };
 static_assert(sizeof letterTripleCosts == 41650 + 1);
 static_assert(sizeof fullStopEndCosts == 1225 + 1);

@@ -24,7 +24,8 @@ extern const char fullStopEndCosts[];
 
 /// How unlikely a small letter ([0]) or a capital ([1]) is as the first
 /// letter of a text (a word start or inside a word), after a capital, after
-/// a small letter, at the start of a word inside a sentence, after one, and
-/// after two capitals or more that are all the word has so far, in quarter
-/// bits.
-extern const std::uint8_t capitalCosts[6][2];
+/// a small letter, at the start of a word inside a sentence, after one,
+/// after two capitals or more that are all the word has so far, at the
+/// start of a word after a word in capitals, and after a capital that began
+/// such a word, in quarter bits.
+extern const std::uint8_t capitalCosts[8][2];

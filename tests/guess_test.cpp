@@ -74,6 +74,7 @@ TEST(GuessPage, HardSnippets) {
       {"файл kicad.exe — это", codMac}, // no sentence ends in a file name
       {"См. user_namespaces(7).", codMac}, // DOS reads Сь: a capital starts a word
       {"SUSv4 (т. е., бе", codDos},     // Mac reads в. •., °: т. е. ends no sentence
+      {"ЕТ, НО ОН НЕ ПУС", codWin},     // capitals throughout: KOI8-R reads small letters
   };
   for (const auto& [text, page] : cases) {
     const Bytes bytes = model(bytesOf(text), codUtf, page);
