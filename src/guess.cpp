@@ -17,6 +17,7 @@ constexpr std::int64_t rareMarkCost = 48;     // ‘ ’ “ ” „ •
 constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a letter
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
+constexpr std::int64_t boxRunCost = 4;         // the same line drawn on: ════
 constexpr std::int64_t oddCost = 96;           // anything else
 constexpr std::int64_t malformedCost = 96;     // a byte no UTF-8 reads
 // A margin of 40 bits: the second reading is a trillion times less likely.
@@ -37,6 +38,7 @@ struct Meaning {
   // ended no sentence.
   bool latinOrDigit = false;
   bool fullStop = false;
+  char16_t boxDrawing = 0;  // the character, for a box-drawing one
 };
 
 Meaning classify(char32_t c) {
@@ -69,7 +71,11 @@ Meaning classify(char32_t c) {
       return {0, false, rareMarkCost};
   }
   if (c >= 0x400 && c <= 0x4FF) return {0, false, foreignLetterCost};
-  if (c >= 0x2500 && c <= 0x259F) return {0, false, boxDrawingCost};
+  if (c >= 0x2500 && c <= 0x259F) {
+    Meaning box{0, false, boxDrawingCost};
+    box.boxDrawing = static_cast<char16_t>(c);
+    return box;
+  }
   return {0, false, oddCost};
 }
 
@@ -142,9 +148,14 @@ struct Scorer {
   // capitals: letting them be initials too made any page that reads small
   // letters as capitals (koi as win) look as good as Russian.
   int capitalRun = 0;
+  // Tables draw their lines as runs of one character; the words that
+  // another page reads as box drawing do not repeat one.
+  char16_t lastBoxDrawing = 0;
 
   void add(const Meaning& meaning) {
-    cost += meaning.cost;
+    cost += meaning.boxDrawing != 0 && meaning.boxDrawing == lastBoxDrawing ? boxRunCost
+                                                                             : meaning.cost;
+    lastBoxDrawing = meaning.boxDrawing;
     const bool letter = meaning.symbol != 0;
     if ((meaning.letterBeforeIsOdd && last != 0 && last != guessTextStart) ||
         (oddIfLetterNext && letter))
