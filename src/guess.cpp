@@ -13,7 +13,7 @@ namespace {
 // Quarter bits, as the model's tables.
 constexpr std::int64_t quoteCost = 24;         // « », which typography pairs
 constexpr std::int64_t punctuationCost = 36;   // – — … № § © ° and the like
-constexpr std::int64_t rareMarkCost = 48;     // ‘ ’ “ ” „ •
+constexpr std::int64_t rareMarkCost = 48;      // ‘ ’ “ ” „ •
 constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a letter
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables

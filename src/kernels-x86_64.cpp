@@ -216,8 +216,9 @@ __attribute__((target("avx2,popcnt"))) std::size_t translateAvx2Stretch(
   return vectorsWithRemovals;
 }
 
-// Chooses for each stretch of 4 KiB how to store, by how often the stretch
-// before held removed bytes.
+// A map that removes nothing stores every vector whole; otherwise chooses
+// for each stretch of 4 KiB how to store, by how often the stretch before
+// held removed bytes.
 template <bool lowHalfIdentity>
 __attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2Halves(
     const Table128& lower, const Table128& upper, bool removesAny, const unsigned char* in,
