@@ -84,7 +84,7 @@ def held_out_docs():
             text = f.read()
         text = re.sub(r"(?s)<(script|style).*?</\1>", " ", text)
         text = re.sub(r"(?i)<br\s*/?>|</(p|div|h\d|li|tr|pre|title)>", "\n", text)
-        text = html.unescape(re.sub(r"<[^>]+>", "", text))
+        text = html.unescape(re.sub(r"<[^>]+>", " ", text))
         lines = [" ".join(line.split()) for line in text.split("\n")]
         if any(lines):
             pages.append([line for line in lines if line])
