@@ -248,9 +248,9 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2(
     unsigned char* out) {
   const Table128 lower = loadTable128(map.data());
   const Table128 upper = loadTable128(map.data() + 128);
-  bool lowHalfIdentity = true, removesAny = false;
+  bool lowHalfIdentity = true;
   for (int byte = 0; byte < 128; ++byte) lowHalfIdentity &= map[byte] == byte;
-  for (int byte = 1; byte < 256; ++byte) removesAny |= map[byte] == 0;
+  const bool removesAny = removesAnyByte(map);
   return lowHalfIdentity
              ? translateAvx2Halves<true>(lower, upper, removesAny, in, size, out)
              : translateAvx2Halves<false>(lower, upper, removesAny, in, size, out);

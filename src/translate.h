@@ -21,6 +21,10 @@ using TranslateKernel = TranslateProgress (*)(const TranslationMap& map,
                                               std::size_t size,
                                               unsigned char* out);
 
+/// Whether map removes any byte: maps a byte other than 0 to 0. Most page
+/// pairs remove none, and kernels take a simpler path for them.
+bool removesAnyByte(const TranslationMap& map);
+
 /// The reference kernel, one table lookup per byte; always consumes all.
 TranslateProgress translateScalar(const TranslationMap& map,
                                   const unsigned char* in, std::size_t size,

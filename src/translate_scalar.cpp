@@ -23,15 +23,19 @@ std::size_t translateCompacting(const TranslationMap& map,
 
 }  // namespace
 
+bool removesAnyByte(const TranslationMap& map) {
+  bool removesAny = false;
+  for (int byte = 1; byte < 256; ++byte) removesAny |= map[byte] == 0;
+  return removesAny;
+}
+
 TranslateProgress translateScalar(const TranslationMap& map,
                                   const unsigned char* in, std::size_t size,
                                   unsigned char* out) {
   // Most pairs remove nothing: then a plain lookup. Eight bytes are loaded
   // at once, so that no load of input waits on the stores before it (out
   // may be in): 1.6 times as fast here as a loop of byte loads.
-  bool removesAny = false;
-  for (int byte = 1; byte < 256; ++byte) removesAny |= map[byte] == 0;
-  if (!removesAny) {
+  if (!removesAnyByte(map)) {
     const std::size_t whole = size - size % 8;
     for (std::size_t i = 0; i < whole; i += 8) {
       unsigned char bytes[8];
