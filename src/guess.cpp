@@ -20,6 +20,8 @@ constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
 constexpr std::int64_t boxRunCost = 4;         // the same line drawn on: ════
 constexpr std::int64_t oddCost = 96;           // anything else
 constexpr std::int64_t malformedCost = 96;     // a byte no UTF-8 reads
+// Words in capitals up to this long may be abbreviations (ЦП, ФИО).
+constexpr int longestAbbreviation = 3;
 // A margin of 40 bits: the second reading is a trillion times less likely.
 constexpr std::int64_t conclusiveMargin = 160;
 
@@ -170,7 +172,8 @@ struct Scorer {
       if (last == 0) return;  // runs of boundaries count as one
       const std::int64_t wordEnds =
           meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(before, last, 0);
-      cost += capitalRun >= 2 && capitalRun <= 3 ? eitherCost(wordEnds, 4) : wordEnds;
+      cost += capitalRun >= 2 && capitalRun <= longestAbbreviation ? eitherCost(wordEnds, 4)
+                                                                    : wordEnds;
       afterCapitals = capitalRun >= 2;
       capitalContext = 3;
       capitalRun = 0;
@@ -182,7 +185,7 @@ struct Scorer {
       // begins a word.
       if (last == guessTextStart && meaning.capital) last = 0;
       const std::int64_t next = tripleCost(before, last, meaning.symbol);
-      cost += (capitalRun >= 1 && capitalRun < 3 && meaning.capital
+      cost += (capitalRun >= 1 && capitalRun < longestAbbreviation && meaning.capital
                    ? eitherCost(next, tripleCost(guessTextStart, 0, meaning.symbol))
                    : next) +
               capitalCosts[capitalContext][meaning.capital];
