@@ -13,7 +13,7 @@ namespace {
 // Quarter bits, as the model's tables.
 constexpr std::int64_t quoteCost = 24;         // « », which typography pairs
 constexpr std::int64_t punctuationCost = 36;   // – — … № § © ° and the like
-constexpr std::int64_t rareMarkCost = 48;      // ‘ ’ “ ” „ •
+constexpr std::int64_t rareMarkCost = 48;      // ‘ ’ “ ” „ • £ µ ¶
 constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a letter
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
@@ -70,6 +70,7 @@ Meaning classify(char32_t c) {
     case 0x2116: case 0x2122:
       return {0, false, punctuationCost};
     case 0x2018: case 0x2019: case 0x201C: case 0x2022:
+    case 0xA3: case 0xB5: case 0xB6:
       return {0, false, rareMarkCost};
   }
   if (c >= 0x400 && c <= 0x4FF) return {0, false, foreignLetterCost};

@@ -75,6 +75,7 @@ TEST(GuessPage, HardSnippets) {
       {"См. user_namespaces(7).", codMac}, // DOS reads Сь: a capital starts a word
       {"SUSv4 (т. е., бе", codDos},     // Mac reads в. •., °: т. е. ends no sentence
       {"ЕТ, НО ОН НЕ ПУС", codWin},     // capitals throughout: KOI8-R reads small letters
+      {"243 163 A3 £ ЗНАК ФУНТА", codMac}, // DOS reads a one-letter word г
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
        "╠══════════════╬══════════╣\n║ Хлеб         ║ 10 руб.  ║\n", codDos},
