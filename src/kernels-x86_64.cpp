@@ -121,16 +121,22 @@ __attribute__((target("avx2,popcnt"))) inline std::size_t storePairs(
   return 8 + static_cast<std::size_t>(__builtin_popcount(mask));
 }
 
-// 128 table entries for vpshufb in eight 16-entry groups, each stored as
-// its difference (XOR) from the group before, in both lanes of a register.
-struct Table128 {
-  __m256i groups[8];
+// Table entries for vpshufb in 16-entry groups (eight for 128 entries, four
+// for 64), each stored as its difference (XOR) from the group before, in
+// both lanes of a register.
+template <int groupCount>
+struct LookupTable {
+  __m256i groups[groupCount];
 };
+using Table128 = LookupTable<8>;
+using Table64 = LookupTable<4>;
 
-__attribute__((target("avx2"))) inline Table128 loadTable128(const unsigned char* entries) {
-  Table128 table;
+template <int groupCount>
+__attribute__((target("avx2"))) inline LookupTable<groupCount> loadTable(
+    const unsigned char* entries) {
+  LookupTable<groupCount> table;
   __m128i previous = _mm_setzero_si128();
-  for (int group = 0; group < 8; ++group) {
+  for (int group = 0; group < groupCount; ++group) {
     const __m128i current =
         _mm_loadu_si128(reinterpret_cast<const __m128i*>(entries + 16 * group));
     table.groups[group] = _mm256_broadcastsi128_si256(_mm_xor_si128(current, previous));
@@ -139,13 +145,14 @@ __attribute__((target("avx2"))) inline Table128 loadTable128(const unsigned char
   return table;
 }
 
-// Entry b - first for each byte b in first..first + 127; anything for other
-// bytes. vpshufb reads the low nibble of an index whose top bit is clear and
-// gives 0 otherwise. Lookup k uses index b - first - 16k, whose top bit is
-// clear exactly for k up to b's group, so XOR-ing the eight lookups of the
-// difference tables leaves the entry of b's own group.
-__attribute__((target("avx2"))) inline __m256i lookUp128(const Table128& table,
-                                                        __m256i bytes, int first) {
+// Entry b - first for each byte b in first..first + 16 * groupCount - 1;
+// anything for other bytes. vpshufb reads the low nibble of an index whose
+// top bit is clear and gives 0 otherwise. Lookup k uses index b - first -
+// 16k, whose top bit is clear exactly for k up to b's group, so XOR-ing the
+// lookups of the difference tables leaves the entry of b's own group.
+template <int groupCount>
+__attribute__((target("avx2"))) inline __m256i lookUp(const LookupTable<groupCount>& table,
+                                                     __m256i bytes, int first) {
   // Each index from the one before, so that the loop needs one constant
   // besides the tables: eight of them and eight tables do not fit in the
   // sixteen registers, and the spills cost a third of the time. The empty
@@ -157,8 +164,8 @@ __attribute__((target("avx2"))) inline __m256i lookUp128(const Table128& table,
   __m256i result = _mm256_shuffle_epi8(table.groups[0], index);
   // Unrolled at any optimization level: at -O2 GCC keeps the loop, reloads
   // the tables in every turn and runs at half the speed.
-#pragma GCC unroll 7
-  for (int group = 1; group < 8; ++group) {
+#pragma GCC unroll 8
+  for (int group = 1; group < groupCount; ++group) {
     index = _mm256_sub_epi8(index, step);
     result = _mm256_xor_si256(result, _mm256_shuffle_epi8(table.groups[group], index));
   }
@@ -172,8 +179,8 @@ template <bool lowHalfIdentity>
 __attribute__((target("avx2"))) inline __m256i translateVector(const Table128& lower,
                                                               const Table128& upper,
                                                               __m256i bytes) {
-  return _mm256_blendv_epi8(lowHalfIdentity ? bytes : lookUp128(lower, bytes, 0),
-                            lookUp128(upper, bytes, 0x80), bytes);
+  return _mm256_blendv_epi8(lowHalfIdentity ? bytes : lookUp(lower, bytes, 0),
+                            lookUp(upper, bytes, 0x80), bytes);
 }
 
 // The mask of the bytes that translated to 0 from a nonzero byte; when the
@@ -276,8 +283,8 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2Halves(
 __attribute__((target("avx2,popcnt"))) TranslateProgress translateAvx2(
     const TranslationMap& map, const unsigned char* in, std::size_t size,
     unsigned char* out) {
-  const Table128 lower = loadTable128(map.data());
-  const Table128 upper = loadTable128(map.data() + 128);
+  const Table128 lower = loadTable<8>(map.data());
+  const Table128 upper = loadTable<8>(map.data() + 128);
   bool lowHalfIdentity = true;
   for (int byte = 0; byte < 128; ++byte) lowHalfIdentity &= map[byte] == byte;
   const bool removesAny = removesAnyByte(map);
@@ -336,7 +343,7 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress pageToUtf8Avx2(
                                                              (form.bytes[1] & 0x3F))
                                 : notCyrillic;
   }
-  const Table128 offsetTable = loadTable128(offsets);
+  const Table128 offsetTable = loadTable<8>(offsets);
   const __m256i everySlot = _mm256_set1_epi8(static_cast<char>(0x80));
   std::size_t read = 0, written = 0;
   for (; read + 32 <= size; read += 32) {
@@ -347,7 +354,7 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress pageToUtf8Avx2(
       written += 32;
       continue;
     }
-    const __m256i offset = lookUp128(offsetTable, bytes, 0x80);
+    const __m256i offset = lookUp(offsetTable, bytes, 0x80);
     if ((static_cast<unsigned>(_mm256_movemask_epi8(offset)) & upper) != 0) {
       written += pageToUtf8(chart, in + read, 32, out + written);
       continue;
@@ -372,10 +379,13 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress pageToUtf8Avx2(
 }
 
 // From UTF-8, 32 bytes at a time, for vectors of ASCII and two-byte forms
-// led by D0 or D1 (U+0400..U+047F): the code point's low seven bits index a
-// 128-entry table of the page's bytes, and the continuation bytes drop out.
-// Any other vector (three-byte forms, malformed bytes, a mark that may join
-// the last letter) goes through the reference a few bytes at a time.
+// led by D0 or D1 (U+0400..U+047F): the continuation byte indexes a 64-entry
+// table of the page's bytes for each lead, and the continuation bytes drop
+// out. Any other vector (three-byte forms, malformed bytes, a mark that may
+// join the last letter) goes through the reference a few bytes at a time.
+// Each step is a whole vector, so where the next one starts never waits on
+// this one's bytes; a form cut by the vector's end is decoded here, and its
+// continuation skipped there.
 __attribute__((target("avx2,popcnt"))) TranslateProgress utf8ToPageAvx2(
     const PageEncoder& encoder, const unsigned char* in, std::size_t size,
     unsigned char* out) {
@@ -385,18 +395,23 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress utf8ToPageAvx2(
     if (code & removedCharacter) return {0, 0};
     cyrillic[i] = static_cast<unsigned char>(code);
   }
-  const Table128 table = loadTable128(cyrillic);
+  // Few constants, or the tables no longer fit in registers beside them.
+  const Table64 afterD0 = loadTable<4>(cyrillic);
+  const Table64 afterD1 = loadTable<4>(cyrillic + 64);
   const __m256i leadBits = _mm256_set1_epi8(static_cast<char>(0xFE));
   const __m256i lead = _mm256_set1_epi8(static_cast<char>(0xD0));
-  const __m256i continuationBits = _mm256_set1_epi8(static_cast<char>(0xC0));
-  const __m256i continuation = _mm256_set1_epi8(static_cast<char>(0x80));
+  const __m256i aboveContinuations = _mm256_set1_epi8(static_cast<char>(0xC0));
   constexpr std::size_t window = 32 + maxUtf8Carry;
   std::size_t read = 0, written = 0;
-  // The byte after each vector must be there: it may be a combining mark.
-  while (read + 33 <= size) {
+  // Whether the vector before ended on a lead: this one's first byte is
+  // that lead's continuation, already decoded.
+  unsigned carried = 0;
+  // The two bytes after each vector must be there: a lead's continuation,
+  // then what may be a combining mark.
+  while (read + 34 <= size) {
     const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + read));
     const unsigned upper = static_cast<unsigned>(_mm256_movemask_epi8(bytes));
-    if (upper == 0) {
+    if (upper == 0) {  // then nothing was carried either
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + written), bytes);
       written += 32;
       read += 32;
@@ -404,32 +419,37 @@ __attribute__((target("avx2,popcnt"))) TranslateProgress utf8ToPageAvx2(
     }
     const unsigned leads = static_cast<unsigned>(_mm256_movemask_epi8(
         _mm256_cmpeq_epi8(_mm256_and_si256(bytes, leadBits), lead)));
-    const unsigned continuations = static_cast<unsigned>(_mm256_movemask_epi8(
-        _mm256_cmpeq_epi8(_mm256_and_si256(bytes, continuationBits), continuation)));
-    // A lead in the last slot waits for the next vector.
-    const std::size_t taken = 32 - (leads >> 31);
-    const unsigned char after = in[read + taken];
-    // In place, the 32 bytes stored (some scratch) must not reach a lead
-    // left for the next vector: the reference takes that rare vector.
-    if ((~upper | leads | continuations) != ~0u || continuations != leads << 1 ||
-        (after & 0xFE) == 0xCC || written + 32 > read + taken) {
+    // Signed, 0x80..0xBF are the bytes below 0xC0.
+    const unsigned continuations = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_cmpgt_epi8(aboveContinuations, bytes)));
+    // Each lead's continuation sits one byte on, in next.
+    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + read + 1));
+    const unsigned continued = static_cast<unsigned>(
+        _mm256_movemask_epi8(_mm256_cmpgt_epi8(aboveContinuations, next)));
+    const unsigned endsOnLead = leads >> 31;
+    const unsigned char after = in[read + 32 + endsOnLead];
+    if ((~upper | leads | continuations) != ~0u || continuations != (leads << 1 | carried) ||
+        (leads & ~continued) != 0 || (after & 0xFE) == 0xCC) {
+      read += carried;
+      carried = 0;
       const TranslateProgress step = utf8ToPage(
           encoder, in + read, std::min(size - read, window), out + written, false, false);
       read += step.consumed;
       written += step.produced;
       continue;
     }
-    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + read + 1));
-    const __m256i index = _mm256_or_si256(
-        _mm256_slli_epi16(_mm256_and_si256(bytes, _mm256_set1_epi8(1)), 6),
-        _mm256_and_si256(next, _mm256_set1_epi8(0x3F)));
-    const __m256i translated =
-        _mm256_blendv_epi8(bytes, lookUp128(table, index, 0), bytes);
-    const unsigned kept = (~upper | leads) & (leads >> 31 ? 0x7FFFFFFFu : ~0u);
-    written += storeKept(translated, kept, out + written);
-    read += taken;
+    // Bit 0 of each lead picks its table.
+    const __m256i letters =
+        _mm256_blendv_epi8(lookUp(afterD0, next, 0x80), lookUp(afterD1, next, 0x80),
+                           _mm256_slli_epi16(bytes, 7));
+    const __m256i translated = _mm256_blendv_epi8(bytes, letters, bytes);
+    // In place the 32 bytes stored (some scratch) stay below the next
+    // vector: less is written than is read.
+    written += storeKept(translated, ~upper | leads, out + written);
+    carried = endsOnLead;
+    read += 32;
   }
-  return {read, written};
+  return {read + carried, written};
 }
 
 const Kernel kernels[] = {

@@ -52,7 +52,8 @@ Bytes runChunk(const Converter& converter, const unsigned char* in, size_t size)
 // lane as the offset moves), Russian-like 8-bit text dense with the bytes
 // that win and mac lose in koi, UTF-8 of every sort (Cyrillic, marks,
 // three- and four-byte forms, malformed bytes), and mostly ASCII UTF-8, so
-// that a letter meets the end of a vector while nothing has shrunk yet.
+// that a letter or a lone lead meets the end of a vector while nothing has
+// shrunk yet.
 std::vector<Bytes> texts() {
   std::mt19937 random(20261207);
   const std::vector<std::string> pieces = {
@@ -73,7 +74,8 @@ std::vector<Bytes> texts() {
     // Mostly Cyrillic and ASCII, as real text, so the vector paths run.
     const std::string& piece = pieces[value % 8 < 6 ? value % 4 : value % pieces.size()];
     texts[2].insert(texts[2].end(), piece.begin(), piece.end());
-    const std::string& rare = pieces[value % 29 == 0 ? value % 3 : 4];
+    // Now and then a lead without its continuation, which may end a vector.
+    const std::string& rare = pieces[value % 29 == 0 ? value % 3 : value % 89 == 0 ? 13 : 4];
     texts[3].insert(texts[3].end(), rare.begin(), rare.end());
   }
   return texts;
