@@ -184,17 +184,38 @@ __attribute__((target("avx2"))) inline __m256i translateVector(const Table128& l
 }
 
 // The mask of the bytes that translated to 0 from a nonzero byte; when the
-// lower half maps to itself only upper bytes can be.
+// lower half maps to itself only upper bytes can be, and their top bit
+// marks them.
 template <bool lowHalfIdentity>
 __attribute__((target("avx2"))) inline unsigned removedBytes(__m256i bytes,
                                                             __m256i translated) {
   const __m256i zero = _mm256_setzero_si256();
-  const unsigned zeros =
-      static_cast<unsigned>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(translated, zero)));
-  return lowHalfIdentity
-             ? zeros & static_cast<unsigned>(_mm256_movemask_epi8(bytes))
-             : zeros & ~static_cast<unsigned>(
-                           _mm256_movemask_epi8(_mm256_cmpeq_epi8(bytes, zero)));
+  const __m256i toZero = _mm256_cmpeq_epi8(translated, zero);
+  return static_cast<unsigned>(_mm256_movemask_epi8(
+      lowHalfIdentity ? _mm256_and_si256(toZero, bytes)
+                      : _mm256_andnot_si256(_mm256_cmpeq_epi8(bytes, zero), toZero)));
+}
+
+// Stores translated at out without the bytes removed marks, and returns
+// how many it kept (32 bytes are stored in all). Most vectors of
+// typographic text lose one byte or none: everything from the gap on moves
+// down by one, a shift and a blend. Two gaps or more take the general
+// compaction.
+__attribute__((target("avx2,popcnt"))) inline std::size_t storeClosingGaps(
+    __m256i translated, unsigned removed, unsigned char* out) {
+  if ((removed & (removed - 1)) != 0) return storeKept(translated, ~removed, out);
+  const __m256i positions =
+      _mm256_setr_epi8(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18,
+                       19, 20, 21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31);
+  const __m256i upperLane = _mm256_permute2x128_si256(translated, translated, 0x81);
+  const __m256i shifted = _mm256_alignr_epi8(upperLane, translated, 1);
+  // 32 when nothing is removed; a bit-scan of a nonzero word, no branch.
+  const int gap = __builtin_ctzll(removed | std::uint64_t{1} << 32);
+  const __m256i fromGap =
+      _mm256_cmpgt_epi8(positions, _mm256_set1_epi8(static_cast<char>(gap - 1)));
+  _mm256_storeu_si256(reinterpret_cast<__m256i*>(out),
+                      _mm256_blendv_epi8(translated, shifted, fromGap));
+  return 32 - static_cast<std::size_t>(removed != 0);
 }
 
 // Text is mostly ASCII plus letters in the upper half, so when the lower
@@ -220,17 +241,17 @@ __attribute__((target("avx2,popcnt"))) void translateAvx2Stretch(
       _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + written), translated);
       written += 32;
     } else {
-      written += storeKept(translated, ~removed, out + written);
+      written += storeClosingGaps(translated, removed, out + written);
     }
   }
 }
 
 // Text set with « » and dashes has a removed byte in a third of its
-// vectors, too many for a branch to predict: every vector is compacted (one
-// that keeps everything is stored unchanged), and the next vector is
-// translated before this one is stored. The compaction waits on the lookup,
-// its mask and a table load; with the next lookup already under way the
-// core has work meanwhile (typographic text 20% faster, measured).
+// vectors, too many for a branch on "anything removed" to predict: every
+// vector goes through storeClosingGaps, whose own branch (two gaps or more)
+// is rare. The next vector is translated before this one is stored, so that
+// branch is settled long before it is reached and the lookup's latency is
+// hidden (measured: without it the loop ran at two thirds of the speed).
 template <bool lowHalfIdentity>
 __attribute__((target("avx2,popcnt"))) void translateAvx2Compacting(
     const Table128& lower, const Table128& upper, const unsigned char* in,
@@ -245,11 +266,11 @@ __attribute__((target("avx2,popcnt"))) void translateAvx2Compacting(
     bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + read + 32));
     const __m256i next = translateVector<lowHalfIdentity>(lower, upper, bytes);
     const unsigned nextRemoved = removedBytes<lowHalfIdentity>(bytes, next);
-    written += storeKept(translated, ~removed, out + written);
+    written += storeClosingGaps(translated, removed, out + written);
     translated = next;
     removed = nextRemoved;
   }
-  written += storeKept(translated, ~removed, out + written);
+  written += storeClosingGaps(translated, removed, out + written);
   read += 32;
 }
 

@@ -11,8 +11,9 @@
 namespace {
 
 // A pair for the sweep: a code-page pair, or a scrambled map that moves
-// ASCII too and removes bytes from every 16-byte group, for the paths the
-// real maps (all identities below 0x80) never take.
+// ASCII too, keeps NUL (which a removed byte must not be taken for) and
+// removes bytes from every 16-byte group, for the paths the real maps (all
+// identities below 0x80) never take.
 struct Subject {
   std::string name;
   CodeId source, target;
@@ -28,7 +29,7 @@ std::vector<Subject> subjects() {
                             CodeId(source), CodeId(target), nullptr});
   auto scrambled = std::make_unique<TranslationMap>();
   for (int byte = 0; byte < 256; ++byte)
-    (*scrambled)[byte] = byte % 16 == 5 ? 0 : (byte * 7 + 3) & 0xFF;
+    (*scrambled)[byte] = byte % 16 == 5 || byte == 0 ? 0 : (byte * 7 + 3) & 0xFF;
   subjects.push_back({"scrambled", codKoi, codWin, std::move(scrambled)});
   return subjects;
 }
@@ -49,8 +50,8 @@ Bytes runChunk(const Converter& converter, const unsigned char* in, size_t size)
 }
 
 // Text of four kinds: every byte value in turn (so every value meets every
-// lane as the offset moves), Russian-like 8-bit text dense with the bytes
-// that win and mac lose in koi, UTF-8 of every sort (Cyrillic, marks,
+// lane as the offset moves), Russian-like 8-bit text dense, then sparse,
+// with the bytes that win and mac lose in koi, UTF-8 of every sort (Cyrillic, marks,
 // three- and four-byte forms, malformed bytes), and mostly ASCII UTF-8, so
 // that a letter or a lone lead meets the end of a vector while nothing has
 // shrunk yet.
@@ -66,8 +67,9 @@ std::vector<Bytes> texts() {
   for (size_t i = 0; i < 4096; ++i) {
     texts[0].push_back(i & 0xFF);
     const unsigned value = random();
-    texts[1].push_back(value % 5 == 0 ? removable[value % sizeof removable]
-                                      : 0x80 | (value & 0x7F));
+    // Dense, then sparse: vectors that lose several bytes, then one or none.
+    texts[1].push_back(value % (i < 2048 ? 5 : 37) == 0 ? removable[value % sizeof removable]
+                                                        : 0x80 | (value & 0x7F));
   }
   while (texts[2].size() < 4096) {
     const unsigned value = random();
