@@ -109,24 +109,24 @@ std::int64_t cellCost(char cell) {
 
 // Decoded once: a branch per lookup on what the character holds was a
 // tenth of the guesser's time.
-constexpr std::size_t tripleCount = guessContextCount * guessContextCount * guessSymbolCount;
-
-const std::array<std::uint8_t, tripleCount>& tripleCosts() {
-  static const auto costs = [] {
-    std::array<std::uint8_t, tripleCount> decoded;
-    for (std::size_t i = 0; i < tripleCount; ++i)
-      decoded[i] = static_cast<std::uint8_t>(cellCost(letterTripleCosts[i]));
-    return decoded;
-  }();
+template <std::size_t count>
+std::array<std::uint8_t, count> decodeCosts(const char* cells) {
+  std::array<std::uint8_t, count> costs;
+  for (std::size_t i = 0; i < count; ++i)
+    costs[i] = static_cast<std::uint8_t>(cellCost(cells[i]));
   return costs;
 }
 
 std::int64_t tripleCost(int a, int b, int c) {
-  return tripleCosts()[(a * guessContextCount + b) * guessSymbolCount + c];
+  static const auto costs =
+      decodeCosts<guessContextCount * guessContextCount * guessSymbolCount>(letterTripleCosts);
+  return costs[(a * guessContextCount + b) * guessSymbolCount + c];
 }
 
 std::int64_t fullStopEndCost(int a, int b) {
-  return cellCost(fullStopEndCosts[a * guessContextCount + b]);
+  static const auto costs =
+      decodeCosts<guessContextCount * guessContextCount>(fullStopEndCosts);
+  return costs[a * guessContextCount + b];
 }
 
 // The cost of "either x or y, even odds", each below 64 quarter bits.
