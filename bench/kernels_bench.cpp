@@ -20,6 +20,8 @@ std::vector<unsigned char> makeText(const std::string& kind, size_t size) {
       byte = value % 6 == 0 ? ' ' : value % 31 == 0 ? '\n' : 0xC0 + value % 64;
     else if (kind == "ascii")
       byte = value % 6 == 0 ? ' ' : 'a' + value % 26;
+    else if (kind == "typographic")  // a quote or dash koi lacks every 80 bytes or so
+      byte = value % 80 == 0 ? 0xAB : value % 6 == 0 ? ' ' : 0xE0 + value % 32;
     else  // dense with quotes and dashes that koi lacks
       byte = value % 3 == 0 ? 0xAB : 0xE0 + value % 32;
   }
@@ -34,7 +36,7 @@ void translate(benchmark::State& state, const Kernel* kernel, std::string kind) 
   const auto size = static_cast<size_t>(state.range(0));
   const std::vector<unsigned char> in = makeText(kind, size);
   std::vector<unsigned char> out(size);
-  const TranslationMap map = kind == "removed"
+  const TranslationMap map = kind == "removed" || kind == "typographic"
                                  ? buildTranslationMap(codWin, codKoi)
                                  : buildTranslationMap(codKoi, codWin);
   for (auto _ : state) {
@@ -70,7 +72,7 @@ void transcode(benchmark::State& state, const Kernel* kernel, bool toUtf8) {
 
 const bool registered = [] {
   for (const Kernel& kernel : compiledKernels()) {
-    for (const char* kind : {"russian", "ascii", "removed"}) {
+    for (const char* kind : {"russian", "ascii", "typographic", "removed"}) {
       benchmark::RegisterBenchmark(
           (std::string(kernel.name) + "/" + kind).c_str(), translate, &kernel,
           std::string(kind))
