@@ -196,8 +196,8 @@ __attribute__((target("avx2"))) inline unsigned removedBytes(__m256i bytes,
                       : _mm256_andnot_si256(_mm256_cmpeq_epi8(bytes, zero), toZero)));
 }
 
-// Stores translated at out without the bytes removed marks, and returns
-// how many it kept (32 bytes are stored in all). Most vectors of
+// Stores translated at out without the bytes whose bits removed sets, and
+// returns how many it kept (32 bytes are stored in all). Most vectors of
 // typographic text lose one byte or none: everything from the gap on moves
 // down by one, a shift and a blend. Two gaps or more take the general
 // compaction.
@@ -250,8 +250,9 @@ __attribute__((target("avx2,popcnt"))) void translateAvx2Stretch(
 // vectors, too many for a branch on "anything removed" to predict: every
 // vector goes through storeClosingGaps, whose own branch (two gaps or more)
 // is rare. The next vector is translated before this one is stored, so that
-// branch is settled long before it is reached and the lookup's latency is
-// hidden (measured: without it the loop ran at two thirds of the speed).
+// branch is settled early and the lookup's latency is hidden (measured: 4%
+// faster than one vector at a time, and 20% with the table compaction
+// alone).
 template <bool lowHalfIdentity>
 __attribute__((target("avx2,popcnt"))) void translateAvx2Compacting(
     const Table128& lower, const Table128& upper, const unsigned char* in,
