@@ -51,10 +51,10 @@ Bytes runChunk(const Converter& converter, const unsigned char* in, size_t size)
 
 // Text of four kinds: every byte value in turn (so every value meets every
 // lane as the offset moves), Russian-like 8-bit text dense, then sparse,
-// with the bytes that win and mac lose in koi, UTF-8 of every sort (Cyrillic, marks,
-// three- and four-byte forms, malformed bytes), and mostly ASCII UTF-8, so
-// that a letter or a lone lead meets the end of a vector while nothing has
-// shrunk yet.
+// with the bytes that win and mac lose in koi, UTF-8 of every sort
+// (Cyrillic, marks, three- and four-byte forms, malformed bytes), and mostly
+// ASCII UTF-8, so that a letter or a lone lead meets the end of a vector
+// while nothing has shrunk yet.
 std::vector<Bytes> texts() {
   std::mt19937 random(20261207);
   const std::vector<std::string> pieces = {
