@@ -234,6 +234,9 @@ class Guessing(unittest.TestCase):
             self.assertEqual(result.stderr.decode().splitlines(), [
                 f"bytemorph-guess ERROR: Cannot read {missing}: No such file or directory",
                 f"bytemorph-guess ERROR: Cannot read {folder}: Is a directory"])
+            result = subprocess.run([GUESS, koi, "-"], input=b"abc", capture_output=True)
+            self.assertEqual((result.returncode, result.stdout, result.stderr),
+                             (0, f"{koi}: koi\n-: utf\n".encode(), b""))
         # Valid UTF-8 is one reading among six: тип in CP866 is E2 A8 AF.
         for text, codec, name in (("\u0439", "utf-8", b"utf"),
                                   ("\u0442\u0438\u043f", "cp866", b"dos")):

@@ -94,6 +94,7 @@ TEST(ConvertStream, Utf8CasesSplitAtEveryOffset) {
       {"removed", codUtf, codKoi, "\xC2\xAB" "A\xE2\x80\x94\n", "A\n"},
       {"stray and overlong", codUtf, codWin, "\x80\xBF\xC0\x80\xE0\x80\x80\n",
        "\x80\xBF\xC0\x80\xE0\x80\x80\n"},
+      {"last plane", codUtf, codKoi, "\xF4\x80\x80\x80\xF4\x8F\xBF\xBF\n", "??\n"},
       {"surrogate, too high", codUtf, codWin, "\xED\xA0\x80\xF4\x90\x80\x80\xF5\n",
        "\xED\xA0\x80\xF4\x90\x80\x80\xF5\n"},
       {"cut by next byte", codUtf, codWin, "\xE2\x82" "A\xD0\xD0\x90\n", "\xE2\x82" "A\xD0\xC0\n"},
@@ -144,6 +145,21 @@ TEST(ConvertStream, ReadFailureAtEveryCall) {
         EXPECT_EQ(io.output, expected) << input.name << " read " << failAt;
       }
     }
+  }
+}
+
+// While the guess still holds the first bytes, a failed read is a failed
+// run, not an end of input.
+TEST(ConvertStreamGuessing, ReadFailureWhileHolding) {
+  const Bytes russian = inputs().back().bytes;
+  for (long failAt = 0; failAt < 4; ++failAt) {
+    ScriptedIo io;
+    io.input = russian;
+    io.readSizes = {3, 1};
+    io.failReadCall = failAt;
+    const ConversionResult result = convertStreamGuessing(io, codKoi, scalarKernel());
+    EXPECT_EQ(result.status, ConversionStatus::readFailed) << "read " << failAt;
+    EXPECT_EQ(result.error, EIO);
   }
 }
 
