@@ -16,7 +16,27 @@ installed here (/usr/share/locale/ru/LC_MESSAGES/*.mo): short, terse, full
 of abbreviations and placeholders, another kind again. With --docs, the
 Russian HTML manuals of aptitude and KiCad (Debian's aptitude-doc-ru and
 kicad-doc-ru): instructions in running prose.
-With --sample, writes held-out lines for the test suite to FILE instead.
+With --fortunes, the fortunes-ru files that the model does not learn
+from and that tuning may look at (scripts/make-guess-model's
+HELD_OUT_TUNING): jokes, dialogues, verse; with --fortunes-report, those
+kept for reporting only (HELD_OUT_REPORT). With
+--gimp, the Russian HTML help of GIMP (Debian's gimp-help-ru), kept for
+reporting only: nothing was ever tuned while looking at it.
+
+With --foreign, the other side: texts that are not Russian. Lines,
+paragraphs and whole texts of other languages, each in the pages it is
+usually written in and in UTF-8, other Cyrillic languages in the five
+pages, and binary data of the system, sliced. Rows say how often each
+detector called them a Cyrillic page (wrong unless the page decodes the
+text, as for Ukrainian in Windows-1251), and how often it answered what is
+right: utf for UTF-8, the decoding page for Cyrillic, for everything else
+anything but a Cyrillic page (bytemorph-guess: unknown or binary). The
+texts come from the message catalogs installed here; with --foreign
+--report, from Debian's man pages and fortunes in those languages instead,
+the set kept for reporting only.
+
+With --sample, writes held-out lines for the test suite to FILE instead
+(with --foreign, lines of the other languages, each with its page).
 """
 import argparse
 import collections
@@ -24,6 +44,7 @@ import gettext
 import glob
 import gzip
 import html
+import importlib.machinery
 import os
 import random
 import re
@@ -37,6 +58,7 @@ CODECS = {"koi": "koi8_r", "win": "cp1251", "dos": "cp866",
           "mac": "mac_cyrillic", "iso": "iso8859_5", "utf": "utf-8"}
 WORK = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "build-bench")
 CYRILLIC = re.compile("[\u0400-\u04ff]")
+RUSSIAN_WORD = re.compile("[\u0400-\u04ff]{3}")
 
 
 def need(tool, package):
@@ -47,66 +69,96 @@ def need(tool, package):
 
 def held_out_pages():
     """The text of every Russian man page, roff requests and escapes removed."""
-    root = os.path.join(WORK, "manpages-ru")
-    if not os.path.isdir(root):
-        os.makedirs(WORK, exist_ok=True)
-        subprocess.run(["apt-get", "download", "manpages-ru"], cwd=WORK, check=True,
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        deb = glob.glob(os.path.join(WORK, "manpages-ru_*.deb"))[0]
-        subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
-    pages = []
-    for path in sorted(glob.glob(os.path.join(root, "usr/share/man/ru/man*/*.gz"))):
-        lines = []
-        for line in gzip.open(path, "rt", encoding="utf-8", errors="ignore"):
-            if line.startswith((".", "'")):
-                continue
-            line = re.sub(r"\\f[BIRP]|\\f\(..|\\[/,&:]", "", line)
-            line = line.replace("\\-", "-").replace("\\(em", "\u2014").replace("\\e", "\\")
-            line = " ".join(line.split())
-            if line:
-                lines.append(line)
-        pages.append(lines)
-    return pages
+    root = debian_packages("manpages-ru", ["manpages-ru"])
+    return [roff_lines(path) for path in
+            sorted(glob.glob(os.path.join(root, "usr/share/man/ru/man*/*.gz")))]
 
 
 def held_out_docs():
     """The text of the Russian HTML manuals of aptitude and KiCad, tags removed."""
-    root = os.path.join(WORK, "docs-ru")
-    if not os.path.isdir(root):
-        os.makedirs(root)
-        subprocess.run(["apt-get", "download", "aptitude-doc-ru", "kicad-doc-ru"], cwd=root,
-                       check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for deb in glob.glob(os.path.join(root, "*.deb")):
-            subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
-    pages = []
-    for path in sorted(glob.glob(os.path.join(root, "usr/share/doc/**/*.html"), recursive=True)):
-        with open(path, encoding="utf-8", errors="ignore") as f:
-            text = f.read()
-        text = re.sub(r"(?s)<(script|style).*?</\1>", " ", text)
-        text = re.sub(r"(?i)<br\s*/?>|</(p|div|h\d|li|tr|pre|title)>", "\n", text)
-        text = html.unescape(re.sub(r"<[^>]+>", " ", text))
-        lines = [" ".join(line.split()) for line in text.split("\n")]
-        if any(lines):
-            pages.append([line for line in lines if line])
-    return pages
+    root = debian_packages("docs-ru", ["aptitude-doc-ru", "kicad-doc-ru"])
+    paths = sorted(glob.glob(os.path.join(root, "usr/share/doc/**/*.html"), recursive=True))
+    return [lines for lines in map(html_lines, paths) if lines]
+
+
+def catalog_lines(path):
+    """The translated messages of one compiled catalog, a line each."""
+    with open(path, "rb") as f:
+        try:
+            catalog = gettext.GNUTranslations(f)._catalog
+        except (OSError, UnicodeError, IndexError):  # a header Python cannot read
+            return []
+    # The header (msgid "") is the translators' names and ASCII fields.
+    return [line for line in (" ".join(line.split()) for key, message in catalog.items()
+                              if key for line in str(message).split("\n")) if line]
 
 
 def held_out_messages():
     """The translated messages of each installed program's Russian catalog."""
-    pages = []
-    for path in sorted(glob.glob("/usr/share/locale/ru/LC_MESSAGES/*.mo")):
-        with open(path, "rb") as f:
-            try:
-                catalog = gettext.GNUTranslations(f)._catalog
-            except (OSError, UnicodeError):
-                continue
-        lines = [" ".join(line.split()) for message in catalog.values()
-                 for line in str(message).split("\n")]
-        if any(lines):
-            pages.append([line for line in lines if line])
+    pages = [lines for lines in map(catalog_lines, sorted(
+        glob.glob("/usr/share/locale/ru/LC_MESSAGES/*.mo"))) if lines]
     if not pages:
         sys.exit("guess_accuracy: no Russian message catalogs installed")
     return pages
+
+
+def debian_packages(folder, packages):
+    """Unpacks Debian's packages once under WORK/folder; returns its path."""
+    root = os.path.join(WORK, folder)
+    if not os.path.isdir(root):
+        os.makedirs(root)
+        subprocess.run(["apt-get", "download", *packages], cwd=root, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for deb in glob.glob(os.path.join(root, "*.deb")):
+            subprocess.run(["dpkg-deb", "-x", deb, root], check=True)
+    return root
+
+
+def html_lines(path):
+    with open(path, encoding="utf-8", errors="ignore") as f:
+        text = f.read()
+    text = re.sub(r"(?s)<(script|style).*?</\1>", " ", text)
+    text = re.sub(r"(?i)<br\s*/?>|</(p|div|h\d|li|tr|pre|title)>", "\n", text)
+    text = html.unescape(re.sub(r"<[^>]+>", " ", text))
+    return [line for line in (" ".join(line.split()) for line in text.split("\n")) if line]
+
+
+def held_out_fortunes(report):
+    """The fortunes-ru files the model leaves out, one page per fortune,
+    its lines joined: they wrap sentences, and snippets may be long."""
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts",
+                          "make-guess-model")
+    model = importlib.machinery.SourceFileLoader("make_guess_model", script).load_module()
+    root = debian_packages("fortunes-ru", ["fortunes-ru"])
+    pages = []
+    for name in model.HELD_OUT_REPORT if report else model.HELD_OUT_TUNING:
+        with open(os.path.join(root, "usr/share/games/fortunes/ru", name), encoding="utf-8",
+                  errors="ignore") as f:
+            for fortune in f.read().split("\n%\n"):
+                if fortune.split():
+                    pages.append([" ".join(fortune.split())])
+    return pages
+
+
+def held_out_gimp():
+    root = debian_packages("gimp-help-ru", ["gimp-help-ru"])
+    paths = sorted(glob.glob(os.path.join(root, "usr/share/gimp/2.0/help/ru/**/*.html"),
+                             recursive=True))
+    return [lines for lines in map(html_lines, paths) if lines]
+
+
+def roff_lines(path):
+    lines = []
+    opener = gzip.open if path.endswith(".gz") else open
+    for line in opener(path, "rt", encoding="utf-8", errors="ignore"):
+        if line.startswith((".", "'")):
+            continue
+        line = re.sub(r"\\f[BIRP]|\\f\(..|\\[/,&:]", "", line)
+        line = line.replace("\\-", "-").replace("\\(em", "\u2014").replace("\\e", "\\")
+        line = " ".join(line.split())
+        if line:
+            lines.append(line)
+    return lines
 
 
 def readable(text, name):
@@ -125,7 +177,9 @@ def decodes_to(data, name, text):
 
 def snippets(pages, per_cell, rng):
     """(kind, text) items: fixed-length snippets, lines and whole pages."""
-    lines = [line for page in pages for line in page if CYRILLIC.search(line)]
+    # Russian lines: with a word of three Cyrillic letters at least, not an
+    # English joke with one homoglyph in it (stoр, CРU).
+    lines = [line for page in pages for line in page if RUSSIAN_WORD.search(line)]
     items = []
     for length in (8, 16, 32, 64, 128):
         found = 0
@@ -173,6 +227,162 @@ def peers():
     return found
 
 
+# The pages each language is usually written in, besides UTF-8. Other
+# Cyrillic languages are written in the five pages of this program.
+FOREIGN = {"de": ["cp1252", "cp850", "mac_roman"], "fr": ["cp1252", "iso8859_15"],
+           "pl": ["cp1250", "iso8859_2"], "el": ["cp1253", "iso8859_7"],
+           "tr": ["cp1254"], "he": ["cp1255", "iso8859_8"], "zh_CN": ["gbk"],
+           "ja": ["shift_jis", "euc_jp"]}
+OTHER_CYRILLIC = ["uk", "be", "bg", "mk", "sr"]
+REPORT_SOURCES = {  # language: Debian packages with its man pages or fortunes
+    "de": ["manpages-de", "fortunes-de"], "fr": ["manpages-fr"], "pl": ["manpages-pl", "fortunes-pl"],
+    "el": ["manpages-el"], "zh_CN": ["manpages-zh"], "ja": ["manpages-ja"],
+    "uk": ["manpages-uk"], "mk": ["manpages-mk"], "sr": ["manpages-sr"], "bg": ["fortunes-bg"]}
+
+
+def foreign_texts(language, report):
+    """Pages of a language's text: the message catalogs installed here, or
+    for the report, the man pages and fortunes of Debian's packages."""
+    if not report:
+        return [lines for lines in map(catalog_lines, sorted(
+            glob.glob(f"/usr/share/locale/{language}/LC_MESSAGES/*.mo"))) if lines]
+    if language not in REPORT_SOURCES:
+        return []
+    root = debian_packages(f"foreign-{language}", REPORT_SOURCES[language])
+    pages = [roff_lines(path) for path in sorted(glob.glob(
+        os.path.join(root, "usr/share/man/*/man*/*"))) if not os.path.islink(path)]
+    for path in sorted(glob.glob(os.path.join(root, "usr/share/games/fortunes/**/*"),
+                                 recursive=True)):
+        if os.path.isfile(path) and not os.path.islink(path) and "." not in os.path.basename(path):
+            with open(path, encoding="utf-8", errors="ignore") as f:
+                pages += [[line for line in fortune.split("\n") if line.strip()]
+                          for fortune in f.read().split("\n%\n")]
+    return [page for page in pages if page]
+
+
+def binary_sources():
+    paths = sorted(glob.glob("/usr/bin/*"))[:400]
+    paths += sorted(glob.glob("/usr/share/icons/**/*.png", recursive=True))[:400]
+    paths += sorted(glob.glob("/usr/share/doc/*/changelog.Debian.gz"))[:400]
+    paths += sorted(glob.glob("/usr/share/locale/de/LC_MESSAGES/*.mo"))
+    return [p for p in paths if os.path.isfile(p) and not os.path.islink(p)]
+
+
+def foreign_items(per_cell, report, rng):
+    """(row, kind, data, text or None, codec) items: text that is not Russian,
+    and binary data (text None)."""
+    items = []
+    kinds = (("one line", 1, 20, 120), ("paragraph", 8, 200, 2000), ("whole text", 0, 200, 1 << 16))
+    for language in [*FOREIGN, *OTHER_CYRILLIC]:
+        pages = foreign_texts(language, report)
+        if not pages:
+            continue
+        codecs = (FOREIGN[language] if language in FOREIGN
+                  else [CODECS[name] for name in NAMES]) + ["utf-8"]
+        for codec in codecs:
+            for kind, count, shortest, longest in kinds:
+                found = tries = 0
+                while found < per_cell and tries < 50 * per_cell:
+                    tries += 1
+                    page = rng.choice(pages)
+                    start = rng.randrange(len(page))
+                    text = "\n".join(page if count == 0 else page[start:start + count])
+                    if not shortest <= len(text) <= longest or text.isascii():
+                        continue
+                    try:
+                        data = text.encode(codec)
+                    except UnicodeError:
+                        continue
+                    items.append((f"{language} {codec}", kind, data, text, codec))
+                    found += 1
+    sources = binary_sources()
+    for kind, size in (("one line", 80), ("paragraph", 1000), ("whole text", 1 << 16)):
+        for _ in range(per_cell):
+            path = rng.choice(sources)
+            with open(path, "rb") as f:
+                data = f.read()
+            start = rng.randrange(max(1, len(data) - size))
+            items.append((f"binary {path.split('.')[-1] if '.' in path[-5:] else 'program'}",
+                          kind, data[start:start + size], None, None))
+        items += [("binary random", kind, rng.randbytes(size), None, None)
+                  for _ in range(per_cell)]
+    return items
+
+
+NAMES = ["koi", "win", "dos", "mac", "iso"]
+
+
+def write_foreign_sample(path, rng):
+    """Lines for the test suite: each the page it is in (its name, or the
+    Python codec of a page that is not ours), a tab, and its bytes."""
+    lines = []
+    for row, kind, data, text, codec in foreign_items(4, False, rng):
+        if kind == "one line" and text is not None and b"\t" not in data:
+            name = next((n for n, c in CODECS.items() if c == codec), codec)
+            lines.append(name.encode() + b"\t" + data + b"\n")
+    with open(path, "wb") as f:
+        f.write(b"".join(lines))
+
+
+def foreign_main(args, guess):
+    rng = random.Random(args.seed)
+    if args.sample:
+        return write_foreign_sample(args.sample, rng)
+    items = foreign_items(args.per_cell, args.report, rng)
+    work = tempfile.mkdtemp(dir=WORK)
+    paths = []
+    for number, (row, kind, data, text, codec) in enumerate(items):
+        paths.append(os.path.join(work, str(number)))
+        with open(paths[-1], "wb") as f:
+            f.write(data)
+    rows = list(dict.fromkeys(item[0] for item in items))
+    kinds = list(dict.fromkeys(item[1] for item in items))
+    results = collections.OrderedDict()
+    misses = []
+    for label, command, parse in peers()[:1 if args.alone else None]:
+        if command is None:
+            command, parse = [guess], lambda answer: answer.strip()
+        guesses = run_guesser(command, paths, parse)
+        right, cyrillic, total = (collections.Counter() for _ in range(3))
+        for path, (row, kind, data, text, codec) in zip(paths, items):
+            answer = guesses.get(path, "")
+            if codec == "utf-8":
+                ok, group = answer == "utf", "UTF-8 of every language answered utf"
+            elif codec in CODECS.values():
+                ok = decodes_to(data, answer, text)
+                group = "other Cyrillic languages in the five pages, right page"
+            else:
+                ok = answer not in NAMES
+                group = "other text and binary called a Cyrillic page"
+            wrong_page = answer in NAMES and not ok
+            for key in (row, group, f"{group}, {kind}"):
+                total[key] += 1
+                right[key] += ok
+                cyrillic[key] += wrong_page
+            if label == "bytemorph-guess" and not ok and len(misses) < 60:
+                misses.append(f"{row}, {kind} as {answer}: {(text or repr(data))[:70]!r}")
+        results[label] = (right, cyrillic, total)
+    print(f"{len(items)} files, {'report' if args.report else 'tuning'} set.\n")
+    groups = [key for key in results["bytemorph-guess"][2] if key not in rows]
+    print("| | " + " | ".join(results) + " |")
+    print("|---|" + "---:|" * len(results))
+    for key in groups:
+        cells = []
+        for right, cyrillic, total in results.values():
+            share = cyrillic if key.startswith("other text") else right
+            cells.append(f"{100 * share[key] / total[key]:.2f}%" if total[key] else "-")
+        print(f"| {key} | " + " | ".join(cells) + " |")
+    print("\nEach language and page: right (called a Cyrillic page wrongly)\n")
+    print("| text | " + " | ".join(results) + " |")
+    print("|---|" + "---:|" * len(results))
+    for key in rows:
+        cells = [f"{100 * right[key] / total[key]:.1f}% ({100 * cyrillic[key] / total[key]:.1f}%)"
+                 for right, cyrillic, total in results.values()]
+        print(f"| {key} | " + " | ".join(cells) + " |")
+    print("\nbytemorph-guess misses:\n" + "\n".join(misses))
+    shutil.rmtree(work)
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("guess")
@@ -180,11 +390,24 @@ def main():
     parser.add_argument("--seed", type=int, default=2026)
     parser.add_argument("--messages", action="store_true")
     parser.add_argument("--docs", action="store_true")
+    parser.add_argument("--fortunes", action="store_true")
+    parser.add_argument("--fortunes-report", action="store_true")
+    parser.add_argument("--gimp", action="store_true")
+    parser.add_argument("--foreign", action="store_true")
+    parser.add_argument("--report", action="store_true")
+    parser.add_argument("--alone", action="store_true", help="no peers: only bytemorph-guess")
     parser.add_argument("--sample")
     args = parser.parse_args()
     rng = random.Random(args.seed)
+    if args.foreign:
+        for tool, package in (("enca", "enca"), ("uchardet", "uchardet"),
+                              ("chardetect", "python3-chardet")):
+            need(tool, package)
+        return foreign_main(args, os.path.abspath(args.guess))
     pages = (held_out_messages() if args.messages else held_out_docs() if args.docs
-             else held_out_pages())
+             else held_out_fortunes(False) if args.fortunes
+             else held_out_fortunes(True) if args.fortunes_report
+             else held_out_gimp() if args.gimp else held_out_pages())
     if args.sample:
         lines = [line for page in pages for line in page
                  if CYRILLIC.search(line) and 20 <= len(line) <= 120
@@ -210,7 +433,7 @@ def main():
     kinds = list(dict.fromkeys(kind for kind, _ in items))
     table = collections.OrderedDict()
     misses = []
-    for label, command, parse in peers():
+    for label, command, parse in peers()[:1 if args.alone else None]:
         if command is None:
             command, parse = [guess], lambda answer: answer.strip()
         guesses = run_guesser(command, paths, parse)
