@@ -86,6 +86,12 @@ int main(int argc, char** argv) {
     case ConversionStatus::writeFailed:
       reportError("Cannot write standard output: ", errorText(result.error));
       return 1;
+    case ConversionStatus::notText:
+      reportError("Cannot tell the code page of the input: it is binary data, not text");
+      return 1;
+    case ConversionStatus::notCyrillic:
+      reportError("Cannot tell the code page of the input: no code page reads it as Cyrillic");
+      return 1;
   }
   return 1;
 }

@@ -10,7 +10,8 @@ namespace {
 const char usage[] =
     "bytemorph-guess [FILE...]\n"
     "prints the code page of each FILE (standard input without one, or for -):\n"
-    "CodNames: koi win dos mac iso utf \n";
+    "CodNames: koi win dos mac iso utf \n"
+    "or binary (not text) or unknown (text in no Cyrillic page)\n";
 
 // Enough for a conclusive guess on almost any text; more only when not.
 constexpr std::size_t firstRead = 64 * 1024;
@@ -55,7 +56,7 @@ bool guessFile(const char* path) {
     return false;
   }
   if (!settled) guess = guessPage(text, size, ended);
-  const char* name = codNameOf(guess.page);
+  const char* name = guessName(guess);
   if (path == nullptr)
     std::printf("%s\n", name);
   else

@@ -4,6 +4,7 @@
 #include <bitset>
 #include <cmath>
 #include <cstdint>
+#include <string>
 
 #include "guess_model.h"
 #include "utf8.h"
@@ -20,11 +21,42 @@ constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
 constexpr std::int64_t boxRunCost = 4;         // the same line drawn on: ════
 constexpr std::int64_t oddCost = 96;           // anything else
 constexpr std::int64_t malformedCost = 96;     // a byte no UTF-8 reads
+// Binary data: at least this many foreign control bytes, more than one
+// byte in this many; conclusive from the second count on.
+constexpr std::size_t minBinaryControls = 4;
+constexpr std::size_t binaryControlShare = 32;
+constexpr std::size_t conclusiveBinaryControls = 32;
+// Bytes above 0x7F, none of them a Russian letter, that settle a text as
+// no Cyrillic page's.
+constexpr std::size_t minConclusiveUpper = 64;
 // Words in capitals up to this long may be abbreviations (ЦП, ФИО).
 constexpr int longestAbbreviation = 3;
 // A margin of 40 bits: the second reading is a trillion times less likely.
 constexpr std::int64_t conclusiveMargin = 160;
-
+// Which pages people hold their files in: where two readings come within
+// a bit or so, Windows-1251, KOI8-R and CP866 win over Mac Cyrillic and
+// ISO 8859-5. Measured: a larger prior costs more Mac snippets than it
+// wins Windows ones.
+constexpr std::int64_t pagePriorCost[codAfterLast] = {0, 0, 0, 0, 4, 0};
+// Russian letter triples cost about 3.6 bits a letter; read in a Cyrillic
+// page, Greek, Hebrew or Chinese cost 10 or more. A reading whose triples
+// cost more than this a letter, with a slack for the few letters of a
+// snippet cut mid-word, is some other language.
+constexpr std::int64_t otherLanguageLetterCost = 28;
+constexpr std::int64_t otherLanguageSlack = 64;
+// Words of capitals throughout: Greek and Hebrew read in KOI8-R, whose
+// capitals stand where their letters do. Russian set in capitals spells as
+// Russian does.
+constexpr std::int64_t otherLanguageCapitalCost = 18;
+// A Russian letter glued to a Latin one: a Western text read in a Cyrillic
+// page puts one or two inside each of its words.
+constexpr std::int64_t mixedScriptCost = 64;
+// Fewer Russian letters than this share of all letters: Latin text with a
+// few accented letters.
+constexpr std::size_t latinShareOfOtherLanguage = 10;
+// A letter of another script in valid UTF-8: its bytes would read as two
+// or three unlikely characters in any Cyrillic page.
+constexpr std::int64_t otherScriptLetterCost = 16;
 // What one character is to the model: a letter (symbol 1..33) of either
 // case, or a boundary (symbol 0) costing what its rarity in Russian says.
 struct Meaning {
@@ -39,6 +71,7 @@ struct Meaning {
   // A Latin letter or a digit: a full stop it follows (kicad.exe, 3.5)
   // ended no sentence.
   bool latinOrDigit = false;
+  bool latinLetter = false;
   bool fullStop = false;
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
 };
@@ -51,6 +84,11 @@ Meaning classify(char32_t c) {
   };
   if (c < 0x80) {
     Meaning ascii{0, false, 0, c == '.' || c == '!' || c == '?'};
+    // Latin letters that look like Russian ones (o, c, p, ...) stand in
+    // for them in typed Russian: they do not make a word mixed.
+    static constexpr char lookalikes[] = "aceopxyABCEHKMOPTX";
+    ascii.latinLetter = (c | 0x20) - 'a' < 26 &&
+                        std::char_traits<char>::find(lookalikes, 18, static_cast<char>(c)) == nullptr;
     ascii.latinOrDigit = (c | 0x20) - 'a' < 26 || c - '0' < 10;
     ascii.fullStop = c == '.';
     return ascii;
@@ -168,8 +206,20 @@ struct Scorer {
   // Tables draw their lines as runs of one character; the words that
   // another page reads as box drawing do not repeat one.
   char16_t lastBoxDrawing = 0;
+  // A Russian word does not run into a Latin one; a Western text read in a
+  // Cyrillic page puts a letter or two inside each of its words.
+  bool afterLatinLetter = false;
+  std::size_t letters = 0;  // Russian letters read
+  std::size_t capitals = 0;
+  std::size_t mixed = 0;    // places where a Russian and a Latin letter touch
+  std::int64_t spelling = 0;  // the letter triples' and word ends' cost alone
 
   void add(const Meaning& meaning) {
+    mixed += (meaning.symbol != 0 && afterLatinLetter) ||
+             (meaning.latinLetter && last != 0 && last != guessTextStart);
+    afterLatinLetter = meaning.latinLetter;
+    letters += meaning.symbol != 0;
+    capitals += meaning.capital;
     cost += meaning.boxDrawing != 0 && meaning.boxDrawing == lastBoxDrawing ? boxRunCost
                                                                              : meaning.cost;
     lastBoxDrawing = meaning.boxDrawing;
@@ -187,6 +237,7 @@ struct Scorer {
       if (last == 0) return;  // runs of boundaries count as one
       const std::int64_t wordEnds =
           meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(before, last, 0);
+      spelling += wordEnds;
       cost += capitalRun >= 2 && capitalRun <= longestAbbreviation ? eitherCost(wordEnds, 4)
                                                                     : wordEnds;
       afterCapitals = capitalRun >= 2;
@@ -200,6 +251,7 @@ struct Scorer {
       // begins a word.
       if (last == guessTextStart && meaning.capital) last = 0;
       const std::int64_t next = tripleCost(before, last, meaning.symbol);
+      spelling += next;
       cost += (capitalRun >= 1 && capitalRun < longestAbbreviation && meaning.capital
                    ? eitherCost(next, tripleCost(guessTextStart, 0, meaning.symbol))
                    : next) +
@@ -217,7 +269,28 @@ std::int64_t endCost(const Scorer& scorer) {
   return eitherCost(tripleCost(scorer.before, scorer.last, 0), 0);
 }
 
-std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complete) {
+// Letters of the scripts other languages are written in, and the marks
+// that CJK text sets between them: valid UTF-8 of those languages reads
+// as what it is.
+bool isOtherScriptLetter(char32_t c) {
+  static constexpr char32_t ranges[][2] = {
+      {0xC0, 0x24F},     {0x370, 0x3FF},     {0x531, 0x6FF},   {0x900, 0xEFF},
+      {0x10A0, 0x10FF},  {0x1E00, 0x1FFF},   {0x3000, 0x30FF}, {0x3400, 0x4DBF},
+      {0x4E00, 0x9FFF},  {0xAC00, 0xD7A3},   {0xFF00, 0xFFEF}};
+  for (const auto& [first, last] : ranges)
+    if (c >= first && c <= last) return c != 0xD7 && c != 0xF7;
+  return false;
+}
+
+// A reading's cost as Russian, and how many Russian letters it holds.
+struct ReadingScore {
+  std::int64_t cost;
+  std::size_t letters, mixed;
+  std::int64_t spelling;
+  std::size_t capitals;
+};
+
+ReadingScore scoreUtf8(const unsigned char* text, std::size_t size, bool complete) {
   Scorer scorer;
   for (std::size_t i = 0; i < size;) {
     const Sequence sequence = readSequence(text + i, size - i);
@@ -227,22 +300,51 @@ std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complet
       ++i;
       continue;
     }
-    scorer.add(classify(sequence.codePoint));
+    Meaning meaning = classify(sequence.codePoint);
+    if (meaning.cost == oddCost && isOtherScriptLetter(sequence.codePoint))
+      meaning.cost = otherScriptLetterCost;
+    scorer.add(meaning);
     i += sequence.length;
   }
-  return scorer.cost + endCost(scorer);
+  return {scorer.cost + endCost(scorer), scorer.letters, scorer.mixed, scorer.spelling, scorer.capitals};
 }
 
-std::int64_t scorePage(const std::array<Meaning, 256>& meanings,
+ReadingScore scorePage(const std::array<Meaning, 256>& meanings,
                        const unsigned char* text, std::size_t size) {
   Scorer scorer;
   for (std::size_t i = 0; i < size; ++i) scorer.add(meanings[text[i]]);
-  return scorer.cost + endCost(scorer);
+  return {scorer.cost + endCost(scorer), scorer.letters, scorer.mixed, scorer.spelling, scorer.capitals};
+}
+
+// C0 controls that text does not hold. Tab, line and page breaks are
+// text; so are backspace (overstrike in formatted manuals), escape
+// (terminal colours in logs) and Ctrl-Z (the end of a DOS file).
+bool isForeignControl(int byte) {
+  return byte != '\t' && byte != '\n' && byte != '\v' && byte != '\f' && byte != '\r' &&
+         byte != '\b' && byte != 0x1B && byte != 0x1A;
+}
+
+// Latin letters on the lines that hold a byte above 0x7F: a German line
+// is mostly Latin around its few accented letters, where a Russian
+// comment in a long source file is Russian whatever the code around it.
+std::size_t latinLettersBesideUpper(const unsigned char* text, std::size_t size) {
+  std::size_t total = 0, line = 0;
+  bool upperOnLine = false;
+  for (std::size_t i = 0; i < size; ++i) {
+    line += static_cast<unsigned>((text[i] | 0x20) - 'a') < 26;
+    upperOnLine |= text[i] >= 0x80;
+    if (text[i] == '\n' || i + 1 == size) {
+      total += upperOnLine ? line : 0;
+      line = 0;
+      upperOnLine = false;
+    }
+  }
+  return total;
 }
 
 // Whether two readings give the same text for the byte values seen.
-bool sameText(int a, int b, const std::bitset<256>& seen, bool anyUpper) {
-  if (a == codUtf || b == codUtf) return a == b || !anyUpper;
+bool sameText(int a, int b, const std::bitset<256>& seen) {
+  if (a == codUtf || b == codUtf) return a == b;
   const CodeChart& first = pageReadings()[a].characters;
   const CodeChart& second = pageReadings()[b].characters;
   for (int byte = 0x80; byte < 256; ++byte)
@@ -252,25 +354,69 @@ bool sameText(int a, int b, const std::bitset<256>& seen, bool anyUpper) {
 
 }  // namespace
 
-PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) {
-  std::bitset<256> seen;
-  for (std::size_t i = 0; i < size; ++i) seen[text[i]] = true;
-  bool anyUpper = false;
-  for (int byte = 0x80; byte < 256; ++byte) anyUpper |= seen[byte];
-  if (!anyUpper) return {codUtf, false};
+const char* guessName(const PageGuess& guess) {
+  switch (guess.verdict) {
+    case GuessVerdict::binary:
+      return "binary";
+    case GuessVerdict::unknown:
+      return "unknown";
+    case GuessVerdict::page:
+      break;
+  }
+  return codNameOf(guess.page);
+}
 
-  std::array<std::int64_t, codAfterLast> costs;
+PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) {
+  std::array<std::size_t, 256> counts{};
+  for (std::size_t i = 0; i < size; ++i) ++counts[text[i]];
+  std::size_t controls = 0, upper = 0;
+  for (int byte = 0; byte < 0x20; ++byte)
+    controls += isForeignControl(byte) ? counts[byte] : 0;
+  controls += counts[0x7F];
+  for (int byte = 0x80; byte < 256; ++byte) upper += counts[byte];
+  // As grep and git judge: a NUL byte makes binary data; so do control
+  // bytes at a rate that only data reaches.
+  if (counts[0] > 0) return {codUtf, true, GuessVerdict::binary};
+  if (controls >= minBinaryControls && controls * binaryControlShare > size)
+    return {codUtf, controls >= conclusiveBinaryControls, GuessVerdict::binary};
+  if (upper == 0) return {codUtf, false};
+  std::bitset<256> seen;
+  for (int byte = 0x80; byte < 256; ++byte) seen[byte] = counts[byte] > 0;
+
+  std::array<ReadingScore, codAfterLast> scores;
   for (int page = 0; page < codTableColumns; ++page)
-    costs[page] = scorePage(pageReadings()[page].meanings, text, size);
-  costs[codUtf] = scoreUtf8(text, size, complete);
+    scores[page] = scorePage(pageReadings()[page].meanings, text, size);
+  scores[codUtf] = scoreUtf8(text, size, complete);
+  std::array<std::int64_t, codAfterLast> costs;
+  for (int page = 0; page < codAfterLast; ++page)
+    costs[page] = scores[page].cost + pagePriorCost[page];
 
   static const CodeId preference[] = {codUtf, codWin, codKoi, codDos, codIso, codMac};
   CodeId best = codUtf;
   for (const CodeId page : preference)
     if (costs[page] < costs[best]) best = page;
-  bool conclusive = true;
+  // How much worse the best reading spells than Russian does: above 0 it
+  // is some other language's text.
+  std::int64_t otherLanguage = 0;
+  if (best != codUtf) {
+    const ReadingScore& reading = scores[best];
+    const std::size_t latin = latinLettersBesideUpper(text, size);
+    const std::int64_t letters = static_cast<std::int64_t>(reading.letters);
+    const std::int64_t perLetter = 2 * reading.capitals > reading.letters
+                                       ? otherLanguageCapitalCost
+                                       : otherLanguageLetterCost;
+    otherLanguage = reading.spelling + mixedScriptCost * static_cast<std::int64_t>(reading.mixed) -
+                    perLetter * letters - otherLanguageSlack;
+    if (reading.letters == 0 || reading.letters * latinShareOfOtherLanguage < reading.letters + latin) {
+      const bool plain = reading.letters == 0 && upper >= minConclusiveUpper;
+      return {best, plain || otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
+    }
+    if (otherLanguage > 0)
+      return {best, otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
+  }
+  bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;
   for (const CodeId page : preference)
-    if (costs[page] - costs[best] < conclusiveMargin && !sameText(page, best, seen, anyUpper))
+    if (costs[page] - costs[best] < conclusiveMargin && !sameText(page, best, seen))
       conclusive = false;
   return {best, conclusive};
 }

@@ -4,20 +4,33 @@
 
 #include "codepages.h"
 
+/// What the bytes are: text in a page, not text at all (NUL bytes, or
+/// control bytes as often as text never has them), or text that no page
+/// reads as Cyrillic (Latin, Greek, Chinese, ... in a page of their own).
+enum class GuessVerdict { page, binary, unknown };
+
 /// Which page a text is in, and whether the evidence settles it.
 struct PageGuess {
-  CodeId page;
+  CodeId page;      ///< the page that reads the bytes best as Russian; utf for binary
   bool conclusive;  ///< no reading that gives other text comes near
+  GuessVerdict verdict = GuessVerdict::page;
   bool operator==(const PageGuess&) const = default;
 };
+
+/// The name of the guess: the page's ("koi", ...), "binary" or "unknown".
+const char* guessName(const PageGuess& guess);
 
 /// Guesses the page of text, the first size bytes of a text (all of it when
 /// complete), among the six. Each page's reading of the bytes is scored as
 /// Russian: its letter triples, where its capitals stand, and what else it
 /// holds (box drawing, control bytes, malformed UTF-8 count against it).
 /// Readings that give the same text are one answer, taken in the order utf,
-/// win, koi, dos, iso, mac: pure ASCII is utf, never conclusive, since a
-/// later byte may settle it. Without complete, a UTF-8 sequence cut by the
+/// win, koi, dos, iso, mac; where two readings come near, the page people
+/// use more wins. Pure ASCII is utf, never conclusive, since a later byte
+/// may settle it. Valid UTF-8 of any script is utf. A text whose every
+/// reading is less likely as Russian than as some other language is
+/// unknown; NUL bytes, or control bytes at a rate text never has, are
+/// binary, conclusively so once they are plain. Without complete, a UTF-8 sequence cut by the
 /// end is not held against utf. Allocates nothing; any bytes are fine.
 PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete);
 

@@ -144,6 +144,10 @@ ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& 
   // Judged again only if more came since, or the end makes the text whole.
   const bool complete = stopped && stopResult == 0;
   if (judged != size || complete) guess = guessPage(held, size, complete);
+  if (guess.conclusive || complete) {
+    if (guess.verdict == GuessVerdict::binary) return {ConversionStatus::notText, 0};
+    if (guess.verdict == GuessVerdict::unknown) return {ConversionStatus::notCyrillic, 0};
+  }
   HeldInput input(io, held, size, stopped, stopResult);
   return convertStream(input, guess.page, target, kernel);
 }

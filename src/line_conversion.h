@@ -8,7 +8,7 @@
 /// MiB keeps one buffer in the second-level cache and the calls few.
 constexpr std::size_t conversionBlockSize = 256 * 1024;
 
-enum class ConversionStatus { done, readFailed, writeFailed };
+enum class ConversionStatus { done, readFailed, writeFailed, notText, notCyrillic };
 
 struct ConversionResult {
   ConversionStatus status;
@@ -32,5 +32,9 @@ ConversionResult convertStream(ByteIo& io, CodeId source, CodeId target,
 /// it reads is held until the guess is conclusive, or maxGuessBytes are
 /// held, or the input ends or fails; then the held bytes and the rest are
 /// converted once, as usual. A text without a byte above 0x7F reads alike
-/// in every page and is converted as utf.
+/// in every page and is converted as utf. Input that the guess finds to be
+/// binary data (notText) or text in no Cyrillic page (notCyrillic),
+/// conclusively or once it has ended, is not converted: nothing is
+/// written. Past maxGuessBytes without a conclusive guess, the best page
+/// is taken whatever the verdict.
 ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& kernel);

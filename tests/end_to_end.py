@@ -221,11 +221,24 @@ class Guessing(unittest.TestCase):
         if not os.environ.get("BYTEMORPH_TEST_SANITIZED"):
             self.assertLess(peak, 4096, "peak resident KiB")
 
+    def test_what_no_page_reads(self):
+        german = "Gr\u00f6\u00dfere \u00dcbungen f\u00fcr \u00c4pfel\n".encode("latin-1")
+        with open("/bin/sh", "rb") as program:
+            binary = program.read(4096)
+        for data, answer, why in ((binary, b"binary", b"it is binary data, not text"),
+                                  (german, b"unknown", b"no code page reads it as Cyrillic")):
+            result = run(["auto", "utf"], data)
+            self.assertEqual((result.returncode, result.stdout, result.stderr),
+                             (1, b"", b"bytemorph ERROR: Cannot tell the code page of the "
+                              b"input: " + why + b"\n"))
+            result = subprocess.run([GUESS], input=data, capture_output=True)
+            self.assertEqual((result.returncode, result.stdout), (0, answer + b"\n"))
+
     def test_guess_program(self):
         with tempfile.TemporaryDirectory() as folder:
             koi = os.path.join(folder, "letter.koi")
             with open(koi, "wb") as f:  # the letters only past the first read
-                f.write(b"x" * 70000 + "\u0421\u044a\u0435\u0448\u044c".encode("koi8_r"))
+                f.write(b"x" * 69999 + b"\n" + "\u0421\u044a\u0435\u0448\u044c".encode("koi8_r"))
             missing = os.path.join(folder, "missing")
             result = subprocess.run([GUESS, "--", koi, missing, folder, "-"], input=b"abc",
                                     capture_output=True)

@@ -163,6 +163,27 @@ TEST(ConvertStreamGuessing, ReadFailureWhileHolding) {
   }
 }
 
+// Input that is no Cyrillic text is refused whole, before any output;
+// whether the guess settles at once (a NUL) or only at the end.
+TEST(ConvertStreamGuessing, RefusesWhatNoPageReads) {
+  const struct {
+    const char* name;
+    std::string input;
+    ConversionStatus status;
+  } cases[] = {
+      {"binary", std::string("\x7F" "ELF\x02\x01\x01\0\0\0\xC1\xD2", 12), ConversionStatus::notText},
+      {"Latin-1", "Gr\xF6\xDF" "e aus K\xF6ln\n", ConversionStatus::notCyrillic},
+      {"KOI8-R", "\xF3\xDF\xC5\xDB\xD8 \xD6\xC5\n", ConversionStatus::done},
+  };
+  for (const auto& c : cases) {
+    ScriptedIo io;
+    io.input = bytes(c.input);
+    io.readSizes = {3};
+    EXPECT_EQ(convertStreamGuessing(io, codUtf, scalarKernel()).status, c.status) << c.name;
+    EXPECT_EQ(io.output.empty(), c.status != ConversionStatus::done) << c.name;
+  }
+}
+
 // A write failure at every position ends the run at once: the output holds
 // exactly what the writes accepted, a prefix of the full conversion. A
 // write that makes no progress is a failure too; a full non-blocking output
