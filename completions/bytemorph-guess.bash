@@ -1,4 +1,5 @@
-# bash completion for bytemorph-guess: options, then files.
+# bash completion for bytemorph-guess: options, then files. It answers a
+# page name, binary (not text) or unknown (text in no Cyrillic page).
 _bytemorph_guess() {
   local current=${COMP_WORDS[COMP_CWORD]}
   if [[ $current == -* ]]; then
