@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """How often bytemorph-guess reads a text's code page right, beside the
-detectors people use (enca, uchardet, chardet), on Russian text held out
+detectors people use (enca, uchardet, chardet, and librcd through
+bench/librcd_guess.c), on Russian text held out
 from the model's training: Debian's manpages-ru, a kind of text (technical,
 mixed with Latin) that fortunes-ru, the training text, is not.
 
@@ -62,7 +63,7 @@ RUSSIAN_WORD = re.compile("[\u0400-\u04ff]{3}")
 
 
 def need(tool, package):
-    if shutil.which(tool) is None:
+    if shutil.which(tool) is None and not os.path.exists(tool):
         subprocess.run(["apt-get", "install", "-y", "-qq", package],
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
@@ -224,6 +225,12 @@ def peers():
         found.append(("uchardet", ["uchardet"], normal))
     if shutil.which("chardetect"):
         found.append(("chardet", ["chardetect"], normal))
+    librcd = os.path.join(WORK, "librcd-guess")
+    source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "librcd_guess.c")
+    if not os.path.exists(librcd):
+        subprocess.run(["cc", "-O2", source, "-lrcd", "-o", librcd], stderr=subprocess.DEVNULL)
+    if os.path.exists(librcd):
+        found.append(("librcd", [librcd], lambda answer: answer.strip()))
     return found
 
 
@@ -401,7 +408,7 @@ def main():
     rng = random.Random(args.seed)
     if args.foreign:
         for tool, package in (("enca", "enca"), ("uchardet", "uchardet"),
-                              ("chardetect", "python3-chardet")):
+                              ("chardetect", "python3-chardet"), ("/usr/include/librcd.h", "librcd-dev")):
             need(tool, package)
         return foreign_main(args, os.path.abspath(args.guess))
     pages = (held_out_messages() if args.messages else held_out_docs() if args.docs
@@ -416,7 +423,7 @@ def main():
             f.write("".join(line + "\n" for line in rng.sample(lines, 120)))
         return
     for tool, package in (("enca", "enca"), ("uchardet", "uchardet"),
-                          ("chardetect", "python3-chardet")):
+                          ("chardetect", "python3-chardet"), ("/usr/include/librcd.h", "librcd-dev")):
         need(tool, package)
     guess = os.path.abspath(args.guess)
     items = snippets(pages, args.per_cell, rng)
