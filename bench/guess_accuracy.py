@@ -195,7 +195,8 @@ def snippets(pages, per_cell, rng):
                 found += 1
     long_lines = [line for line in lines if 20 <= len(line) <= 120]
     items += [("one line", line) for line in rng.sample(long_lines, per_cell)]
-    items += [("whole page", "\n".join(page) + "\n") for page in pages if page][:per_cell]
+    items += [("whole page", "\n".join(page) + "\n") for page in pages
+              if any(RUSSIAN_WORD.search(line) for line in page)][:per_cell]
     return items
 
 

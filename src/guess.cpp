@@ -55,6 +55,10 @@ constexpr std::int64_t mixedScriptCost = 64;
 // Fewer Russian letters than this share of all letters: Latin text with a
 // few accented letters.
 constexpr std::size_t latinShareOfOtherLanguage = 10;
+// A snippet shorter than a line may be cut from anywhere in a word, and
+// its few letters tell too little: only from this many bytes on is a text
+// called another language for its spelling or its Latin.
+constexpr std::size_t shortestOtherLanguage = 20;
 // A letter of another script in valid UTF-8: its bytes would read as two
 // or three unlikely characters in any Cyrillic page.
 constexpr std::int64_t otherScriptLetterCost = 16;
@@ -408,11 +412,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                                        : otherLanguageLetterCost;
     otherLanguage = reading.spelling + mixedScriptCost * static_cast<std::int64_t>(reading.mixed) -
                     perLetter * letters - otherLanguageSlack;
-    if (reading.letters == 0 || reading.letters * latinShareOfOtherLanguage < reading.letters + latin) {
-      const bool plain = reading.letters == 0 && upper >= minConclusiveUpper;
-      return {best, plain || otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
-    }
-    if (otherLanguage > 0)
+    if (reading.letters == 0)
+      return {best, upper >= minConclusiveUpper, GuessVerdict::unknown};
+    const bool longEnough = size >= shortestOtherLanguage;
+    if (longEnough && (otherLanguage > 0 ||
+                       reading.letters * latinShareOfOtherLanguage < reading.letters + latin))
       return {best, otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
   }
   bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;

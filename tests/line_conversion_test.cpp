@@ -172,7 +172,7 @@ TEST(ConvertStreamGuessing, RefusesWhatNoPageReads) {
     ConversionStatus status;
   } cases[] = {
       {"binary", std::string("\x7F" "ELF\x02\x01\x01\0\0\0\xC1\xD2", 12), ConversionStatus::notText},
-      {"Latin-1", "Gr\xF6\xDF" "e aus K\xF6ln\n", ConversionStatus::notCyrillic},
+      {"Latin-1", "Gr\xF6\xDF" "ere \xC4pfel aus K\xF6ln\n", ConversionStatus::notCyrillic},
       {"KOI8-R", "\xF3\xDF\xC5\xDB\xD8 \xD6\xC5\n", ConversionStatus::done},
   };
   for (const auto& c : cases) {
