@@ -404,6 +404,7 @@ def main():
     parser.add_argument("--foreign", action="store_true")
     parser.add_argument("--report", action="store_true")
     parser.add_argument("--alone", action="store_true", help="no peers: only bytemorph-guess")
+    parser.add_argument("--by-page", action="store_true", help="a row for each page and length")
     parser.add_argument("--sample")
     args = parser.parse_args()
     rng = random.Random(args.seed)
@@ -450,9 +451,7 @@ def main():
         for path, kind, name, text in files:
             data = open(path, "rb").read()
             ok = decodes_to(data, guesses.get(path, ""), text)
-            for key in (kind, f"mac, {kind}"):
-                if key.startswith("mac") and name != "mac":
-                    continue
+            for key in (kind, f"{name}, {kind}"):
                 total[key] += 1
                 right[key] += ok
             if label == "bytemorph-guess" and not ok and len(misses) < 40:
@@ -461,7 +460,7 @@ def main():
     print(f"Held-out items: {len(items)} texts in up to six encodings, {len(files)} files.\n")
     print("| snippet | " + " | ".join(table) + " |")
     print("|---|" + "---:|" * len(table))
-    for prefix in ("", "mac, "):
+    for prefix in ("", *(f"{name}, " for name in CODECS)) if args.by_page else ("", "mac, "):
         for kind in kinds:
             key = prefix + kind
             cells = [f"{100 * right[key] / total[key]:.2f}%" if total[key] else "-"

@@ -1,5 +1,6 @@
 #include "guess.h"
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <cmath>
@@ -216,6 +217,7 @@ struct Scorer {
   bool afterLatinLetter = false;
   std::size_t letters = 0;  // Russian letters read
   std::size_t capitals = 0;
+  std::size_t run = 0, longestRun = 0;  // Russian letters in a row
   std::size_t mixed = 0;    // places where a Russian and a Latin letter touch
   std::int64_t spelling = 0;  // the letter triples' and word ends' cost alone
 
@@ -224,6 +226,8 @@ struct Scorer {
              (meaning.latinLetter && last != 0 && last != guessTextStart);
     afterLatinLetter = meaning.latinLetter;
     letters += meaning.symbol != 0;
+    run = meaning.symbol != 0 ? run + 1 : 0;
+    longestRun = std::max(longestRun, run);
     capitals += meaning.capital;
     cost += meaning.boxDrawing != 0 && meaning.boxDrawing == lastBoxDrawing ? boxRunCost
                                                                              : meaning.cost;
@@ -292,7 +296,7 @@ struct ReadingScore {
   std::int64_t cost;
   std::size_t letters, mixed;
   std::int64_t spelling;
-  std::size_t capitals;
+  std::size_t capitals, longestRun;
 };
 
 ReadingScore scoreUtf8(const unsigned char* text, std::size_t size, bool complete) {
@@ -311,14 +315,14 @@ ReadingScore scoreUtf8(const unsigned char* text, std::size_t size, bool complet
     scorer.add(meaning);
     i += sequence.length;
   }
-  return {scorer.cost + endCost(scorer), scorer.letters, scorer.mixed, scorer.spelling, scorer.capitals};
+  return {scorer.cost + endCost(scorer), scorer.letters, scorer.mixed, scorer.spelling, scorer.capitals, scorer.longestRun};
 }
 
 ReadingScore scorePage(const std::array<Meaning, 256>& meanings,
                        const unsigned char* text, std::size_t size) {
   Scorer scorer;
   for (std::size_t i = 0; i < size; ++i) scorer.add(meanings[text[i]]);
-  return {scorer.cost + endCost(scorer), scorer.letters, scorer.mixed, scorer.spelling, scorer.capitals};
+  return {scorer.cost + endCost(scorer), scorer.letters, scorer.mixed, scorer.spelling, scorer.capitals, scorer.longestRun};
 }
 
 // C0 controls that text does not hold. Tab, line and page breaks are
@@ -415,8 +419,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     if (reading.letters == 0)
       return {best, upper >= minConclusiveUpper, GuessVerdict::unknown};
     const bool longEnough = size >= shortestOtherLanguage;
-    if (longEnough && (otherLanguage > 0 ||
-                       reading.letters * latinShareOfOtherLanguage < reading.letters + latin))
+    // A word of three Russian letters is no accented letter of a Latin
+    // text's: Russian among code and commands keeps its page.
+    const bool fewAmongLatin = reading.longestRun < 3 &&
+                               reading.letters * latinShareOfOtherLanguage < reading.letters + latin;
+    if (longEnough && (otherLanguage > 0 || fewAmongLatin))
       return {best, otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
   }
   bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;
