@@ -120,9 +120,13 @@ TEST(ConvertStream, Utf8CasesSplitAtEveryOffset) {
 // A read failure at every position: all that was read before it is written,
 // converted (a sequence the failure cut passes as it is), and no newline is
 // invented for the cut line. A non-blocking input that is not ready is
-// waited for, and the run goes on as if nothing happened.
+// waited for, and the run goes on as if nothing happened; a wait that
+// fails is the read's failure.
 TEST(ConvertStream, ReadFailureAtEveryCall) {
-  for (const int error : {EIO, EAGAIN}) {
+  const struct {
+    int error, waitError;
+  } failures[] = {{EIO, 0}, {EAGAIN, 0}, {EAGAIN, EBADF}};
+  for (const auto [error, waitError] : failures) {
     for (const Input& input : inputs()) {
       for (long failAt = 0;; ++failAt) {
         ScriptedIo io;
@@ -130,16 +134,17 @@ TEST(ConvertStream, ReadFailureAtEveryCall) {
         io.readSizes = {5, 1, 7000};
         io.failReadCall = failAt;
         io.failError = error;
+        io.waitError = waitError;
         const ConversionResult result = run(io, input.source, input.target);
         if (io.failReadCall == failAt) break;  // past the last read
         const Bytes taken(input.bytes.begin(), input.bytes.begin() + io.inputTaken);
         Bytes expected = model(taken, input.source, input.target);
-        if (error == EAGAIN) {
+        if (error == EAGAIN && waitError == 0) {
           EXPECT_EQ(result.status, ConversionStatus::done);
           EXPECT_EQ(io.waits, 1);
         } else {
           ASSERT_EQ(result.status, ConversionStatus::readFailed) << input.name;
-          EXPECT_EQ(result.error, error);
+          EXPECT_EQ(result.error, waitError ? waitError : error);
           if (!taken.empty() && taken.back() != '\n') expected.pop_back();
         }
         EXPECT_EQ(io.output, expected) << input.name << " read " << failAt;
@@ -163,24 +168,32 @@ TEST(ConvertStreamGuessing, ReadFailureWhileHolding) {
   }
 }
 
-// Input that is no Cyrillic text is refused whole, before any output;
-// whether the guess settles at once (a NUL) or only at the end.
-TEST(ConvertStreamGuessing, RefusesWhatNoPageReads) {
+// The verdict is taken on all that was held: input that is no Cyrillic
+// text is refused whole, before any output, whether the guess settles at
+// once (a NUL) or only at the end; letters that come only after the last
+// judging of a long text still decide its page.
+TEST(ConvertStreamGuessing, VerdictOnAllThatIsHeld) {
   const struct {
     const char* name;
     std::string input;
     ConversionStatus status;
+    CodeId page;
   } cases[] = {
-      {"binary", std::string("\x7F" "ELF\x02\x01\x01\0\0\0\xC1\xD2", 12), ConversionStatus::notText},
-      {"Latin-1", "Gr\xF6\xDF" "ere \xC4pfel aus K\xF6ln\n", ConversionStatus::notCyrillic},
-      {"KOI8-R", "\xF3\xDF\xC5\xDB\xD8 \xD6\xC5\n", ConversionStatus::done},
+      {"binary", std::string("\x7F" "ELF\x02\x01\x01\0\0\0\xC1\xD2", 12),
+       ConversionStatus::notText, codUtf},
+      {"Latin-1", "Gr\xF6\xDF" "ere \xC4pfel aus K\xF6ln\n", ConversionStatus::notCyrillic, codUtf},
+      {"KOI8-R", "\xF3\xDF\xC5\xDB\xD8 \xD6\xC5\n", ConversionStatus::done, codKoi},
+      {"KOI8-R after 70000 bytes", std::string(70000, 'x') + "\n\xF3\xDF\xC5\xDB\xD8\n",
+       ConversionStatus::done, codKoi},
   };
   for (const auto& c : cases) {
     ScriptedIo io;
     io.input = bytes(c.input);
-    io.readSizes = {3};
+    io.readSizes = {3, conversionBlockSize};
     EXPECT_EQ(convertStreamGuessing(io, codUtf, scalarKernel()).status, c.status) << c.name;
-    EXPECT_EQ(io.output.empty(), c.status != ConversionStatus::done) << c.name;
+    EXPECT_EQ(io.output, c.status == ConversionStatus::done ? model(io.input, c.page, codUtf)
+                                                            : Bytes())
+        << c.name;
   }
 }
 

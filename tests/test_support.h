@@ -54,7 +54,8 @@ struct ScriptedIo final : ByteIo {
     output.insert(output.end(), data, data + count);
     return static_cast<long>(count);
   }
-  int waitUntilReady(bool) override { return ++waits, 0; }
+  int waitError = 0;  // what waiting for readiness returns
+  int waitUntilReady(bool) override { return ++waits, waitError; }
 };
 
 // The readable reference alone: the scalar map kernel and no UTF-8 kernels.
