@@ -320,6 +320,14 @@ def foreign_items(per_cell, report, rng):
 NAMES = ["koi", "win", "dos", "mac", "iso"]
 
 
+def detector_guesses(guess, paths, alone):
+    """(label, {path: answer}) for bytemorph-guess, then each peer."""
+    for label, command, parse in peers()[:1 if alone else None]:
+        if command is None:
+            command, parse = [guess], lambda answer: answer.strip()
+        yield label, run_guesser(command, paths, parse)
+
+
 def write_foreign_sample(path, rng):
     """Lines for the test suite: each the page it is in (its name, or the
     Python codec of a page that is not ours), a tab, and its bytes."""
@@ -347,10 +355,7 @@ def foreign_main(args, guess):
     kinds = list(dict.fromkeys(item[1] for item in items))
     results = collections.OrderedDict()
     misses = []
-    for label, command, parse in peers()[:1 if args.alone else None]:
-        if command is None:
-            command, parse = [guess], lambda answer: answer.strip()
-        guesses = run_guesser(command, paths, parse)
+    for label, guesses in detector_guesses(guess, paths, args.alone):
         right, cyrillic, total = (collections.Counter() for _ in range(3))
         for path, (row, kind, data, text, codec) in zip(paths, items):
             answer = guesses.get(path, "")
@@ -442,10 +447,7 @@ def main():
     kinds = list(dict.fromkeys(kind for kind, _ in items))
     table = collections.OrderedDict()
     misses = []
-    for label, command, parse in peers()[:1 if args.alone else None]:
-        if command is None:
-            command, parse = [guess], lambda answer: answer.strip()
-        guesses = run_guesser(command, paths, parse)
+    for label, guesses in detector_guesses(guess, paths, args.alone):
         right = collections.Counter()
         total = collections.Counter()
         for path, kind, name, text in files:
