@@ -186,7 +186,19 @@ std::int64_t eitherCost(std::int64_t x, std::int64_t y) {
   return table[x][y];
 }
 
-// One reading's running score as Russian text.
+// What a reading holds besides its cost, for telling Russian from other
+// languages read in a Cyrillic page.
+struct ReadingTraits {
+  std::size_t letters = 0;     // Russian letters
+  std::size_t capitals = 0;
+  std::size_t mixed = 0;       // places where a Russian and a Latin letter touch
+  std::size_t longestRun = 0;  // Russian letters in a row
+  std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
+};
+
+// One reading's running score as Russian text; with traits, also what
+// ReadingTraits counts, which only the best reading needs.
+template <bool withTraits>
 struct Scorer {
   std::int64_t cost = 0;
   int before = guessTextStart, last = guessTextStart;  // the last two symbols
@@ -212,23 +224,20 @@ struct Scorer {
   // Tables draw their lines as runs of one character; the words that
   // another page reads as box drawing do not repeat one.
   char16_t lastBoxDrawing = 0;
-  // A Russian word does not run into a Latin one; a Western text read in a
-  // Cyrillic page puts a letter or two inside each of its words.
+  ReadingTraits traits;
   bool afterLatinLetter = false;
-  std::size_t letters = 0;  // Russian letters read
-  std::size_t capitals = 0;
-  std::size_t run = 0, longestRun = 0;  // Russian letters in a row
-  std::size_t mixed = 0;    // places where a Russian and a Latin letter touch
-  std::int64_t spelling = 0;  // the letter triples' and word ends' cost alone
+  std::size_t run = 0;
 
   void add(const Meaning& meaning) {
-    mixed += (meaning.symbol != 0 && afterLatinLetter) ||
-             (meaning.latinLetter && last != 0 && last != guessTextStart);
-    afterLatinLetter = meaning.latinLetter;
-    letters += meaning.symbol != 0;
-    run = meaning.symbol != 0 ? run + 1 : 0;
-    longestRun = std::max(longestRun, run);
-    capitals += meaning.capital;
+    if constexpr (withTraits) {
+      traits.mixed += (meaning.symbol != 0 && afterLatinLetter) ||
+                      (meaning.latinLetter && last != 0 && last != guessTextStart);
+      afterLatinLetter = meaning.latinLetter;
+      traits.letters += meaning.symbol != 0;
+      run = meaning.symbol != 0 ? run + 1 : 0;
+      traits.longestRun = std::max(traits.longestRun, run);
+      traits.capitals += meaning.capital;
+    }
     cost += meaning.boxDrawing != 0 && meaning.boxDrawing == lastBoxDrawing ? boxRunCost
                                                                              : meaning.cost;
     lastBoxDrawing = meaning.boxDrawing;
@@ -246,7 +255,7 @@ struct Scorer {
       if (last == 0) return;  // runs of boundaries count as one
       const std::int64_t wordEnds =
           meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(before, last, 0);
-      spelling += wordEnds;
+      if constexpr (withTraits) traits.spelling += wordEnds;
       cost += capitalRun >= 2 && capitalRun <= longestAbbreviation ? eitherCost(wordEnds, 4)
                                                                     : wordEnds;
       afterCapitals = capitalRun >= 2;
@@ -260,7 +269,7 @@ struct Scorer {
       // begins a word.
       if (last == guessTextStart && meaning.capital) last = 0;
       const std::int64_t next = tripleCost(before, last, meaning.symbol);
-      spelling += next;
+      if constexpr (withTraits) traits.spelling += next;
       cost += (capitalRun >= 1 && capitalRun < longestAbbreviation && meaning.capital
                    ? eitherCost(next, tripleCost(guessTextStart, 0, meaning.symbol))
                    : next) +
@@ -273,9 +282,10 @@ struct Scorer {
   }
 };
 
-// A text may end a word or cut one: half of each.
-std::int64_t endCost(const Scorer& scorer) {
-  return eitherCost(tripleCost(scorer.before, scorer.last, 0), 0);
+// The whole reading's cost: a text may end a word or cut one, half of each.
+template <bool withTraits>
+std::int64_t totalCost(const Scorer<withTraits>& scorer) {
+  return scorer.cost + eitherCost(tripleCost(scorer.before, scorer.last, 0), 0);
 }
 
 // Letters of the scripts other languages are written in, and the marks
@@ -291,16 +301,8 @@ bool isOtherScriptLetter(char32_t c) {
   return false;
 }
 
-// A reading's cost as Russian, and how many Russian letters it holds.
-struct ReadingScore {
-  std::int64_t cost;
-  std::size_t letters, mixed;
-  std::int64_t spelling;
-  std::size_t capitals, longestRun;
-};
-
-ReadingScore scoreUtf8(const unsigned char* text, std::size_t size, bool complete) {
-  Scorer scorer;
+std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complete) {
+  Scorer<false> scorer;
   for (std::size_t i = 0; i < size;) {
     const Sequence sequence = readSequence(text + i, size - i);
     if (sequence.kind == SequenceKind::cutShort && !complete) break;
@@ -315,14 +317,15 @@ ReadingScore scoreUtf8(const unsigned char* text, std::size_t size, bool complet
     scorer.add(meaning);
     i += sequence.length;
   }
-  return {scorer.cost + endCost(scorer), scorer.letters, scorer.mixed, scorer.spelling, scorer.capitals, scorer.longestRun};
+  return totalCost(scorer);
 }
 
-ReadingScore scorePage(const std::array<Meaning, 256>& meanings,
-                       const unsigned char* text, std::size_t size) {
-  Scorer scorer;
+template <bool withTraits>
+Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
+                             const unsigned char* text, std::size_t size) {
+  Scorer<withTraits> scorer;
   for (std::size_t i = 0; i < size; ++i) scorer.add(meanings[text[i]]);
-  return {scorer.cost + endCost(scorer), scorer.letters, scorer.mixed, scorer.spelling, scorer.capitals, scorer.longestRun};
+  return scorer;
 }
 
 // C0 controls that text does not hold. Tab, line and page breaks are
@@ -392,13 +395,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   std::bitset<256> seen;
   for (int byte = 0x80; byte < 256; ++byte) seen[byte] = counts[byte] > 0;
 
-  std::array<ReadingScore, codAfterLast> scores;
-  for (int page = 0; page < codTableColumns; ++page)
-    scores[page] = scorePage(pageReadings()[page].meanings, text, size);
-  scores[codUtf] = scoreUtf8(text, size, complete);
   std::array<std::int64_t, codAfterLast> costs;
-  for (int page = 0; page < codAfterLast; ++page)
-    costs[page] = scores[page].cost + pagePriorCost[page];
+  for (int page = 0; page < codTableColumns; ++page)
+    costs[page] = totalCost(scorePage<false>(pageReadings()[page].meanings, text, size));
+  costs[codUtf] = scoreUtf8(text, size, complete);
+  for (int page = 0; page < codAfterLast; ++page) costs[page] += pagePriorCost[page];
 
   static const CodeId preference[] = {codUtf, codWin, codKoi, codDos, codIso, codMac};
   CodeId best = codUtf;
@@ -408,7 +409,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   // is some other language's text.
   std::int64_t otherLanguage = 0;
   if (best != codUtf) {
-    const ReadingScore& reading = scores[best];
+    const ReadingTraits reading = scorePage<true>(pageReadings()[best].meanings, text, size).traits;
     const std::size_t latin = latinLettersBesideUpper(text, size);
     const std::int64_t letters = static_cast<std::int64_t>(reading.letters);
     const std::int64_t perLetter = 2 * reading.capitals > reading.letters
