@@ -128,7 +128,8 @@ TEST(ConvertStream, ReadFailureAtEveryCall) {
   } failures[] = {{EIO, 0}, {EAGAIN, 0}, {EAGAIN, EBADF}};
   for (const auto [error, waitError] : failures) {
     for (const Input& input : inputs()) {
-      for (long failAt = 0;; ++failAt) {
+      // A failed wait takes one path wherever it comes: a few places do.
+      for (long failAt = 0; waitError == 0 || failAt < 4; ++failAt) {
         ScriptedIo io;
         io.input = input.bytes;
         io.readSizes = {5, 1, 7000};
