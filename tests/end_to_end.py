@@ -247,6 +247,12 @@ class Guessing(unittest.TestCase):
             self.assertEqual(result.stderr.decode().splitlines(), [
                 f"bytemorph-guess ERROR: Cannot read {missing}: No such file or directory",
                 f"bytemorph-guess ERROR: Cannot read {folder}: Is a directory"])
+            # Each error line comes after the answers before it.
+            result = subprocess.run([GUESS, koi, missing], stdout=subprocess.PIPE,
+                                    stderr=subprocess.STDOUT)
+            self.assertEqual(result.stdout.decode().splitlines(), [
+                f"{koi}: koi", f"bytemorph-guess ERROR: Cannot read {missing}: "
+                "No such file or directory"])
             result = subprocess.run([GUESS, koi, "-"], input=b"abc", capture_output=True)
             self.assertEqual((result.returncode, result.stdout, result.stderr),
                              (0, f"{koi}: koi\n-: utf\n".encode(), b""))

@@ -181,6 +181,9 @@ TEST(GuessPage, NotRussian) {
        "\xEE\xE5\xE6\xEE\xE1\xE9\xF7", true, "unknown", false},
       {"Chinese in GBK", "\xC7\xEB\xD3\xC3 \"%s --help\" \xBB\xF1\xC8\xA1\xB8\xFC\xB6\xE0"
        "\xB5\xC4\xD0\xC5\xCF\xA2.", true, "unknown", false},
+      {"a Russian comment after a line of code",
+       "int main(int argc, char** argv) { return run(argc, argv); }\n// \xC9 \xD7 \xCF \xD5\n",
+       true, "koi", false},
       {"German in UTF-8", "Gr\xC3\xB6\xC3\x9F" "ere \xC3\x9C" "bungen f\xC3\xBCr \xC3\x84pfel",
        true, "utf", true},
   };
