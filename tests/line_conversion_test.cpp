@@ -143,6 +143,7 @@ TEST(ConvertStream, ReadFailureAtEveryCall) {
         if (error == EAGAIN && waitError == 0) {
           EXPECT_EQ(result.status, ConversionStatus::done);
           EXPECT_EQ(io.waits, 1);
+          EXPECT_FALSE(io.waitedForWrite);
         } else {
           ASSERT_EQ(result.status, ConversionStatus::readFailed) << input.name;
           EXPECT_EQ(result.error, waitError ? waitError : error);
@@ -218,6 +219,7 @@ TEST(ConvertStream, WriteFailureAtEveryCall) {
         if (error == EAGAIN) {
           EXPECT_EQ(result.status, ConversionStatus::done);
           EXPECT_EQ(io.waits, 1);
+          EXPECT_TRUE(io.waitedForWrite);
           EXPECT_EQ(io.output, full) << input.name << " write " << failAt;
           continue;
         }

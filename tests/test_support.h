@@ -55,7 +55,11 @@ struct ScriptedIo final : ByteIo {
     return static_cast<long>(count);
   }
   int waitError = 0;  // what waiting for readiness returns
-  int waitUntilReady(bool) override { return ++waits, waitError; }
+  bool waitedForWrite = false;
+  int waitUntilReady(bool forWrite) override {
+    waitedForWrite = forWrite;
+    return ++waits, waitError;
+  }
 };
 
 // The readable reference alone: the scalar map kernel and no UTF-8 kernels.
