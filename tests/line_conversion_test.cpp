@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "guess.h"
 #include "line_conversion.h"
 #include "test_support.h"
 
@@ -197,6 +198,22 @@ TEST(ConvertStreamGuessing, VerdictOnAllThatIsHeld) {
                                                             : Bytes())
         << c.name;
   }
+}
+
+// Small reads are judged as they come, so that a terminal user gets the
+// first line back at the read that settles the guess, not at the next
+// doubling of what is held.
+TEST(ConvertStreamGuessing, AnswersAtTheReadThatSettles) {
+  const Bytes line = convert(
+      bytes("В чащах юга жил бы цитрус? Да, но фальшивый экземпляр!\n"), codUtf, codKoi);
+  std::size_t settled = 1;
+  while (!guessPage(line.data(), settled, false).conclusive) ++settled;
+  ScriptedIo io;
+  for (int copies = 0; copies < 4; ++copies)
+    io.input.insert(io.input.end(), line.begin(), line.end());
+  io.readSizes = {1};
+  EXPECT_EQ(convertStreamGuessing(io, codUtf, scalarKernel()).status, ConversionStatus::done);
+  EXPECT_EQ(io.takenAtFirstWrite, static_cast<long>(settled));
 }
 
 // A write failure at every position ends the run at once: the output holds

@@ -28,6 +28,7 @@ struct ScriptedIo final : ByteIo {
   Bytes output;
   size_t inputTaken = 0;
   long readCalls = 0, writeCalls = 0, waits = 0;
+  long takenAtFirstWrite = -1;  // input read when the first write came
   bool interruptedLast = false;
 
   bool interruptNow() {
@@ -49,6 +50,7 @@ struct ScriptedIo final : ByteIo {
     if (size == 0) std::abort();
     if (interruptNow()) return -EINTR;
     if (writeCalls == failWriteCall) return failWriteCall = -1, -failError;
+    if (takenAtFirstWrite < 0) takenAtFirstWrite = static_cast<long>(inputTaken);
     const size_t count =
         std::min(size, writeSizes[writeCalls++ % writeSizes.size()]);
     output.insert(output.end(), data, data + count);
