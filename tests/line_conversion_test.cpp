@@ -99,6 +99,7 @@ TEST(ConvertStream, Utf8CasesSplitAtEveryOffset) {
       {"surrogate, too high", codUtf, codWin, "\xED\xA0\x80\xF4\x90\x80\x80\xF5\n",
        "\xED\xA0\x80\xF4\x90\x80\x80\xF5\n"},
       {"cut by next byte", codUtf, codWin, "\xE2\x82" "A\xD0\xD0\x90\n", "\xE2\x82" "A\xD0\xC0\n"},
+      {"broken by a lead", codUtf, codWin, "\xE2\x82\xC0\x80\n", "\xE2\x82\xC0\x80\n"},
       {"cut by end", codUtf, codWin, "A\xF0\x9F\x98", "A\xF0\x9F\x98"},
       {"nul", codUtf, codKoi, std::string("\0\xD0\x90\0", 4), std::string("\0\xE1\0\n", 4)},
       {"koi to utf", codKoi, codUtf, "\xE1\xC2\xBE\x9A\n",
