@@ -107,12 +107,20 @@ class CommandLine(unittest.TestCase):
 
     def test_kernels(self):
         data = sample_text().encode("cp1251", errors="ignore") + bytes(range(256))
+        # What the kernel says the CPU and system give it (Linux).
+        flags = set()
+        if os.path.exists("/proc/cpuinfo"):
+            with open("/proc/cpuinfo") as cpuinfo:
+                flags = set(next((line.split(":")[1].split() for line in cpuinfo
+                                  if line.startswith("flags")), []))
+        needs = {"avx2": {"avx2"}, "avx512": {"avx512bw", "avx512vbmi", "avx512_vbmi2"}}
         for kernel in ("avx512", "avx2", "scalar", "sse9"):
             result = run(["win", "koi"], data,
                          env=dict(os.environ, BYTEMORPH_KERNEL=kernel))
             if result.returncode == 0:
                 self.assertEqual(result.stdout, expected("win", "koi", data), kernel)
             elif kernel in ("avx512", "avx2"):
+                self.assertFalse(needs[kernel] <= flags, f"{kernel} refused on a CPU that has it")
                 self.assertIn(b"not supported by this CPU", result.stderr)
             else:
                 self.assertEqual(
