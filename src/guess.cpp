@@ -94,7 +94,7 @@ Meaning classify(char32_t c) {
     // for them in typed Russian: they do not make a word mixed.
     static constexpr char lookalikes[] = "aceopxyABCEHKMOPTX";
     ascii.latinLetter = (c | 0x20) - 'a' < 26 &&
-                        std::char_traits<char>::find(lookalikes, 18, static_cast<char>(c)) == nullptr;
+                        std::char_traits<char>::find(lookalikes, sizeof lookalikes - 1, static_cast<char>(c)) == nullptr;
     ascii.latinOrDigit = (c | 0x20) - 'a' < 26 || c - '0' < 10;
     ascii.fullStop = c == '.';
     return ascii;

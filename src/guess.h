@@ -25,9 +25,9 @@ const char* guessName(const PageGuess& guess);
 /// Russian: its letter triples, where its capitals stand, and what else it
 /// holds (box drawing, control bytes, malformed UTF-8 count against it).
 /// Readings that give the same text are one answer, taken in the order utf,
-/// win, koi, dos, iso, mac; where two readings come near, the page people
-/// use more wins. Pure ASCII is utf, never conclusive, since a later byte
-/// may settle it. Valid UTF-8 of any script is utf. A text whose every
+/// win, koi, dos, iso, mac, each page's cost raised by its prior (files
+/// are seldom in the rarest pages). Pure ASCII is utf, never conclusive,
+/// since a later byte may settle it. Valid UTF-8 of any script is utf. A text whose every
 /// reading is less likely as Russian than as some other language is
 /// unknown; NUL bytes, or control bytes at a rate text never has, are
 /// binary, conclusively so once they are plain. Without complete, a UTF-8 sequence cut by the
