@@ -5,7 +5,7 @@
 #include <bitset>
 #include <cmath>
 #include <cstdint>
-#include <string>
+#include <string_view>
 
 #include "guess_model.h"
 #include "utf8.h"
@@ -92,10 +92,10 @@ Meaning classify(char32_t c) {
     Meaning ascii{0, false, 0, c == '.' || c == '!' || c == '?'};
     // Latin letters that look like Russian ones (o, c, p, ...) stand in
     // for them in typed Russian: they do not make a word mixed.
-    static constexpr char lookalikes[] = "aceopxyABCEHKMOPTX";
-    ascii.latinLetter = (c | 0x20) - 'a' < 26 &&
-                        std::char_traits<char>::find(lookalikes, sizeof lookalikes - 1, static_cast<char>(c)) == nullptr;
-    ascii.latinOrDigit = (c | 0x20) - 'a' < 26 || c - '0' < 10;
+    static constexpr std::string_view lookalikes = "aceopxyABCEHKMOPTX";
+    const bool latin = (c | 0x20) - 'a' < 26;
+    ascii.latinLetter = latin && lookalikes.find(static_cast<char>(c)) == lookalikes.npos;
+    ascii.latinOrDigit = latin || c - '0' < 10;
     ascii.fullStop = c == '.';
     return ascii;
   }
