@@ -166,6 +166,7 @@ TEST(GuessPage, NotRussian) {
       {"nul", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16), false, "binary", true},
       {"controls", "\x01\x02\x03\x04 \xC1\xC2\xC3 abcdefghijklmnopqrstuvwxyz", true,
        "binary", false},
+      {"deletes", "\x7F\x7F\x7F\x7F \xC1\xC2\xC3 abcdefghijklmnopqrstuvwxyz", true, "binary", false},
       {"a few controls", "\x01\x02\x03 \xD3\xDA\xC5\xDB\xD8 \xD6\xC5 \xC5\xDD\xA3 "
        "\xDC\xD4\xC9\xC8 \xCD\xD1\xC7\xCB\xC9\xC8 \xC2\xD5\xCC\xCF\xCB", true,
        "koi", true},
