@@ -410,7 +410,6 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   std::int64_t otherLanguage = 0;
   if (best != codUtf) {
     const ReadingTraits reading = scorePage<true>(pageReadings()[best].meanings, text, size).traits;
-    const std::size_t latin = latinLettersBesideUpper(text, size);
     const std::int64_t letters = static_cast<std::int64_t>(reading.letters);
     const std::int64_t perLetter = 2 * reading.capitals > reading.letters
                                        ? otherLanguageCapitalCost
@@ -422,8 +421,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool longEnough = size >= shortestOtherLanguage;
     // A word of three Russian letters is no accented letter of a Latin
     // text's: Russian among code and commands keeps its page.
-    const bool fewAmongLatin = reading.longestRun < 3 &&
-                               reading.letters * latinShareOfOtherLanguage < reading.letters + latin;
+    const bool fewAmongLatin =
+        reading.longestRun < 3 && reading.letters * latinShareOfOtherLanguage <
+                                      reading.letters + latinLettersBesideUpper(text, size);
     if (longEnough && (otherLanguage > 0 || fewAmongLatin))
       return {best, otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
   }
