@@ -74,9 +74,10 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  ConversionBuffers buffers;
   const ConversionResult result =
-      guessSource ? convertStreamGuessing(standardStreams(), target, kernel)
-                  : convertStream(standardStreams(), source, target, kernel);
+      guessSource ? convertStreamGuessing(standardStreams(), target, kernel, buffers)
+                  : convertStream(standardStreams(), source, target, kernel, buffers);
   switch (result.status) {
     case ConversionStatus::done:
       return 0;

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "converter.h"
-#include "guess.h"
 
 namespace {
 
@@ -35,23 +35,33 @@ int writeAll(ByteIo& io, const unsigned char* data, std::size_t size) {
   return 0;
 }
 
+constexpr std::size_t page = 4096;
+static_assert(maxConversionCarry <= page && conversionBlockSize % page == 0);
+constexpr std::size_t outputSize =
+    maxConversionGrowth * (maxConversionCarry + conversionBlockSize) + 1;
+constexpr std::size_t conversionAreaSize =
+    (page + conversionBlockSize + outputSize + page - 1) / page * page;
+
 }  // namespace
 
+ConversionBuffers::ConversionBuffers()
+    : memory(new (std::align_val_t{page}) unsigned char[conversionAreaSize + maxGuessBytes]) {}
+
+void ConversionBuffers::Release::operator()(unsigned char* memory) const {
+  ::operator delete[](memory, std::align_val_t{page});
+}
+
+unsigned char* ConversionBuffers::heldArea() { return memory.get() + conversionAreaSize; }
+
 ConversionResult convertStream(ByteIo& io, CodeId source, CodeId target,
-                               const Kernel& kernel) {
+                               const Kernel& kernel, ConversionBuffers& buffers) {
   const Converter converter = makeConverter(source, target, kernel);
   // A transcoder may leave the end of a block (a UTF-8 sequence cut by the
   // read) for the next one: it moves to just before where the next read
   // lands. Text that cannot grow is converted in place: one buffer stays in
   // cache. Reads land on a page boundary, carry or not: the system copies
-  // into a page-aligned buffer twice as fast (measured). One run at a time:
-  // the buffers are the process's own.
-  constexpr std::size_t page = 4096;
-  static_assert(maxConversionCarry <= page && conversionBlockSize % page == 0);
-  constexpr std::size_t outputSize =
-      maxConversionGrowth * (maxConversionCarry + conversionBlockSize) + 1;
-  alignas(page) static unsigned char buffers[page + conversionBlockSize + outputSize];
-  unsigned char* const readArea = buffers + page;
+  // into a page-aligned buffer twice as fast (measured).
+  unsigned char* const readArea = buffers.conversionArea() + page;
   unsigned char* const separateOutput = readArea + conversionBlockSize;
   std::size_t carried = 0;
   bool startOfInput = true;
@@ -84,42 +94,19 @@ ConversionResult convertStream(ByteIo& io, CodeId source, CodeId target,
   return result;
 }
 
-namespace {
+long HeldInput::read(unsigned char* buffer, std::size_t capacity) {
+  if (given == start.size) return start.stopped ? start.stopResult : io.read(buffer, capacity);
+  const std::size_t count = std::min(capacity, start.size - given);
+  std::memcpy(buffer, held + given, count);
+  given += count;
+  return static_cast<long>(count);
+}
 
-// The input as the conversion loop sees it after a guess: the held bytes,
-// then the rest of the real input, or the end or failure that stopped the
-// holding (not asked again: a terminal would wait for a second end).
-struct HeldInput final : ByteIo {
-  ByteIo& io;
-  const unsigned char* held;
-  std::size_t size, given = 0;
-  bool stopped;
-  long stopResult;
-
-  HeldInput(ByteIo& io, const unsigned char* held, std::size_t size, bool stopped,
-            long stopResult)
-      : io(io), held(held), size(size), stopped(stopped), stopResult(stopResult) {}
-  long read(unsigned char* buffer, std::size_t capacity) override {
-    if (given == size) return stopped ? stopResult : io.read(buffer, capacity);
-    const std::size_t count = std::min(capacity, size - given);
-    std::memcpy(buffer, held + given, count);
-    given += count;
-    return static_cast<long>(count);
-  }
-  long write(const unsigned char* data, std::size_t size) override {
-    return io.write(data, size);
-  }
-  int waitUntilReady(bool forWrite) override { return io.waitUntilReady(forWrite); }
-};
-
-}  // namespace
-
-ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& kernel) {
-  alignas(4096) static unsigned char held[maxGuessBytes];
-  std::size_t size = 0, judged = 0;
-  PageGuess guess{codUtf, false};
-  bool stopped = false;
-  long stopResult = 0;
+HeldStart holdAndGuess(ByteIo& io, ConversionBuffers& buffers) {
+  unsigned char* const held = buffers.heldArea();
+  HeldStart start{{codUtf, false}, 0, false, 0};
+  std::size_t& size = start.size;
+  std::size_t judged = 0;
   // Reads that start small and double: most texts settle within the first
   // few KiB, and judging costs in proportion to what is held.
   while (size < maxGuessBytes) {
@@ -128,8 +115,8 @@ ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& 
     const long count =
         callUntilDone(io, false, [&] { return io.read(held + size, want); });
     if (count <= 0) {
-      stopped = true;
-      stopResult = count;
+      start.stopped = true;
+      start.stopResult = count;
       break;
     }
     size += static_cast<std::size_t>(count);
@@ -137,17 +124,25 @@ ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& 
     // that, judging at each doubling keeps the work linear.
     if (size < 64 * 1024 || size >= 2 * judged) {
       judged = size;
-      guess = guessPage(held, size, false);
-      if (guess.conclusive) break;
+      start.guess = guessPage(held, size, false);
+      if (start.guess.conclusive) break;
     }
   }
   // Judged again only if more came since, or the end makes the text whole.
-  const bool complete = stopped && stopResult == 0;
-  if (judged != size || complete) guess = guessPage(held, size, complete);
+  const bool complete = start.stopped && start.stopResult == 0;
+  if (judged != size || complete) start.guess = guessPage(held, size, complete);
+  return start;
+}
+
+ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& kernel,
+                                       ConversionBuffers& buffers) {
+  const HeldStart start = holdAndGuess(io, buffers);
+  const PageGuess& guess = start.guess;
+  const bool complete = start.stopped && start.stopResult == 0;
   if (guess.conclusive || complete) {
     if (guess.verdict == GuessVerdict::binary) return {ConversionStatus::notText, 0};
     if (guess.verdict == GuessVerdict::unknown) return {ConversionStatus::notCyrillic, 0};
   }
-  HeldInput input(io, held, size, stopped, stopResult);
-  return convertStream(input, guess.page, target, kernel);
+  HeldInput input(io, start, buffers);
+  return convertStream(input, guess.page, target, kernel, buffers);
 }

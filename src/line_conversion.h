@@ -1,12 +1,33 @@
 #pragma once
 
+#include <memory>
+
 #include "byte_io.h"
 #include "codepages.h"
+#include "guess.h"
 #include "kernels.h"
 
 /// Size of the blocks a conversion run reads and writes: a quarter of a
 /// MiB keeps one buffer in the second-level cache and the calls few.
 constexpr std::size_t conversionBlockSize = 256 * 1024;
+
+/// The memory a conversion run works in, allocated once and reused by every
+/// run given it: about 2 MiB, page-aligned. Runs side by side need one each.
+class ConversionBuffers {
+ public:
+  ConversionBuffers();
+  /// Room for a block read, with a page before it for the bytes a read
+  /// left over, and the separate output of text that grows.
+  unsigned char* conversionArea() { return memory.get(); }
+  /// Room for maxGuessBytes of input held while its page is guessed.
+  unsigned char* heldArea();
+
+ private:
+  struct Release {
+    void operator()(unsigned char* memory) const;
+  };
+  std::unique_ptr<unsigned char[], Release> memory;
+};
 
 enum class ConversionStatus { done, readFailed, writeFailed, notText, notCyrillic };
 
@@ -17,7 +38,7 @@ struct ConversionResult {
 
 /// Converts everything io reads from source to target code page and writes
 /// it, block by block in buffers allocated once, through the
-/// pair's Converter; NUL and long lines pass intact. Each block is written
+/// pair's Converter, in buffers; NUL and long lines pass intact. Each block is written
 /// out in full before the next read; only the few bytes of a UTF-8
 /// sequence that a read cut short wait for the next one, so an interactive
 /// user gets each line back at once. A last line without a newline gets
@@ -26,10 +47,10 @@ struct ConversionResult {
 /// read has been converted and written, and nothing is written after a
 /// failed write.
 ConversionResult convertStream(ByteIo& io, CodeId source, CodeId target,
-                               const Kernel& kernel);
+                               const Kernel& kernel, ConversionBuffers& buffers);
 
 /// Like convertStream from the page that guessPage finds in the input. What
-/// it reads is held until the guess is conclusive, or maxGuessBytes are
+/// it reads is held, in buffers, until the guess is conclusive, or maxGuessBytes are
 /// held, or the input ends or fails; then the held bytes and the rest are
 /// converted once, as usual. A text without a byte above 0x7F reads alike
 /// in every page and is converted as utf. Input that the guess finds to be
@@ -37,4 +58,39 @@ ConversionResult convertStream(ByteIo& io, CodeId source, CodeId target,
 /// conclusively or once it has ended, is not converted: nothing is
 /// written. Past maxGuessBytes without a conclusive guess, the best page
 /// is taken whatever the verdict.
-ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& kernel);
+ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& kernel,
+                                       ConversionBuffers& buffers);
+
+/// The first bytes of an input, held in buffers while its page was guessed.
+struct HeldStart {
+  PageGuess guess;
+  std::size_t size;  ///< bytes held
+  bool stopped;      ///< the input ended or failed while held
+  long stopResult;   ///< what the read that stopped it returned
+};
+
+/// Reads io into buffers' held area until guessPage is conclusive,
+/// maxGuessBytes are held, or the input ends or fails, and guesses the
+/// page of what it holds (as complete text when the input ended).
+HeldStart holdAndGuess(ByteIo& io, ConversionBuffers& buffers);
+
+/// The input as a conversion run sees it after holdAndGuess: the held
+/// bytes, then the rest of io, or the end or failure that stopped the
+/// holding (not asked again: a terminal would wait for a second end).
+/// Writes go straight to io.
+class HeldInput final : public ByteIo {
+ public:
+  HeldInput(ByteIo& io, const HeldStart& start, ConversionBuffers& buffers)
+      : io(io), start(start), held(buffers.heldArea()) {}
+  long read(unsigned char* buffer, std::size_t capacity) override;
+  long write(const unsigned char* data, std::size_t size) override {
+    return io.write(data, size);
+  }
+  int waitUntilReady(bool forWrite) override { return io.waitUntilReady(forWrite); }
+
+ private:
+  ByteIo& io;
+  HeldStart start;
+  const unsigned char* held;
+  std::size_t given = 0;
+};

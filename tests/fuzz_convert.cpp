@@ -35,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const bool complete : {false, true})
     if (guessPage(io.input.data(), io.input.size(), complete).page >= codAfterLast) std::abort();
 
-  const ConversionResult result = convertStream(io, source, target, kernel);
+  static ConversionBuffers buffers;
+  const ConversionResult result = convertStream(io, source, target, kernel, buffers);
   if (result.status != ConversionStatus::done) std::abort();
   if (io.output != model(io.input, source, target)) std::abort();
   return 0;

@@ -55,8 +55,11 @@ const Split splits[] = {
     {"interrupted", {13, 2}, {7}, true},
 };
 
+// One set for the whole suite, as a program keeps one for its runs.
+ConversionBuffers buffers;
+
 ConversionResult run(ScriptedIo& io, CodeId source, CodeId target) {
-  return convertStream(io, source, target, scalarKernel());
+  return convertStream(io, source, target, scalarKernel(), buffers);
 }
 
 TEST(ConvertStream, EverySplitGivesTheModelOutput) {
@@ -166,7 +169,7 @@ TEST(ConvertStreamGuessing, ReadFailureWhileHolding) {
     io.input = russian;
     io.readSizes = {3, 1};
     io.failReadCall = failAt;
-    const ConversionResult result = convertStreamGuessing(io, codKoi, scalarKernel());
+    const ConversionResult result = convertStreamGuessing(io, codKoi, scalarKernel(), buffers);
     EXPECT_EQ(result.status, ConversionStatus::readFailed) << "read " << failAt;
     EXPECT_EQ(result.error, EIO);
   }
@@ -194,7 +197,7 @@ TEST(ConvertStreamGuessing, VerdictOnAllThatIsHeld) {
     ScriptedIo io;
     io.input = bytes(c.input);
     io.readSizes = {3, conversionBlockSize};
-    EXPECT_EQ(convertStreamGuessing(io, codUtf, scalarKernel()).status, c.status) << c.name;
+    EXPECT_EQ(convertStreamGuessing(io, codUtf, scalarKernel(), buffers).status, c.status) << c.name;
     EXPECT_EQ(io.output, c.status == ConversionStatus::done ? model(io.input, c.page, codUtf)
                                                             : Bytes())
         << c.name;
@@ -213,7 +216,7 @@ TEST(ConvertStreamGuessing, AnswersAtTheReadThatSettles) {
   for (int copies = 0; copies < 4; ++copies)
     io.input.insert(io.input.end(), line.begin(), line.end());
   io.readSizes = {1};
-  EXPECT_EQ(convertStreamGuessing(io, codUtf, scalarKernel()).status, ConversionStatus::done);
+  EXPECT_EQ(convertStreamGuessing(io, codUtf, scalarKernel(), buffers).status, ConversionStatus::done);
   EXPECT_EQ(io.takenAtFirstWrite, static_cast<long>(settled));
 }
 
