@@ -195,7 +195,7 @@ class Run {
     for (std::size_t begin = 0; begin < tasks.size() && !cancel.load();) {
       const std::size_t end = batchEnd(begin);
       prepareBatch(begin, end);
-      commitBatch(begin, end);
+      commitAndReport(begin, end);
       begin = end;
     }
     {
@@ -256,47 +256,23 @@ class Run {
     }
   }
 
-  void commitBatch(std::size_t begin, std::size_t end) {
+  void commitAndReport(std::size_t begin, std::size_t end) {
     FileSystem& fileSystem = platformFileSystem();
-    using Kind = FileOutcome::Kind;
-    std::vector<FileHandle> results;
-    for (std::size_t i = begin; i < end; ++i)
-      if (outcomes[i].result >= 0) results.push_back(outcomes[i].result);
-    int syncError = 0;
-    if (!results.empty() && !cancel.load()) syncError = fileSystem.syncFiles(results);
-    std::set<std::string> directories;
-    for (std::size_t i = begin; i < end; ++i) {
-      FileOutcome& outcome = outcomes[i];
-      if (outcome.result >= 0) {
-        if (cancel.load()) {
-          discardFile(fileSystem, outcome);
-          outcome.kind = Kind::failed;
-          outcome.reason = "interrupted";
-        } else if (syncError != 0 || fileSystem.close(outcome.result) != 0) {
-          if (syncError == 0) syncError = errno;
-          outcome.result = -1;
-          discardFile(fileSystem, outcome);
-          outcome.kind = Kind::failed;
-          outcome.reason = std::string("cannot make the result durable: ") + errorText(syncError);
-        } else {
-          outcome.result = -1;
-          commitFile(fileSystem, options.request, outcome);
-          if (outcome.kind == Kind::converted) directories.insert(directoryOf(outcome.realPath));
-        }
+    const std::span<FileOutcome> batch(outcomes.data() + begin, end - begin);
+    if (cancel.load()) {
+      for (FileOutcome& outcome : batch) {
+        if (outcome.result < 0) continue;
+        discardFile(fileSystem, outcome);
+        outcome.kind = FileOutcome::Kind::stopped;
       }
-      count(outcome);
+    } else {
+      commitBatch(fileSystem, options.request, batch);
     }
-    for (const std::string& directory : directories) {
-      if (const int error = fileSystem.syncDirectory(directory)) {
-        std::fprintf(stderr, "bytemorph-files ERROR: %s: cannot sync the directory: %s\n",
-                     directory.c_str(), errorText(error));
-        ++tally.failed;
-      }
-    }
+    progress.clear();
     for (std::size_t i = begin; i < end; ++i) {
-      if (cancel.load() && outcomes[i].reason == "interrupted") continue;
-      progress.clear();
-      report(tasks[i].path, outcomes[i], options);
+      count(outcomes[i]);
+      // Files a stop cut short are as they were: nothing to tell.
+      if (outcomes[i].kind != FileOutcome::Kind::stopped) report(tasks[i].path, outcomes[i], options);
       outcomes[i] = FileOutcome{};
     }
     std::fflush(stdout);
@@ -308,9 +284,8 @@ class Run {
       case Kind::converted: ++tally.converted; break;
       case Kind::needsNothing: ++tally.needsNothing; break;
       case Kind::left: ++tally.left; break;
-      case Kind::failed:
-        if (outcome.reason != "interrupted") ++tally.failed;
-        break;
+      case Kind::failed: ++tally.failed; break;
+      case Kind::stopped: break;
     }
   }
 

@@ -52,15 +52,16 @@ bool LossCounter::holds(char32_t c) const {
 // Looks at the sequence at the start of in; returns the bytes it takes, or
 // 0 for one that more input may finish.
 std::size_t LossCounter::takeSequence(const unsigned char* in, std::size_t size, bool final) {
-  const bool atStart = startOfInput;
-  startOfInput = false;
   if (in[0] < 0x80) {
     line += in[0] == '\n';
     previous = in[0];
+    startOfInput = false;
     return 1;
   }
   const Sequence sequence = readSequence(in, size);
   if (sequence.kind == SequenceKind::cutShort && !final) return 0;
+  const bool atStart = startOfInput;
+  startOfInput = false;
   if (sequence.kind != SequenceKind::complete) {
     if (malformedLine == 0) malformedLine = line;
     ++malformedCount;

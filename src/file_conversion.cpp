@@ -1,6 +1,8 @@
 #include "file_conversion.h"
 
 #include <cerrno>
+#include <map>
+#include <vector>
 
 #include "conversion_loss.h"
 #include "guess.h"
@@ -151,9 +153,8 @@ FileOutcome convertOpenFile(FileSystem& fileSystem, FileHandle original, FileOut
   FileOutcome verdict = outcome(Kind::converted, "");
   FileStatus now;
   if (result.status == ConversionStatus::readFailed) {
-    verdict = outcome(Kind::failed, result.error == ECANCELED
-                                        ? std::string("interrupted")
-                                        : because("cannot read it", result.error));
+    verdict = result.error == ECANCELED ? outcome(Kind::stopped, "")
+                                        : outcome(Kind::failed, because("cannot read it", result.error));
   } else if (result.status == ConversionStatus::writeFailed) {
     verdict = outcome(Kind::failed, because("cannot write the result", result.error));
   } else if (!watched.anyUpper) {
@@ -204,7 +205,7 @@ FileOutcome prepareFile(FileSystem& fileSystem, const FileTask& task, const File
     case FileTask::Kind::unreadable:
       return outcome(Kind::failed, because("cannot read it", task.error));
   }
-  if (cancel.load()) return outcome(Kind::failed, "interrupted");
+  if (cancel.load()) return outcome(Kind::stopped, "");
   FileOutcome prepared = outcome(Kind::converted, "");
   // A link named by the user stays a link: its target is replaced.
   if (const int error = fileSystem.resolve(task.path, &prepared.realPath))
@@ -258,9 +259,44 @@ void commitFile(FileSystem& fileSystem, const FileRequest& request, FileOutcome&
     if (const int error = fileSystem.replace(outcome.temporary, outcome.realPath)) {
       outcome.kind = Kind::failed;
       outcome.reason = because("cannot replace it", error);
+      // A backup would be a second link to the untouched original, and the
+      // next run would refuse the file for it.
+      if (request.backup) fileSystem.remove(outcome.realPath + request.backupSuffix);
     } else {
       outcome.temporary.clear();
     }
   }
   discardFile(fileSystem, outcome);
+}
+
+void commitBatch(FileSystem& fileSystem, const FileRequest& request,
+                 std::span<FileOutcome> outcomes) {
+  using Kind = FileOutcome::Kind;
+  std::vector<FileHandle> results;
+  for (const FileOutcome& outcome : outcomes)
+    if (outcome.result >= 0) results.push_back(outcome.result);
+  if (results.empty()) return;
+  int syncError = fileSystem.syncFiles(results);
+  std::map<std::string, int> directories;
+  for (FileOutcome& outcome : outcomes) {
+    if (outcome.result < 0) continue;
+    const int closeError = fileSystem.close(outcome.result);
+    outcome.result = -1;
+    if (syncError == 0 && closeError == 0) {
+      commitFile(fileSystem, request, outcome);
+      if (outcome.kind == Kind::converted) directories[directoryOf(outcome.realPath)] = 0;
+      continue;
+    }
+    discardFile(fileSystem, outcome);
+    outcome.kind = Kind::failed;
+    outcome.reason = because("cannot make the result durable", syncError ? syncError : closeError);
+  }
+  for (auto& [directory, error] : directories) error = fileSystem.syncDirectory(directory);
+  for (FileOutcome& outcome : outcomes) {
+    if (outcome.kind != Kind::converted || outcome.realPath.empty()) continue;
+    const auto found = directories.find(directoryOf(outcome.realPath));
+    if (found == directories.end() || found->second == 0) continue;
+    outcome.kind = Kind::failed;
+    outcome.reason = because("converted, but its directory could not be synced", found->second);
+  }
 }

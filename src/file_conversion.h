@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "codepages.h"
@@ -29,6 +30,7 @@ struct FileOutcome {
     needsNothing,  ///< nothing to do: the run is fine without it
     left,          ///< left as it was for its safety: the run fails
     failed,        ///< a call failed: the run fails
+    stopped,       ///< not done: the run was cancelled
   } kind = Kind::failed;
   std::string reason;  ///< why, for all but converted
   CodeId source = codUtf;
@@ -55,6 +57,14 @@ FileOutcome prepareFile(FileSystem& fileSystem, const FileTask& task, const File
 /// original changed since it was read. On failure the temporary file is
 /// removed and the outcome says why.
 void commitFile(FileSystem& fileSystem, const FileRequest& request, FileOutcome& outcome);
+
+/// Makes the prepared results among outcomes durable with one sync, then
+/// commits each in order, then makes the names in their directories
+/// durable. A result that could not be made durable is discarded; a
+/// directory that could not be synced fails the outcomes that renamed into
+/// it.
+void commitBatch(FileSystem& fileSystem, const FileRequest& request,
+                 std::span<FileOutcome> outcomes);
 
 /// Removes the temporary file of a prepared outcome that will not be committed.
 void discardFile(FileSystem& fileSystem, FileOutcome& outcome);
