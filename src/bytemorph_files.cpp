@@ -3,20 +3,20 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <set>
+#include <span>
 #include <thread>
 #include <vector>
 
 #include "codepages.h"
 #include "file_conversion.h"
 #include "file_walk.h"
+#include "job_pool.h"
 #include "kernels.h"
 
 namespace {
@@ -181,29 +181,21 @@ class Progress {
 };
 
 // Converts the tasks in batches: the jobs prepare a batch side by side,
-// one sync makes its results durable, and then, in order, each replaces
-// its original and is reported.
+// one sync makes its results durable, the jobs put them in place, and the
+// batch is reported in order.
 class Run {
  public:
   Run(const Options& options, const std::vector<FileTask>& tasks, const Kernel& kernel)
       : options(options), tasks(tasks), kernel(kernel), outcomes(tasks.size()),
-        progress(tasks.size()) {}
+        buffers(options.jobs), pool(options.jobs), progress(tasks.size()) {}
 
   void convertAll() {
-    std::vector<std::thread> workers;
-    for (unsigned job = 0; job < options.jobs; ++job) workers.emplace_back([this] { work(); });
     for (std::size_t begin = 0; begin < tasks.size() && !cancel.load();) {
       const std::size_t end = batchEnd(begin);
-      prepareBatch(begin, end);
+      prepare(begin, end);
       commitAndReport(begin, end);
       begin = end;
     }
-    {
-      std::lock_guard lock(mutex);
-      finished = true;
-    }
-    wake.notify_all();
-    for (std::thread& worker : workers) worker.join();
     progress.clear();
   }
 
@@ -220,40 +212,17 @@ class Run {
     return end;
   }
 
-  void prepareBatch(std::size_t begin, std::size_t end) {
-    {
-      std::lock_guard lock(mutex);
-      next = begin;
-      batchEndIndex = end;
-      pending = end - begin;
-    }
-    wake.notify_all();
-    std::unique_lock lock(mutex);
-    while (pending > 0) {
-      if (done.wait_for(lock, std::chrono::milliseconds(200)) == std::cv_status::timeout) {
-        lock.unlock();
-        progress.show(tally);
-        lock.lock();
-      }
-    }
-  }
-
-  void work() {
-    std::unique_ptr<ConversionBuffers> buffers;
-    std::unique_lock lock(mutex);
-    for (;;) {
-      wake.wait(lock, [this] { return finished || next < batchEndIndex; });
-      if (finished) return;
-      const std::size_t index = next++;
-      lock.unlock();
-      if (!buffers) buffers = std::make_unique<ConversionBuffers>();
-      outcomes[index] = prepareFile(platformFileSystem(), tasks[index], options.request, kernel,
-                                    *buffers, cancel);
-      tally.filesDone += 1;
-      tally.bytesDone += outcomes[index].bytes;
-      lock.lock();
-      if (--pending == 0) done.notify_one();
-    }
+  void prepare(std::size_t begin, std::size_t end) {
+    pool.forEach(
+        end - begin,
+        [&](std::size_t offset, unsigned job) {
+          const std::size_t index = begin + offset;
+          outcomes[index] = prepareFile(platformFileSystem(), tasks[index], options.request,
+                                        kernel, buffers[job], cancel);
+          tally.filesDone += 1;
+          tally.bytesDone += outcomes[index].bytes;
+        },
+        [&] { progress.show(tally); });
   }
 
   void commitAndReport(std::size_t begin, std::size_t end) {
@@ -266,7 +235,10 @@ class Run {
         outcome.kind = FileOutcome::Kind::stopped;
       }
     } else {
-      commitBatch(fileSystem, options.request, batch);
+      commitBatch(fileSystem, options.request, batch,
+                  [&](std::size_t count, const std::function<void(std::size_t)>& work) {
+                    pool.forEach(count, [&](std::size_t index, unsigned) { work(index); });
+                  });
     }
     progress.clear();
     for (std::size_t i = begin; i < end; ++i) {
@@ -293,11 +265,9 @@ class Run {
   const std::vector<FileTask>& tasks;
   const Kernel& kernel;
   std::vector<FileOutcome> outcomes;
+  std::vector<ConversionBuffers> buffers;
+  JobPool pool;
   Progress progress;
-  std::mutex mutex;
-  std::condition_variable wake, done;
-  std::size_t next = 0, batchEndIndex = 0, pending = 0;
-  bool finished = false;
 };
 
 }  // namespace

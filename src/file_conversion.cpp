@@ -40,9 +40,11 @@ struct WatchedInput final : ByteIo {
     const long count = input.read(buffer, capacity);
     if (count > 0) {
       losses.scan(buffer, static_cast<std::size_t>(count));
-      unsigned char bits = 0;
-      for (long i = 0; i < count; ++i) bits |= buffer[i];
-      anyUpper = anyUpper || bits >= 0x80;
+      if (!anyUpper) {
+        unsigned char bits = 0;
+        for (long i = 0; i < count; ++i) bits |= buffer[i];
+        anyUpper = bits >= 0x80;
+      }
     }
     return count;
   }
@@ -208,8 +210,11 @@ FileOutcome prepareFile(FileSystem& fileSystem, const FileTask& task, const File
   if (cancel.load()) return outcome(Kind::stopped, "");
   FileOutcome prepared = outcome(Kind::converted, "");
   // A link named by the user stays a link: its target is replaced.
-  if (const int error = fileSystem.resolve(task.path, &prepared.realPath))
-    return outcome(Kind::failed, because("cannot find it", error));
+  prepared.realPath = task.path;
+  if (task.namedLink) {
+    if (const int error = fileSystem.resolve(task.path, &prepared.realPath))
+      return outcome(Kind::failed, because("cannot find it", error));
+  }
   FileHandle original;
   if (const int error = fileSystem.openForReading(prepared.realPath, &original))
     return outcome(Kind::failed, because("cannot open it", error));
@@ -270,33 +275,36 @@ void commitFile(FileSystem& fileSystem, const FileRequest& request, FileOutcome&
 }
 
 void commitBatch(FileSystem& fileSystem, const FileRequest& request,
-                 std::span<FileOutcome> outcomes) {
+                 std::span<FileOutcome> outcomes, const ForEachIndex& forEach) {
   using Kind = FileOutcome::Kind;
   std::vector<FileHandle> results;
   for (const FileOutcome& outcome : outcomes)
     if (outcome.result >= 0) results.push_back(outcome.result);
   if (results.empty()) return;
-  int syncError = fileSystem.syncFiles(results);
-  std::map<std::string, int> directories;
-  for (FileOutcome& outcome : outcomes) {
-    if (outcome.result < 0) continue;
+  const int syncError = fileSystem.syncFiles(results);
+  forEach(outcomes.size(), [&](std::size_t index) {
+    FileOutcome& outcome = outcomes[index];
+    if (outcome.result < 0) return;
     const int closeError = fileSystem.close(outcome.result);
     outcome.result = -1;
     if (syncError == 0 && closeError == 0) {
       commitFile(fileSystem, request, outcome);
-      if (outcome.kind == Kind::converted) directories[directoryOf(outcome.realPath)] = 0;
-      continue;
+      return;
     }
     discardFile(fileSystem, outcome);
     outcome.kind = Kind::failed;
     outcome.reason = because("cannot make the result durable", syncError ? syncError : closeError);
-  }
+  });
+  std::map<std::string, int> directories;
+  for (const FileOutcome& outcome : outcomes)
+    if (outcome.kind == Kind::converted && !outcome.realPath.empty())
+      directories[directoryOf(outcome.realPath)] = 0;
   for (auto& [directory, error] : directories) error = fileSystem.syncDirectory(directory);
   for (FileOutcome& outcome : outcomes) {
     if (outcome.kind != Kind::converted || outcome.realPath.empty()) continue;
-    const auto found = directories.find(directoryOf(outcome.realPath));
-    if (found == directories.end() || found->second == 0) continue;
+    const int error = directories[directoryOf(outcome.realPath)];
+    if (error == 0) continue;
     outcome.kind = Kind::failed;
-    outcome.reason = because("converted, but its directory could not be synced", found->second);
+    outcome.reason = because("converted, but its directory could not be synced", error);
   }
 }

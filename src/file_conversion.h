@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -58,13 +59,18 @@ FileOutcome prepareFile(FileSystem& fileSystem, const FileTask& task, const File
 /// removed and the outcome says why.
 void commitFile(FileSystem& fileSystem, const FileRequest& request, FileOutcome& outcome);
 
+/// Calls work(i) for each i below count, in any order or side by side, and
+/// returns when all are done.
+using ForEachIndex =
+    std::function<void(std::size_t count, const std::function<void(std::size_t)>& work)>;
+
 /// Makes the prepared results among outcomes durable with one sync, then
-/// commits each in order, then makes the names in their directories
-/// durable. A result that could not be made durable is discarded; a
-/// directory that could not be synced fails the outcomes that renamed into
-/// it.
+/// commits each (through forEach), then makes the names in their
+/// directories durable. A result that could not be made durable is
+/// discarded; a directory that could not be synced fails the outcomes that
+/// renamed into it.
 void commitBatch(FileSystem& fileSystem, const FileRequest& request,
-                 std::span<FileOutcome> outcomes);
+                 std::span<FileOutcome> outcomes, const ForEachIndex& forEach);
 
 /// Removes the temporary file of a prepared outcome that will not be committed.
 void discardFile(FileSystem& fileSystem, FileOutcome& outcome);

@@ -26,12 +26,12 @@ struct Walk {
   const WalkRules& rules;
   std::vector<FileTask> tasks;
 
-  void addFile(const std::string& path, const FileStatus& status) {
+  void addFile(const std::string& path, const FileStatus& status, bool namedLink) {
     if (!wanted(baseName(path), rules)) return;
     const FileTask::Kind kind = status.kind == FileStatus::Kind::regular
                                     ? FileTask::Kind::convert
                                     : FileTask::Kind::notRegular;
-    tasks.push_back({kind, path, 0, status});
+    tasks.push_back({kind, path, 0, status, namedLink});
   }
 
   void walkDirectory(const std::string& directory) {
@@ -52,7 +52,7 @@ struct Walk {
       else if (entry.status.kind == FileStatus::Kind::symbolicLink) {
         if (wanted(entry.name, rules)) tasks.push_back({FileTask::Kind::symbolicLink, path});
       } else
-        addFile(path, entry.status);
+        addFile(path, entry.status, false);
     }
   }
 };
@@ -72,7 +72,10 @@ std::vector<FileTask> collectFiles(FileSystem& fileSystem, const std::vector<std
     if (const int error = fileSystem.status(path, true, &status)) {
       walk.tasks.push_back({FileTask::Kind::unreadable, path, error});
     } else if (status.kind != FileStatus::Kind::directory) {
-      walk.addFile(path, status);
+      FileStatus own;
+      const bool link = fileSystem.status(path, false, &own) == 0 &&
+                        own.kind == FileStatus::Kind::symbolicLink;
+      walk.addFile(path, status, link);
     } else if (rules.recursive) {
       walk.walkDirectory(path);
     } else {

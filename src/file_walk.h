@@ -23,6 +23,7 @@ struct FileTask {
   std::string path;  ///< as given, or joined from the walk
   int error = 0;     ///< errno value, for unreadable
   FileStatus status{};  ///< of the file a convert task names, links followed
+  bool namedLink = false;  ///< path is a symbolic link the user named
 };
 
 /// Whether a walk passes over name: version-control folders (.git, .hg,

@@ -139,7 +139,10 @@ class FileConversion : public ::testing::Test {
     std::atomic<bool> cancel{false};
     FileOutcome outcome =
         prepareFile(fileSystem, task, request, referenceKernel(), buffers, cancel);
-    commitBatch(fileSystem, request, std::span(&outcome, 1));
+    commitBatch(fileSystem, request, std::span(&outcome, 1),
+                [](std::size_t count, const std::function<void(std::size_t)>& work) {
+                  for (std::size_t i = 0; i < count; ++i) work(i);
+                });
     return outcome;
   }
 
@@ -172,7 +175,6 @@ struct FaultCase {
 };
 
 const FaultCase faultCases[] = {
-    {"resolve", FileOutcome::Kind::failed, false},
     {"openForReading", FileOutcome::Kind::failed, false},
     {"statusOf", FileOutcome::Kind::failed, false},
     {"read", FileOutcome::Kind::failed, false},
