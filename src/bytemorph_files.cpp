@@ -273,13 +273,14 @@ class Run {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options options = parseOptions(argc, argv);
+  std::vector<std::string> arguments = commandLineArguments(argc, argv);
+  std::vector<char*> pointers;
+  for (std::string& argument : arguments) pointers.push_back(argument.data());
+  pointers.push_back(nullptr);
+  const Options options = parseOptions(static_cast<int>(arguments.size()), pointers.data());
   const Kernel& kernel = chosenKernel();
-  struct sigaction action {};
-  action.sa_handler = noteStop;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  std::signal(SIGINT, noteStop);
+  std::signal(SIGTERM, noteStop);
 
   const std::vector<FileTask> tasks =
       collectFiles(platformFileSystem(), options.paths, options.rules);

@@ -186,7 +186,7 @@ FileOutcome convertOpenFile(FileSystem& fileSystem, FileHandle original, FileOut
 }  // namespace
 
 std::string directoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
+  const std::size_t slash = path.find_last_of(pathSeparators);
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }

@@ -219,3 +219,7 @@ FileSystem& platformFileSystem() {
   static PosixFileSystem fileSystem;
   return fileSystem;
 }
+
+std::vector<std::string> commandLineArguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}

@@ -71,3 +71,14 @@ inline constexpr char temporaryPrefix[] = ".bytemorph-tmp-";
 
 /// The platform's file calls.
 FileSystem& platformFileSystem();
+
+/// The program's arguments, argv[0] first, as UTF-8 where the platform
+/// gives them in another page (Windows), else as they are.
+std::vector<std::string> commandLineArguments(int argc, char** argv);
+
+/// The characters that separate the names in a path.
+#ifdef _WIN32
+inline constexpr char pathSeparators[] = "/\\";
+#else
+inline constexpr char pathSeparators[] = "/";
+#endif

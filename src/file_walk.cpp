@@ -1,15 +1,17 @@
 #include "file_walk.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "glob_match.h"
 
 namespace {
 
 std::string baseName(const std::string& path) {
+  const auto separator = [](char c) { return std::string_view(pathSeparators).find(c) != std::string_view::npos; };
   std::size_t end = path.size();
-  while (end > 1 && path[end - 1] == '/') --end;
-  const std::size_t slash = path.rfind('/', end - 1);
+  while (end > 1 && separator(path[end - 1])) --end;
+  const std::size_t slash = path.find_last_of(pathSeparators, end - 1);
   return path.substr(slash == std::string::npos ? 0 : slash + 1,
                      end - (slash == std::string::npos ? 0 : slash + 1));
 }
@@ -42,7 +44,9 @@ struct Walk {
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
-    const std::string prefix = directory.ends_with('/') ? directory : directory + "/";
+    const bool ended = !directory.empty() &&
+                       std::string_view(pathSeparators).find(directory.back()) != std::string_view::npos;
+    const std::string prefix = ended ? directory : directory + "/";
     for (const DirectoryEntry& entry : entries) {
       const bool isDirectory = entry.status.kind == FileStatus::Kind::directory;
       if (skippedInWalk(entry.name, isDirectory)) continue;

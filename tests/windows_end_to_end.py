@@ -2,7 +2,8 @@
 
 Usage: windows_end_to_end.py PATH_TO_BYTEMORPH_EXE
 The standard streams are in text mode there: CR LF is read as a newline,
-each newline is written as CR LF, and Ctrl-Z ends the input.
+each newline is written as CR LF, and Ctrl-Z ends the input. Files
+converted in place keep their bytes as they are.
 """
 import os
 import subprocess
@@ -95,6 +96,38 @@ class TextMode(unittest.TestCase):
         result = subprocess.run(["wine", guess], input=data, capture_output=True,
                                 env=ENV, timeout=120)
         self.assertEqual((result.returncode, result.stdout), (0, b"dos\r\n"))
+
+    def test_files_in_place(self):
+        files = EXE.replace("bytemorph.exe", "bytemorph-files.exe")
+        text = "\u0421\u044a\u0435\u0448\u044c \u0436\u0435 \u0435\u0449\u0451\r\n" * 40
+        with tempfile.TemporaryDirectory() as folder:
+            os.makedirs(os.path.join(folder, "sub"))
+            originals = {"a.txt": text.encode("koi8_r"), "sub\\b.txt": text.encode("cp1251"),
+                         "quotes.txt": ("\u00abx\u00bb " + text).encode("cp1251")}
+            for name, data in originals.items():
+                with open(os.path.join(folder, name.replace("\\", "/")), "wb") as f:
+                    f.write(data)
+            top = "Z:" + folder.replace("/", "\\")
+
+            def convert(*args):
+                return subprocess.run(["wine", files, *args], capture_output=True,
+                                      env=ENV, timeout=120)
+
+            # In place the bytes are the file's own: CR LF stays as it is.
+            result = convert("-r", "-b", "--exclude=quotes*", "auto", "utf", top)
+            self.assertEqual(result.returncode, 0, result.stderr)
+            for name in ("a.txt", "sub/b.txt"):
+                with open(os.path.join(folder, name), "rb") as f:
+                    self.assertEqual(f.read(), text.encode(), name)
+                with open(os.path.join(folder, name + "~"), "rb") as f:
+                    self.assertEqual(f.read(), originals[name.replace("/", "\\")], name)
+            result = convert("win", "koi", top + "\\quotes.txt")
+            self.assertEqual(result.returncode, 1)
+            self.assertIn(b"left: 2 characters koi lacks, first at line 1", result.stderr)
+            with open(os.path.join(folder, "quotes.txt"), "rb") as f:
+                self.assertEqual(f.read(), originals["quotes.txt"])
+            self.assertEqual(sorted(os.listdir(folder)),
+                             ["a.txt", "a.txt~", "quotes.txt", "sub"])
 
     def test_usage_and_unknown_names(self):
         result = run(["koi"])
