@@ -177,7 +177,6 @@ FileOutcome convertOpenFile(FileSystem& fileSystem, FileHandle original, FileOut
   }
   if (verdict.kind != Kind::converted) {
     discardFile(fileSystem, prepared);
-    verdict.bytes = prepared.bytes;
     return verdict;
   }
   return prepared;
