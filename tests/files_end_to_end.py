@@ -280,6 +280,10 @@ class Interruptions(Folder):
         original, converted = self.big_file(40)
         digests = {hashlib.sha256(original).digest(): "original",
                    hashlib.sha256(converted).digest(): "converted"}
+        # Kill moments spread over the whole run, however fast this build is.
+        started = time.monotonic()
+        self.assertEqual(run(["koi", "utf", self.path("big")]).returncode, 0)
+        whole_run = time.monotonic() - started
         seen = set()
         for attempt in range(24):
             if digests[hashlib.sha256(read(self.path("big"))).digest()] == "converted":
@@ -288,11 +292,12 @@ class Interruptions(Folder):
                 os.remove(leftover)
             process = subprocess.Popen([FILES, "koi", "utf", self.path("big")],
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            time.sleep(attempt * 0.012)
+            moment = whole_run * 1.2 * attempt / 23
+            time.sleep(moment)
             process.send_signal(signal.SIGKILL)
             process.wait()
             state = digests.get(hashlib.sha256(read(self.path("big"))).digest())
-            self.assertIsNotNone(state, f"half a file after a kill at {attempt * 12} ms")
+            self.assertIsNotNone(state, f"half a file after a kill at {moment:.3f} s")
             seen.add(state)
         self.assertEqual(seen, {"original", "converted"})
         # What a killed run leaves behind, the next run passes over.
@@ -304,13 +309,17 @@ class Interruptions(Folder):
     def test_interrupt_and_terminate(self):
         original, converted = self.big_file(1)
         names = [self.path(f"f{index:03}") for index in range(150)]
-        # Early, a batch is being prepared; later, one is being put in place.
-        for stop, status, delay in ((signal.SIGINT, 130, 0.03), (signal.SIGTERM, 143, 0.03),
+        # At once, a batch is being prepared; later, one may be put in place.
+        for stop, status, delay in ((signal.SIGINT, 130, 0), (signal.SIGTERM, 143, 0),
                                     (signal.SIGINT, 130, 0.1), (signal.SIGTERM, 143, 0.1)):
             for name in names:
                 write(name, original)
             process = subprocess.Popen([FILES, "-j", "1", "koi", "utf", *names],
                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+            # Its first temporary file says that it runs, its handlers set.
+            deadline = time.monotonic() + 30
+            while not temporaries(self.top) and time.monotonic() < deadline:
+                time.sleep(0.001)
             time.sleep(delay)
             process.send_signal(stop)
             out, err = process.communicate(timeout=60)
