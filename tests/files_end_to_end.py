@@ -199,6 +199,49 @@ class Leaving(Folder):
         self.assertEqual(read(self.path("one")), koi.decode("koi8_r").encode())
 
 
+class AnotherUser(Folder):
+    """As a user other than the files' owner: root runs it as nobody."""
+
+    def test_permissions_and_owner(self):
+        if os.geteuid() != 0:
+            self.skipTest("needs root to act as another user")
+        nobody = 65534
+        koi = russian_text(11).encode("koi8_r")
+        os.chmod(self.top, 0o755)
+        for folder, mode in (("shut", 0o555), ("open", 0o777)):
+            os.mkdir(self.path(folder))
+            os.chmod(self.path(folder), mode)
+        write(self.path("shut", "a.txt"), koi)
+        write(self.path("open", "b.txt"), koi)
+        write(self.path("open", "c.txt"), koi)
+        write(self.path("open", "d.txt"), koi)
+        os.chown(self.path("open", "b.txt"), nobody, 0)  # a group nobody is not in
+        os.chown(self.path("open", "c.txt"), nobody, nobody)
+        os.chmod(self.path("open", "d.txt"), 0o600)  # root's alone
+        os.chmod(self.path("shut", "a.txt"), 0o666)
+        def become_nobody():
+            os.setgroups([])
+            os.setgid(nobody)
+            os.setuid(nobody)
+
+        result = run(["-v", "-r", "koi", "utf", self.path("shut"), self.path("open")],
+                     preexec_fn=become_nobody)
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(result.stdout.decode().replace(self.top + "/", "").splitlines(), [
+            "open/b.txt: left: cannot keep its owner and group: Operation not permitted",
+            "open/c.txt: koi -> utf",
+        ])
+        self.assertEqual(result.stderr.decode().replace(self.top + "/", "").splitlines(), [
+            "bytemorph-files ERROR: shut/a.txt: cannot create a file beside it: "
+            "Permission denied",
+            "bytemorph-files ERROR: open/d.txt: cannot open it: Permission denied",
+            "1 converted, 0 needed nothing, 1 left, 2 failed",
+        ])
+        for name in ("shut/a.txt", "open/b.txt", "open/d.txt"):
+            self.assertEqual(read(self.path(name)), koi, name)
+        self.assertEqual(temporaries(self.top), [])
+
+
 class Options(Folder):
     def test_dry_run_keeps_content_inode_and_times(self):
         koi = russian_text(6).encode("koi8_r")
