@@ -159,7 +159,9 @@ class Progress {
   Progress(std::size_t files) : files(files), shown(isatty(STDERR_FILENO)) {}
   void show(const Tally& tally) {
     const double seconds = elapsed();
-    if (!shown || seconds < 1) return;
+    // Five times a second is enough to read, and costs nothing.
+    if (!shown || seconds < 1 || seconds < lastDrawn + 0.2) return;
+    lastDrawn = seconds;
     const double megabytes = static_cast<double>(tally.bytesDone.load()) / 1e6;
     std::fprintf(stderr, "\r\033[K%llu/%zu files, %.1f MB, %.1f MB/s",
                  static_cast<unsigned long long>(tally.filesDone.load()), files, megabytes,
@@ -169,6 +171,7 @@ class Progress {
   }
   void clear() {
     if (drawn) std::fputs("\r\033[K", stderr);
+    drawn = false;
   }
 
  private:
@@ -177,6 +180,7 @@ class Progress {
   }
   std::size_t files;
   bool shown, drawn = false;
+  double lastDrawn = 0;
   std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now();
 };
 
@@ -194,6 +198,7 @@ class Run {
       const std::size_t end = batchEnd(begin);
       prepare(begin, end);
       commitAndReport(begin, end);
+      progress.show(tally);
       begin = end;
     }
     progress.clear();
