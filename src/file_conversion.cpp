@@ -1,5 +1,6 @@
 #include "file_conversion.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <vector>
@@ -76,12 +77,23 @@ bool sameContent(const FileStatus& a, const FileStatus& b) {
 
 // Where the guess settles the fate of the file before any conversion, the
 // outcome; else the page to convert from (in *source).
-bool judgeGuess(const HeldStart& start, const FileRequest& request, CodeId* source,
-                FileOutcome* judged) {
+bool judgeGuess(const HeldStart& start, const unsigned char* held, const FileRequest& request,
+                CodeId* source, FileOutcome* judged) {
   using Kind = FileOutcome::Kind;
   const PageGuess& guess = start.guess;
-  const bool settled = guess.conclusive || (start.stopped && start.stopResult == 0);
+  const bool whole = start.stopped && start.stopResult == 0;
+  const bool settled = guess.conclusive || whole;
   *source = request.guessSource ? guess.page : request.source;
+  if (whole && std::all_of(held, held + start.size, [](unsigned char b) { return b < 0x80; })) {
+    *judged = outcome(Kind::needsNothing, "no byte above 0x7F");
+    return true;
+  }
+  const FileOutcome alreadyInTarget =
+      outcome(Kind::needsNothing, std::string("already ") + codNameOf(request.target));
+  if (!request.guessSource && request.source == request.target) {
+    *judged = alreadyInTarget;
+    return true;
+  }
   if (request.force && !request.guessSource) return false;
   if (settled && guess.verdict == GuessVerdict::binary) {
     *judged = outcome(Kind::needsNothing, "binary data");
@@ -94,10 +106,9 @@ bool judgeGuess(const HeldStart& start, const FileRequest& request, CodeId* sour
                                             ": no code page reads it as Cyrillic");
     return true;
   }
-  const bool inTarget = request.guessSource ? guess.page == request.target
-                                            : guess.conclusive && guess.page == request.target;
-  if (inTarget || *source == request.target) {
-    *judged = outcome(Kind::needsNothing, std::string("already ") + codNameOf(request.target));
+  if (request.guessSource ? guess.page == request.target
+                          : guess.conclusive && guess.page == request.target) {
+    *judged = alreadyInTarget;
     return true;
   }
   if (!request.guessSource && guess.conclusive && guess.page != request.source) {
@@ -138,7 +149,7 @@ FileOutcome convertOpenFile(FileSystem& fileSystem, FileHandle original, FileOut
     return outcome(Kind::failed, because("cannot read it", static_cast<int>(-start.stopResult)));
   CodeId source;
   FileOutcome judged;
-  if (judgeGuess(start, request, &source, &judged)) return judged;
+  if (judgeGuess(start, buffers.heldArea(), request, &source, &judged)) return judged;
   prepared.source = source;
 
   if (!request.dryRun) {

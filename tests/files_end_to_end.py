@@ -87,7 +87,7 @@ class Walk(Folder):
         self.assertEqual(result.returncode, 0, result.stderr)
         top = self.top + "/"
         self.assertEqual(result.stdout.decode().replace(top, "").splitlines(), [
-            "ascii.txt: unchanged: already utf",
+            "ascii.txt: unchanged: no byte above 0x7F",
             "dos.txt: dos -> utf",
             "empty: unchanged: empty",
             "german.txt: unchanged: no code page reads it as Cyrillic",
@@ -141,6 +141,19 @@ class Walk(Folder):
         self.assertEqual(len(outputs), 1)
         lines = outputs.pop().decode().splitlines()
         self.assertEqual(lines, sorted(lines, key=lambda line: line.split(":")[0]))
+
+    def test_named_source_already_in_target(self):
+        text = russian_text(12)
+        write(self.path("utf.txt"), text.encode())
+        write(self.path("koi.txt"), text.encode("koi8_r"))
+        result = run(["-v", "koi", "utf", self.path("utf.txt")])
+        self.assertEqual((result.returncode, result.stdout.decode()),
+                         (0, f"{self.path('utf.txt')}: unchanged: already utf\n"))
+        result = run(["-v", "-f", "koi", "koi", self.path("koi.txt")])
+        self.assertEqual((result.returncode, result.stdout.decode()),
+                         (0, f"{self.path('koi.txt')}: unchanged: already koi\n"))
+        self.assertEqual(read(self.path("utf.txt")), text.encode())
+        self.assertEqual(read(self.path("koi.txt")), text.encode("koi8_r"))
 
     def test_include_exclude_and_directories_without_recursion(self):
         koi = russian_text(2).encode("koi8_r")
