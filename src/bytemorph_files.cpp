@@ -1,6 +1,7 @@
 #include <getopt.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -207,12 +208,16 @@ class Run {
   Tally tally;
 
  private:
-  // Up to 256 files and 64 MiB: a sync for every few hundred small files,
-  // and no more open files than a process may have.
+  // Up to 256 files and 64 MiB: a sync for every few hundred small files.
+  // Each result stays open until the sync, beside a file each job reads and
+  // the few the process had: no more than it may open.
   std::size_t batchEnd(std::size_t begin) const {
+    const std::size_t limit = openFileLimit();
+    const std::size_t reserved = options.jobs + 16;
+    const std::size_t files = std::clamp<std::size_t>(limit > reserved ? limit - reserved : 1, 1, 256);
     std::uint64_t bytes = 0;
     std::size_t end = begin;
-    while (end < tasks.size() && end - begin < 256 && bytes < (64u << 20))
+    while (end < tasks.size() && end - begin < files && bytes < (64u << 20))
       bytes += tasks[end++].status.size;
     return end;
   }

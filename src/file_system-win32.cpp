@@ -261,3 +261,6 @@ std::vector<std::string> commandLineArguments(int, char**) {
   LocalFree(arguments);
   return out;
 }
+
+// Windows sets no limit on a process's handles that a batch could reach.
+std::size_t openFileLimit() { return 1 << 20; }

@@ -72,6 +72,9 @@ inline constexpr char temporaryPrefix[] = ".bytemorph-tmp-";
 /// The platform's file calls.
 FileSystem& platformFileSystem();
 
+/// How many files this process may hold open at once.
+std::size_t openFileLimit();
+
 /// The program's arguments, argv[0] first, as UTF-8 where the platform
 /// gives them in another page (Windows), else as they are.
 std::vector<std::string> commandLineArguments(int argc, char** argv);

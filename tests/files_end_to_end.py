@@ -124,17 +124,21 @@ class Walk(Folder):
             self.assertEqual(read(self.path(f"f{index:03}")), want, index)
 
     def test_reports_keep_the_walk_order_whatever_the_jobs(self):
+        texts = {}
         for index in range(300):
             page = ["koi", "win", "utf"][index % 3]
-            write(self.path(f"d{index % 7}", f"f{index}"), russian_text(index, 2).encode(CODECS[page]))
+            texts[self.path(f"d{index % 7}", f"f{index}")] = russian_text(index, 2).encode(CODECS[page])
         outputs = set()
 
         def few_open_files():
-            # Fewer than the files: a handle kept open past its file runs out.
+            # Fewer than the files, and than a batch of them: a handle kept
+            # open past its file runs out, and a batch must fit.
             resource.setrlimit(resource.RLIMIT_NOFILE, (64, 64))
 
         for jobs in ("1", "2", "5"):
-            result = run(["-n", "-v", "-r", "-j", jobs, "auto", "utf", self.top],
+            for name, data in texts.items():
+                write(name, data)
+            result = run(["-v", "-r", "-j", jobs, "auto", "utf", self.top],
                          preexec_fn=few_open_files)
             self.assertEqual(result.returncode, 0, result.stderr)
             outputs.add(result.stdout)
