@@ -32,7 +32,7 @@ const char usage[] =
     "      --exclude=GLOB    not files whose name matches GLOB\n"
     "  -n, --dry-run         tell what would be done; change nothing\n"
     "  -v, --verbose         one line for each file on standard output\n"
-    "  -k, --keep-date       keep each file's modification time\n"
+    "  -k, --keep-date       keep each file's times\n"
     "  -b, --backup[=SUFFIX] keep each original as its name + SUFFIX (~)\n"
     "      --lossy           convert even where characters would be lost\n"
     "  -f, --force           convert even files that do not look like FROM\n"
@@ -92,7 +92,7 @@ Options parseOptions(int argc, char** argv) {
         if (optarg) options.request.backupSuffix = optarg;
         if (options.request.backupSuffix.empty() ||
             options.request.backupSuffix.find('/') != std::string::npos)
-          usageError("Bad backup suffix: ", optarg);
+          usageError("Bad backup suffix (empty, or with a /): ", optarg ? optarg : "");
         break;
       case lossy: options.request.lossy = true; break;
       case 'f': options.request.force = true; break;

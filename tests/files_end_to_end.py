@@ -324,7 +324,8 @@ class Options(Folder):
         write(self.path("a"), koi)
         for args in ([], ["koi", "utf"], ["-x", "koi", "utf", self.path("a")],
                      ["kio", "utf", self.path("a")], ["koi", "auto", self.path("a")],
-                     ["-j", "0", "koi", "utf", self.path("a")]):
+                     ["-j", "0", "koi", "utf", self.path("a")],
+                     ["--backup=", "koi", "utf", self.path("a")]):
             result = run(args)
             self.assertEqual(result.returncode, 2, args)
             self.assertIn(b"Usage: bytemorph-files [OPTION]... FROM TO PATH...", result.stderr)
