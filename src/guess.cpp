@@ -78,6 +78,9 @@ struct Meaning {
   // ended no sentence.
   bool latinOrDigit = false;
   bool latinLetter = false;
+  // ® and ™ mark the word they follow: after a space they are CP866's
+  // small и and к, which Mac Cyrillic reads as them, standing as words.
+  bool followsWord = false;
   bool fullStop = false;
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
 };
@@ -110,8 +113,12 @@ Meaning classify(char32_t c) {
   if (c == 0x201D) return {0, false, rareMarkCost, false, false, true};
   if (c == 0x2026) return {0, false, punctuationCost, false, false, true};
   switch (c) {
-    case 0xA0: case 0xA7: case 0xA9: case 0xAE: case 0xB0: case 0xB1: case 0xB7:
-    case 0x2116: case 0x2122:
+    case 0xAE: case 0x2122: {
+      Meaning mark{0, false, punctuationCost};
+      mark.followsWord = true;
+      return mark;
+    }
+    case 0xA0: case 0xA7: case 0xA9: case 0xB0: case 0xB1: case 0xB7: case 0x2116:
       return {0, false, punctuationCost};
     case 0x2018: case 0x2019: case 0x201C: case 0x2022:
     case 0xA3: case 0xB5: case 0xB6:
@@ -215,6 +222,7 @@ struct Scorer {
   // capitals С and Р as dashes glued to their words, Windows reads Mac's
   // Е as an ellipsis glued to the rest of its word.
   bool oddIfLetterNext = false;
+  bool afterWord = false;  // the last character was a letter or a digit
   // Letters of the word so far while all are capitals (-1 after a small
   // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
   // letters follow one another as initials. Longer ones are words set in
@@ -246,6 +254,8 @@ struct Scorer {
         (oddIfLetterNext && letter))
       cost += gluedCost;
     oddIfLetterNext = meaning.letterAfterIsOdd;
+    if (meaning.followsWord && !afterWord) cost += gluedCost;
+    afterWord = letter || meaning.latinOrDigit;
     if (meaning.symbol == 0) {
       // A full stop right after a one-letter small word shortens a word
       // (т. е., и т. д.) rather than ending a sentence.

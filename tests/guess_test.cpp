@@ -124,6 +124,8 @@ TEST(GuessPage, HardSnippets) {
       {"SUSv4 (т. е., бе", codDos},     // Mac reads в. •., °: т. е. ends no sentence
       {"ЕТ, НО ОН НЕ ПУС", codWin},     // capitals throughout: KOI8-R reads small letters
       {"243 163 A3 £ ЗНАК ФУНТА", codMac}, // DOS reads a one-letter word г
+      {"БУКВА ИОТА С ДИАЛИТИКОЙ и ТОНОСОМ", codDos}, // Mac reads и as ® after a space
+      {"ТОВАРНЫЙ ЗНАК к ЗАКАЗУ", codDos},           // and к as ™
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
        "╠══════════════╬══════════╣\n║ Хлеб         ║ 10 руб.  ║\n", codDos},
