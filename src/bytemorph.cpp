@@ -35,9 +35,7 @@ void reportError(const char* message, const char* detail = nullptr) {
 }
 
 CodeId findCodId(const char* name) {
-  for (int codId = 0; codId < codAfterLast; ++codId) {
-    if (std::strcmp(name, codNameOf(codId)) == 0) return CodeId(codId);
-  }
+  if (const CodeId codId = codIdNamed(name); codId != codAfterLast) return codId;
   reportError("Unknown cyrillic codName");
   printCodNames(stderr);
   std::exit(1);

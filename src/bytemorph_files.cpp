@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <set>
 #include <span>
 #include <thread>
 #include <vector>
@@ -62,8 +60,7 @@ struct Options {
 }
 
 CodeId pageNamed(const char* name) {
-  for (int codId = 0; codId < codAfterLast; ++codId)
-    if (std::strcmp(name, codNameOf(codId)) == 0) return CodeId(codId);
+  if (const CodeId codId = codIdNamed(name); codId != codAfterLast) return codId;
   usageError("Unknown cyrillic codName: ", name);
 }
 

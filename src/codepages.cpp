@@ -1,6 +1,7 @@
 #include "codepages.h"
 
 #include <cassert>
+#include <cstring>
 
 namespace {
 const char* const codNames[codAfterLast] = {"koi", "win", "dos", "mac", "iso",
@@ -13,6 +14,12 @@ const int letterRowCount = countLetterRows(letterTable);
 const char* codNameOf(int codId) {
   assert(codId >= 0 && codId < codAfterLast);
   return codNames[codId];
+}
+
+CodeId codIdNamed(const char* name) {
+  for (int codId = 0; codId < codAfterLast; ++codId)
+    if (std::strcmp(name, codNames[codId]) == 0) return CodeId(codId);
+  return codAfterLast;
 }
 
 void printCodNames(std::FILE* stream) {

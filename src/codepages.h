@@ -29,6 +29,9 @@ using TranslationMap = std::array<unsigned char, 256>;
 /// Name of a code page ("koi", "win", ...). Asserts that codId is valid.
 const char* codNameOf(int codId);
 
+/// The code page with that name, or codAfterLast for no page.
+CodeId codIdNamed(const char* name);
+
 /// Writes "CodNames: " and every name followed by a blank, then a newline,
 /// and flushes the stream. Write errors are left in the stream's error flag.
 void printCodNames(std::FILE* stream);
