@@ -81,10 +81,9 @@ bool judgeGuess(const HeldStart& start, const unsigned char* held, const FileReq
                 CodeId* source, FileOutcome* judged) {
   using Kind = FileOutcome::Kind;
   const PageGuess& guess = start.guess;
-  const bool whole = start.stopped && start.stopResult == 0;
-  const bool settled = guess.conclusive || whole;
+  const bool settled = guess.conclusive || start.ended();
   *source = request.guessSource ? guess.page : request.source;
-  if (whole && std::all_of(held, held + start.size, [](unsigned char b) { return b < 0x80; })) {
+  if (start.ended() && std::all_of(held, held + start.size, [](unsigned char b) { return b < 0x80; })) {
     *judged = outcome(Kind::needsNothing, "no byte above 0x7F");
     return true;
   }

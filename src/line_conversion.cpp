@@ -129,8 +129,7 @@ HeldStart holdAndGuess(ByteIo& io, ConversionBuffers& buffers) {
     }
   }
   // Judged again only if more came since, or the end makes the text whole.
-  const bool complete = start.stopped && start.stopResult == 0;
-  if (judged != size || complete) start.guess = guessPage(held, size, complete);
+  if (judged != size || start.ended()) start.guess = guessPage(held, size, start.ended());
   return start;
 }
 
@@ -138,8 +137,7 @@ ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& 
                                        ConversionBuffers& buffers) {
   const HeldStart start = holdAndGuess(io, buffers);
   const PageGuess& guess = start.guess;
-  const bool complete = start.stopped && start.stopResult == 0;
-  if (guess.conclusive || complete) {
+  if (guess.conclusive || start.ended()) {
     if (guess.verdict == GuessVerdict::binary) return {ConversionStatus::notText, 0};
     if (guess.verdict == GuessVerdict::unknown) return {ConversionStatus::notCyrillic, 0};
   }

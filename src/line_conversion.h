@@ -37,8 +37,8 @@ struct ConversionResult {
 };
 
 /// Converts everything io reads from source to target code page and writes
-/// it, block by block in buffers allocated once, through the
-/// pair's Converter, in buffers; NUL and long lines pass intact. Each block is written
+/// it, block by block in buffers, through the pair's Converter; NUL and
+/// long lines pass intact. Each block is written
 /// out in full before the next read; only the few bytes of a UTF-8
 /// sequence that a read cut short wait for the next one, so an interactive
 /// user gets each line back at once. A last line without a newline gets
@@ -67,6 +67,8 @@ struct HeldStart {
   std::size_t size;  ///< bytes held
   bool stopped;      ///< the input ended or failed while held
   long stopResult;   ///< what the read that stopped it returned
+  /// Whether the input ended while held: the held bytes are all of it.
+  bool ended() const { return stopped && stopResult == 0; }
 };
 
 /// Reads io into buffers' held area until guessPage is conclusive,
