@@ -189,7 +189,8 @@ class Run {
  public:
   Run(const Options& options, const std::vector<FileTask>& tasks, const Kernel& kernel)
       : options(options), tasks(tasks), kernel(kernel), outcomes(tasks.size()),
-        buffers(options.jobs), pool(options.jobs), progress(tasks.size()) {}
+        buffers(options.jobs), pool(options.jobs), progress(tasks.size()),
+        batchFiles(largestBatch(options.jobs)) {}
 
   void convertAll() {
     for (std::size_t begin = 0; begin < tasks.size() && !cancel.load();) {
@@ -208,13 +209,16 @@ class Run {
   // Up to 256 files and 64 MiB: a sync for every few hundred small files.
   // Each result stays open until the sync, beside a file each job reads and
   // the few the process had: no more than it may open.
-  std::size_t batchEnd(std::size_t begin) const {
+  static std::size_t largestBatch(unsigned jobs) {
     const std::size_t limit = openFileLimit();
-    const std::size_t reserved = options.jobs + 16;
-    const std::size_t files = std::clamp<std::size_t>(limit > reserved ? limit - reserved : 1, 1, 256);
+    const std::size_t reserved = jobs + 16;
+    return std::clamp<std::size_t>(limit > reserved ? limit - reserved : 1, 1, 256);
+  }
+
+  std::size_t batchEnd(std::size_t begin) const {
     std::uint64_t bytes = 0;
     std::size_t end = begin;
-    while (end < tasks.size() && end - begin < files && bytes < (64u << 20))
+    while (end < tasks.size() && end - begin < batchFiles && bytes < (64u << 20))
       bytes += tasks[end++].status.size;
     return end;
   }
@@ -275,6 +279,7 @@ class Run {
   std::vector<ConversionBuffers> buffers;
   JobPool pool;
   Progress progress;
+  const std::size_t batchFiles;
 };
 
 }  // namespace

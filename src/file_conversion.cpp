@@ -231,7 +231,6 @@ FileOutcome prepareFile(FileSystem& fileSystem, const FileTask& task, const File
   if (const int error = fileSystem.statusOf(original, &prepared.original)) {
     result = outcome(Kind::failed, because("cannot read it", error));
   } else {
-    prepared.bytes = prepared.original.size;
     if (prepared.original.kind != FileStatus::Kind::regular)
       result = outcome(Kind::left, "not a regular file");
     else if (prepared.original.links > 1)
@@ -306,11 +305,10 @@ void commitBatch(FileSystem& fileSystem, const FileRequest& request,
   });
   std::map<std::string, int> directories;
   for (const FileOutcome& outcome : outcomes)
-    if (outcome.kind == Kind::converted && !outcome.realPath.empty())
-      directories[directoryOf(outcome.realPath)] = 0;
+    if (outcome.kind == Kind::converted) directories[directoryOf(outcome.realPath)] = 0;
   for (auto& [directory, error] : directories) error = fileSystem.syncDirectory(directory);
   for (FileOutcome& outcome : outcomes) {
-    if (outcome.kind != Kind::converted || outcome.realPath.empty()) continue;
+    if (outcome.kind != Kind::converted) continue;
     const int error = directories[directoryOf(outcome.realPath)];
     if (error == 0) continue;
     outcome.kind = Kind::failed;
