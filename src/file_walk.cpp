@@ -7,10 +7,13 @@
 
 namespace {
 
+bool isSeparator(char c) {
+  return std::string_view(pathSeparators).find(c) != std::string_view::npos;
+}
+
 std::string baseName(const std::string& path) {
-  const auto separator = [](char c) { return std::string_view(pathSeparators).find(c) != std::string_view::npos; };
   std::size_t end = path.size();
-  while (end > 1 && separator(path[end - 1])) --end;
+  while (end > 1 && isSeparator(path[end - 1])) --end;
   const std::size_t slash = path.find_last_of(pathSeparators, end - 1);
   return path.substr(slash == std::string::npos ? 0 : slash + 1,
                      end - (slash == std::string::npos ? 0 : slash + 1));
@@ -44,8 +47,7 @@ struct Walk {
     }
     std::sort(entries.begin(), entries.end(),
               [](const DirectoryEntry& a, const DirectoryEntry& b) { return a.name < b.name; });
-    const bool ended = !directory.empty() &&
-                       std::string_view(pathSeparators).find(directory.back()) != std::string_view::npos;
+    const bool ended = !directory.empty() && isSeparator(directory.back());
     const std::string prefix = ended ? directory : directory + "/";
     for (const DirectoryEntry& entry : entries) {
       const bool isDirectory = entry.status.kind == FileStatus::Kind::directory;
