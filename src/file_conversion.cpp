@@ -194,12 +194,6 @@ FileOutcome convertOpenFile(FileSystem& fileSystem, FileHandle original, FileOut
 
 }  // namespace
 
-std::string directoryOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of(pathSeparators);
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 FileOutcome prepareFile(FileSystem& fileSystem, const FileTask& task, const FileRequest& request,
                         const Kernel& kernel, ConversionBuffers& buffers,
                         const std::atomic<bool>& cancel) {

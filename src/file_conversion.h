@@ -75,5 +75,3 @@ void commitBatch(FileSystem& fileSystem, const FileRequest& request,
 /// Removes the temporary file of a prepared outcome that will not be committed.
 void discardFile(FileSystem& fileSystem, FileOutcome& outcome);
 
-/// The directory that holds path, for syncing its names.
-std::string directoryOf(const std::string& path);

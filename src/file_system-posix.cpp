@@ -179,11 +179,9 @@ struct PosixFileSystem final : FileSystem {
 
   int keepAs(const std::string& file, const std::string& name) override {
     // link refuses an existing name: link to a fresh one, then rename over.
-    const std::string slash = "/";
-    const std::size_t cut = name.rfind('/');
-    const std::string directory = cut == std::string::npos ? "." : name.substr(0, cut);
+    const std::string directory = directoryOf(name);
     for (int attempt = 0; attempt < 100; ++attempt) {
-      std::string fresh = directory + slash + temporaryPrefix + "XXXXXX";
+      std::string fresh = directory + "/" + temporaryPrefix + "XXXXXX";
       // A name mkstemp picked, freed again for link to take.
       const int descriptor = ::mkstemp(fresh.data());
       if (descriptor < 0) return errno;

@@ -219,8 +219,7 @@ struct Win32FileSystem final : FileSystem {
   }
 
   int keepAs(const std::string& file, const std::string& name) override {
-    const std::size_t cut = name.find_last_of("/\\");
-    const std::string directory = cut == std::string::npos ? "." : name.substr(0, cut);
+    const std::string directory = directoryOf(name);
     for (int attempt = 0; attempt < 100; ++attempt) {
       const std::string fresh = freshName(directory);
       if (!CreateHardLinkW(wide(fresh).c_str(), wide(file).c_str(), nullptr)) {

@@ -85,3 +85,10 @@ inline constexpr char pathSeparators[] = "/\\";
 #else
 inline constexpr char pathSeparators[] = "/";
 #endif
+
+/// The directory that holds path: "." for a bare name.
+inline std::string directoryOf(const std::string& path) {
+  const std::size_t slash = path.find_last_of(pathSeparators);
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
