@@ -194,7 +194,7 @@ def snippets(pages, per_cell, rng):
                 items.append((f"{length} characters", text))
                 found += 1
     long_lines = [line for line in lines if 20 <= len(line) <= 120]
-    items += [("one line", line) for line in rng.sample(long_lines, per_cell)]
+    items += [("one line", line) for line in rng.sample(long_lines, min(per_cell, len(long_lines)))]
     items += [("whole page", "\n".join(page) + "\n") for page in pages
               if any(RUSSIAN_WORD.search(line) for line in page)][:per_cell]
     return items
@@ -372,7 +372,7 @@ def foreign_main(args, guess):
                 total[key] += 1
                 right[key] += ok
                 cyrillic[key] += wrong_page
-            if label == "bytemorph-guess" and not ok and len(misses) < 60:
+            if label == "bytemorph-guess" and not ok and len(misses) < args.misses:
                 misses.append(f"{row}, {kind} as {answer}: {(text or repr(data))[:70]!r}")
         results[label] = (right, cyrillic, total)
     print(f"{len(items)} files, {'report' if args.report else 'tuning'} set.\n")
@@ -411,6 +411,7 @@ def main():
     parser.add_argument("--alone", action="store_true", help="no peers: only bytemorph-guess")
     parser.add_argument("--by-page", action="store_true", help="a row for each page and length")
     parser.add_argument("--sample")
+    parser.add_argument("--misses", type=int, default=40, help="how many misreads to list")
     args = parser.parse_args()
     rng = random.Random(args.seed)
     if args.foreign:
@@ -456,7 +457,7 @@ def main():
             for key in (kind, f"{name}, {kind}"):
                 total[key] += 1
                 right[key] += ok
-            if label == "bytemorph-guess" and not ok and len(misses) < 40:
+            if label == "bytemorph-guess" and not ok and len(misses) < args.misses:
                 misses.append(f"{kind}, {name} as {guesses.get(path)}: {text[:60]!r}")
         table[label] = (right, total)
     print(f"Held-out items: {len(items)} texts in up to six encodings, {len(files)} files.\n")

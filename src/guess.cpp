@@ -18,6 +18,7 @@ constexpr std::int64_t punctuationCost = 36;   // – — … № § © ° and t
 constexpr std::int64_t rareMarkCost = 48;      // ‘ ’ “ ” „ • £ µ ¶
 constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a letter
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
+constexpr std::int64_t rareForeignLetterCost = 96; // ґ, which Ukrainian seldom writes
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
 constexpr std::int64_t boxRunCost = 4;         // the same line drawn on: ════
 constexpr std::int64_t oddCost = 96;           // anything else
@@ -85,6 +86,11 @@ struct Meaning {
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
 };
 
+// Latin letters that look like Russian ones (o, c, p, ...), and the
+// Russian letters they stand in for in typed Russian (мoжнo, Тeпeрь).
+constexpr std::string_view russianLookalikes = "aceopxyABCEHKMOPTX";
+constexpr std::u16string_view russianLookedLike = u"асеорхуАВСЕНКМОРТХ";
+
 Meaning classify(char32_t c) {
   // а..е, ё, ж..я as the model numbers them.
   auto letter = [](char32_t small) -> unsigned char {
@@ -95,9 +101,8 @@ Meaning classify(char32_t c) {
     Meaning ascii{0, false, 0, c == '.' || c == '!' || c == '?'};
     // Latin letters that look like Russian ones (o, c, p, ...) stand in
     // for them in typed Russian: they do not make a word mixed.
-    static constexpr std::string_view lookalikes = "aceopxyABCEHKMOPTX";
     const bool latin = (c | 0x20) - 'a' < 26;
-    ascii.latinLetter = latin && lookalikes.find(static_cast<char>(c)) == lookalikes.npos;
+    ascii.latinLetter = latin && russianLookalikes.find(static_cast<char>(c)) == russianLookalikes.npos;
     ascii.latinOrDigit = latin || c - '0' < 10;
     ascii.fullStop = c == '.';
     return ascii;
@@ -123,6 +128,17 @@ Meaning classify(char32_t c) {
     case 0x2018: case 0x2019: case 0x201C: case 0x2022:
     case 0xA3: case 0xB5: case 0xB6:
       return {0, false, rareMarkCost};
+  }
+  // Ukrainian's and Belarusian's own letters spell their words as the
+  // Russian ones they stand for do: read as those, the words around them
+  // stay words, still at a foreign letter's cost. Ґ is rare, and Mac
+  // Cyrillic's і, the commonest Ukrainian letter, is Windows' ґ.
+  static constexpr std::u16string_view kinLetters = u"іїєўґІЇЄЎҐ";
+  static constexpr std::u16string_view russianLetters = u"ииеугИИЕУГ";
+  if (const auto kin = kinLetters.find(static_cast<char16_t>(c)); kin != kinLetters.npos) {
+    Meaning letter = classify(russianLetters[kin]);
+    letter.cost = c == 0x491 || c == 0x490 ? rareForeignLetterCost : foreignLetterCost;
+    return letter;
   }
   if (c >= 0x400 && c <= 0x4FF) return {0, false, foreignLetterCost};
   if (c >= 0x2500 && c <= 0x259F) {
@@ -330,11 +346,45 @@ std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complet
   return totalCost(scorer);
 }
 
+// What each ASCII byte is in a word of Russian letters: a lookalike is
+// then the letter it looks like, so a word typed with a few Latin o's and
+// c's still spells as Russian.
+const std::array<Meaning, 128>& inRussianWord() {
+  static const auto meanings = [] {
+    std::array<Meaning, 128> all;
+    for (char32_t c = 0; c < 128; ++c) {
+      const auto lookalike = russianLookalikes.find(static_cast<char>(c));
+      all[c] = classify(lookalike == russianLookalikes.npos ? c : russianLookedLike[lookalike]);
+    }
+    return all;
+  }();
+  return meanings;
+}
+
 template <bool withTraits>
 Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
                              const unsigned char* text, std::size_t size) {
   Scorer<withTraits> scorer;
-  for (std::size_t i = 0; i < size; ++i) scorer.add(meanings[text[i]]);
+  const auto& russianWord = inRussianWord();
+  std::size_t wordEnd = 0;  // where the word holding byte i ends
+  bool lookalikesAreRussian = false;
+  for (std::size_t i = 0; i < size; ++i) {
+    const Meaning& meaning = meanings[text[i]];
+    const bool ascii = text[i] < 0x80;
+    if (i >= wordEnd && (meaning.symbol != 0 || (ascii && isalpha(text[i])))) {
+      // A word with a Russian letter and no Latin letter but lookalikes.
+      std::size_t russian = 0;
+      bool latin = false;
+      for (wordEnd = i; wordEnd < size; ++wordEnd) {
+        const Meaning& letter = meanings[text[wordEnd]];
+        if (letter.symbol == 0 && !(text[wordEnd] < 0x80 && isalpha(text[wordEnd]))) break;
+        russian += letter.symbol != 0;
+        latin |= letter.latinLetter;
+      }
+      lookalikesAreRussian = russian >= 2 && !latin;
+    }
+    scorer.add(ascii && lookalikesAreRussian && i < wordEnd ? russianWord[text[i]] : meaning);
+  }
   return scorer;
 }
 
