@@ -35,6 +35,9 @@ constexpr std::size_t minConclusiveUpper = 64;
 constexpr int longestAbbreviation = 3;
 // A margin of 40 bits: the second reading is a trillion times less likely.
 constexpr std::int64_t conclusiveMargin = 160;
+// How much less likely a reading with a Russian letter may be than one
+// without any and still be taken: a few marks and initials read either way.
+constexpr std::int64_t lettersOverMarksMargin = 16;
 // What it costs to say that a text is in a page, beside what its reading
 // costs: files are seldom in ISO 8859-5, so it gives way where readings
 // come within a bit. Measured on the tuning sets: a bit against Mac
@@ -64,6 +67,9 @@ constexpr std::size_t shortestOtherLanguage = 20;
 // A letter of another script in valid UTF-8: its bytes would read as two
 // or three unlikely characters in any Cyrillic page.
 constexpr std::int64_t otherScriptLetterCost = 16;
+// The first of a run of them: three CP866 letters (ром, шек) make one CJK
+// or Indic character of UTF-8, alone among ASCII.
+constexpr std::int64_t otherScriptRunCost = 48;
 // What one character is to the model: a letter (symbol 1..33) of either
 // case, or a boundary (symbol 0) costing what its rarity in Russian says.
 struct Meaning {
@@ -329,21 +335,32 @@ bool isOtherScriptLetter(char32_t c) {
 
 std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complete) {
   Scorer<false> scorer;
+  std::int64_t otherScriptLetters = 0;
+  bool malformed = false, afterOtherScript = false;
   for (std::size_t i = 0; i < size;) {
     const Sequence sequence = readSequence(text + i, size - i);
     if (sequence.kind == SequenceKind::cutShort && !complete) break;
     if (sequence.kind != SequenceKind::complete) {
       scorer.add({0, false, malformedCost});
+      malformed = true;
       ++i;
       continue;
     }
     Meaning meaning = classify(sequence.codePoint);
-    if (meaning.cost == oddCost && isOtherScriptLetter(sequence.codePoint))
-      meaning.cost = otherScriptLetterCost;
+    const bool otherScript = meaning.cost == oddCost && isOtherScriptLetter(sequence.codePoint);
+    if (otherScript) {
+      meaning.cost = afterOtherScript ? otherScriptLetterCost : otherScriptRunCost;
+      ++otherScriptLetters;
+    }
+    afterOtherScript = otherScript;
     scorer.add(meaning);
     i += sequence.length;
   }
-  return totalCost(scorer);
+  // Bytes of an 8-bit page happen to form a CJK character or two among
+  // the ones that no UTF-8 reads; text in UTF-8 is valid throughout.
+  if (malformed) otherScriptLetters *= oddCost - otherScriptLetterCost;
+  else otherScriptLetters = 0;
+  return totalCost(scorer) + otherScriptLetters;
 }
 
 // What each ASCII byte is in a word of Russian letters: a lookalike is
@@ -469,7 +486,19 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   // is some other language's text.
   std::int64_t otherLanguage = 0;
   if (best != codUtf) {
-    const ReadingTraits reading = scorePage<true>(pageReadings()[best].meanings, text, size).traits;
+    ReadingTraits reading = scorePage<true>(pageReadings()[best].meanings, text, size).traits;
+    // A reading of marks alone (". -- ‘. " for ". -- Ф. ") gives way to
+    // one nearly as likely that holds a Russian letter.
+    for (const CodeId page : preference) {
+      if (reading.letters != 0 || page == codUtf || page == best ||
+          costs[page] - costs[best] > lettersOverMarksMargin)
+        continue;
+      const ReadingTraits other = scorePage<true>(pageReadings()[page].meanings, text, size).traits;
+      if (other.letters != 0) {
+        best = page;
+        reading = other;
+      }
+    }
     const std::int64_t letters = static_cast<std::int64_t>(reading.letters);
     const std::int64_t perLetter = 2 * reading.capitals > reading.letters
                                        ? otherLanguageCapitalCost
