@@ -89,6 +89,10 @@ struct Meaning {
   // small и and к, which Mac Cyrillic reads as them, standing as words.
   bool followsWord = false;
   bool fullStop = false;
+  // A no-break space holds two things together: a space beside it is
+  // rare. Mac reads Windows' capital К, a word of its own, as one.
+  bool noBreakSpace = false;
+  bool space = false;
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
 };
 
@@ -111,6 +115,7 @@ Meaning classify(char32_t c) {
     ascii.latinLetter = latin && russianLookalikes.find(static_cast<char>(c)) == russianLookalikes.npos;
     ascii.latinOrDigit = latin || c - '0' < 10;
     ascii.fullStop = c == '.';
+    ascii.space = c == ' ';
     return ascii;
   }
   if (c >= 0x430 && c <= 0x44F) return {letter(c), false, 0};
@@ -119,9 +124,14 @@ Meaning classify(char32_t c) {
   if (c == 0x401) return {7, true, 0};
   if (c == 0xAB) return {0, false, quoteCost, false, true, false};
   if (c == 0xBB) return {0, false, quoteCost, false, false, true};
-  if (c == 0x2013 || c == 0x2014) return {0, false, punctuationCost, false, true, true};
   if (c == 0x201E) return {0, false, rareMarkCost, false, true, false};
   if (c == 0x201D) return {0, false, rareMarkCost, false, false, true};
+  if (c == 0xA0) {
+    Meaning noBreak{0, false, punctuationCost};
+    noBreak.noBreakSpace = true;
+    return noBreak;
+  }
+  if (c == 0x2013 || c == 0x2014) return {0, false, punctuationCost, false, true, true};
   if (c == 0x2026) return {0, false, punctuationCost, false, false, true};
   switch (c) {
     case 0xAE: case 0x2122: {
@@ -129,7 +139,7 @@ Meaning classify(char32_t c) {
       mark.followsWord = true;
       return mark;
     }
-    case 0xA0: case 0xA7: case 0xA9: case 0xB0: case 0xB1: case 0xB7: case 0x2116:
+    case 0xA7: case 0xA9: case 0xB0: case 0xB1: case 0xB7: case 0x2116:
       return {0, false, punctuationCost};
     case 0x2018: case 0x2019: case 0x201C: case 0x2022:
     case 0xA3: case 0xB5: case 0xB6:
@@ -245,6 +255,7 @@ struct Scorer {
   // Е as an ellipsis glued to the rest of its word.
   bool oddIfLetterNext = false;
   bool afterWord = false;  // the last character was a letter or a digit
+  bool afterSpace = false, afterNoBreakSpace = false;
   // Letters of the word so far while all are capitals (-1 after a small
   // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
   // letters follow one another as initials. Longer ones are words set in
@@ -276,6 +287,10 @@ struct Scorer {
         (oddIfLetterNext && letter))
       cost += gluedCost;
     oddIfLetterNext = meaning.letterAfterIsOdd;
+    if ((meaning.noBreakSpace && afterSpace) || (afterNoBreakSpace && meaning.space))
+      cost += gluedCost;
+    afterNoBreakSpace = meaning.noBreakSpace;
+    afterSpace = meaning.space;
     if (meaning.followsWord && !afterWord) cost += gluedCost;
     afterWord = letter || meaning.latinOrDigit;
     if (meaning.symbol == 0) {
