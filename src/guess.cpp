@@ -231,6 +231,7 @@ struct ReadingTraits {
   std::size_t letters = 0;     // Russian letters
   std::size_t capitals = 0;
   std::size_t mixed = 0;       // places where a Russian and a Latin letter touch
+  std::size_t mixedWords = 0;  // words of both (groЯ, fьr)
   std::size_t longestRun = 0;  // Russian letters in a row
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
 };
@@ -414,6 +415,7 @@ Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
         latin |= letter.latinLetter;
       }
       lookalikesAreRussian = russian >= 2 && !latin;
+      if constexpr (withTraits) scorer.traits.mixedWords += russian != 0 && latin;
     }
     scorer.add(ascii && lookalikesAreRussian && i < wordEnd ? russianWord[text[i]] : meaning);
   }
@@ -526,7 +528,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // A word of three Russian letters is no accented letter of a Latin
     // text's: Russian among code and commands keeps its page.
     const bool fewAmongLatin =
-        reading.longestRun < 3 && reading.letters * latinShareOfOtherLanguage <
+        reading.longestRun < 3 && (reading.mixedWords > 0 || reading.longestRun == 1) &&
+        reading.letters * latinShareOfOtherLanguage <
                                       reading.letters + latinLettersBesideUpper(text, size);
     if (longEnough && (otherLanguage > 0 || fewAmongLatin))
       return {best, otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
