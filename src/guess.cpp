@@ -50,6 +50,9 @@ constexpr std::int64_t pagePriorCost[codAfterLast] = {0, 0, 0, 0, 4, 0};
 // snippet cut mid-word, is some other language.
 constexpr std::int64_t otherLanguageLetterCost = 28;
 constexpr std::int64_t otherLanguageSlack = 64;
+// Bytes above 0x7F only in pairs: Chinese or Japanese, unless the
+// letters spell as Russian does.
+constexpr std::int64_t pairedLetterCost = 24;
 // Words of capitals throughout: Greek and Hebrew read in KOI8-R, whose
 // capitals stand where their letters do. Russian set in capitals spells as
 // Russian does.
@@ -448,6 +451,25 @@ std::size_t latinLettersBesideUpper(const unsigned char* text, std::size_t size)
   return total;
 }
 
+// Whether every run of bytes above 0x7F has an even length, as the
+// two-byte characters of Chinese and Japanese pages make them, and there
+// are at least two runs or a run of four: a Russian text's words are odd
+// about as often as even.
+bool inPairs(const unsigned char* text, std::size_t size) {
+  std::size_t run = 0, runs = 0, longest = 0;
+  for (std::size_t i = 0; i <= size; ++i) {
+    if (i < size && text[i] >= 0x80) {
+      ++run;
+      continue;
+    }
+    if (run % 2 != 0) return false;
+    runs += run != 0;
+    longest = std::max(longest, run);
+    run = 0;
+  }
+  return runs >= 2 || longest >= 4;
+}
+
 // Whether two readings give the same text for the byte values seen.
 bool sameText(int a, int b, const std::bitset<256>& seen) {
   if (a == codUtf || b == codUtf) return a == b;
@@ -517,9 +539,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       }
     }
     const std::int64_t letters = static_cast<std::int64_t>(reading.letters);
-    const std::int64_t perLetter = 2 * reading.capitals > reading.letters
-                                       ? otherLanguageCapitalCost
-                                       : otherLanguageLetterCost;
+    const std::int64_t perLetter = 2 * reading.capitals > reading.letters ? otherLanguageCapitalCost
+                                   : inPairs(text, size)                   ? pairedLetterCost
+                                                                           : otherLanguageLetterCost;
     otherLanguage = reading.spelling + mixedScriptCost * static_cast<std::int64_t>(reading.mixed) -
                     perLetter * letters - otherLanguageSlack;
     if (reading.letters == 0)
