@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <string_view>
@@ -63,6 +64,12 @@ constexpr std::int64_t mixedScriptCost = 64;
 // Fewer Russian letters than this share of all letters: Latin text with a
 // few accented letters.
 constexpr std::size_t latinShareOfOtherLanguage = 10;
+// Fewer Russian letters than this share of a whole text's letters, and no
+// word of them this long: a Latin text with a word of another script
+// (Hebrew or Chinese among English messages). Leaving such a text
+// unconverted costs less than converting it with a wrong page.
+constexpr std::size_t latinShareOfText = 20;
+constexpr std::size_t shortestWordAmongLatin = 5;
 // A snippet shorter than a line may be cut from anywhere in a word, and
 // its few letters tell too little: only from this many bytes on is a text
 // called another language for its spelling or its Latin.
@@ -553,7 +560,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         reading.longestRun < 3 && (reading.mixedWords > 0 || reading.longestRun == 1) &&
         reading.letters * latinShareOfOtherLanguage <
                                       reading.letters + latinLettersBesideUpper(text, size);
-    if (longEnough && (otherLanguage > 0 || fewAmongLatin))
+    std::size_t latinLetters = 0;
+    for (int byte = 'A'; byte <= 'z'; ++byte) latinLetters += std::isalpha(byte) ? counts[byte] : 0;
+    const bool rareAmongLatin = reading.longestRun < shortestWordAmongLatin &&
+                                reading.letters * latinShareOfText < reading.letters + latinLetters;
+    if (longEnough && (otherLanguage > 0 || fewAmongLatin || rareAmongLatin))
       return {best, otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
   }
   bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;

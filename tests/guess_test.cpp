@@ -199,6 +199,10 @@ TEST(GuessPage, NotRussian) {
       {"Japanese in EUC-JP", "\xA5\xBD\xA5\xB1\xA5\xC3\xA5\xC8 I/O \xA4\xAC\xA5\xBF"
        "\xA5\xA4\xA5\xE0\xA5\xA2\xA5\xA6\xA5\xC8\xA4\xB7\xA4\xDE\xA4\xB7\xA4\xBF", true,
        "unknown", false},
+      {"a Hebrew word among English messages",
+       "The application no longer exists\nThe end index of the AtkHyperlink object\n"
+       "The number of links which the current AtkHypertext has\naccelerator label\n\xF7\xE1\xE9\xEC\n",
+       true, "unknown", false},
       {"a Russian comment after a line of code",
        "int main(int argc, char** argv) { return run(argc, argv); }\n// \xC9 \xD7 \xCF \xD5\n",
        true, "koi", false},
