@@ -103,6 +103,8 @@ struct Meaning {
   // rare. Mac reads Windows' capital К, a word of its own, as one.
   bool noBreakSpace = false;
   bool space = false;
+  bool lookalike = false;  // a Latin letter that looks like a Russian one
+  bool inWord = false;     // a letter, Russian or Latin
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
 };
 
@@ -119,10 +121,11 @@ Meaning classify(char32_t c) {
   };
   if (c < 0x80) {
     Meaning ascii{0, false, 0, c == '.' || c == '!' || c == '?'};
-    // Latin letters that look like Russian ones (o, c, p, ...) stand in
-    // for them in typed Russian: they do not make a word mixed.
+    // Lookalikes do not make a word mixed.
     const bool latin = (c | 0x20) - 'a' < 26;
-    ascii.latinLetter = latin && russianLookalikes.find(static_cast<char>(c)) == russianLookalikes.npos;
+    ascii.lookalike = russianLookalikes.find(static_cast<char>(c)) != russianLookalikes.npos;
+    ascii.latinLetter = latin && !ascii.lookalike;
+    ascii.inWord = latin;
     ascii.latinOrDigit = latin || c - '0' < 10;
     ascii.fullStop = c == '.';
     ascii.space = c == ' ';
@@ -186,8 +189,11 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
     std::array<PageReading, codTableColumns> all;
     for (int page = 0; page < codTableColumns; ++page) {
       all[page].characters = pageCharacters(CodeId(page));
-      for (int byte = 0; byte < 256; ++byte)
-        all[page].meanings[byte] = classify(all[page].characters[byte]);
+      for (int byte = 0; byte < 256; ++byte) {
+        Meaning& meaning = all[page].meanings[byte];
+        meaning = classify(all[page].characters[byte]);
+        meaning.inWord |= meaning.symbol != 0;
+      }
     }
     return all;
   }();
@@ -409,25 +415,27 @@ Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
                              const unsigned char* text, std::size_t size) {
   Scorer<withTraits> scorer;
   const auto& russianWord = inRussianWord();
-  std::size_t wordEnd = 0;  // where the word holding byte i ends
+  std::size_t wordEnd = 0;  // past the last word looked at whole
   bool lookalikesAreRussian = false;
   for (std::size_t i = 0; i < size; ++i) {
     const Meaning& meaning = meanings[text[i]];
-    const bool ascii = text[i] < 0x80;
-    if (i >= wordEnd && (meaning.symbol != 0 || (ascii && isalpha(text[i])))) {
-      // A word with a Russian letter and no Latin letter but lookalikes.
+    // A word is looked at whole only for a lookalike in it, or for the
+    // traits: whether it has two Russian letters and no Latin one but
+    // lookalikes.
+    if (i >= wordEnd && meaning.inWord && (withTraits || meaning.lookalike)) {
+      std::size_t start = i;
+      while (start > 0 && meanings[text[start - 1]].inWord) --start;
       std::size_t russian = 0;
       bool latin = false;
-      for (wordEnd = i; wordEnd < size; ++wordEnd) {
-        const Meaning& letter = meanings[text[wordEnd]];
-        if (letter.symbol == 0 && !(text[wordEnd] < 0x80 && isalpha(text[wordEnd]))) break;
-        russian += letter.symbol != 0;
-        latin |= letter.latinLetter;
+      for (wordEnd = start; wordEnd < size && meanings[text[wordEnd]].inWord; ++wordEnd) {
+        russian += meanings[text[wordEnd]].symbol != 0;
+        latin |= meanings[text[wordEnd]].latinLetter;
       }
       lookalikesAreRussian = russian >= 2 && !latin;
       if constexpr (withTraits) scorer.traits.mixedWords += russian != 0 && latin;
     }
-    scorer.add(ascii && lookalikesAreRussian && i < wordEnd ? russianWord[text[i]] : meaning);
+    scorer.add(meaning.lookalike && lookalikesAreRussian && i < wordEnd ? russianWord[text[i]]
+                                                                        : meaning);
   }
   return scorer;
 }
