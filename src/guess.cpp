@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <bitset>
-#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <string_view>
@@ -569,7 +568,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         reading.letters * latinShareOfOtherLanguage <
                                       reading.letters + latinLettersBesideUpper(text, size);
     std::size_t latinLetters = 0;
-    for (int byte = 'A'; byte <= 'z'; ++byte) latinLetters += std::isalpha(byte) ? counts[byte] : 0;
+    for (int byte = 'a'; byte <= 'z'; ++byte) latinLetters += counts[byte] + counts[byte - 0x20];
     const bool rareAmongLatin = reading.longestRun < shortestWordAmongLatin &&
                                 reading.letters * latinShareOfText < reading.letters + latinLetters;
     if (longEnough && (otherLanguage > 0 || fewAmongLatin || rareAmongLatin))
