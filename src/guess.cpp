@@ -246,7 +246,6 @@ struct ReadingTraits {
   std::size_t letters = 0;     // Russian letters
   std::size_t capitals = 0;
   std::size_t mixed = 0;       // places where a Russian and a Latin letter touch
-  std::size_t mixedWords = 0;  // words of both (groЯ, fьr)
   std::size_t longestRun = 0;  // Russian letters in a row
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
 };
@@ -418,10 +417,9 @@ Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
   bool lookalikesAreRussian = false;
   for (std::size_t i = 0; i < size; ++i) {
     const Meaning& meaning = meanings[text[i]];
-    // A word is looked at whole only for a lookalike in it, or for the
-    // traits: whether it has two Russian letters and no Latin one but
-    // lookalikes.
-    if (i >= wordEnd && meaning.inWord && (withTraits || meaning.lookalike)) {
+    // A word is looked at whole only for a lookalike in it: whether it has
+    // two Russian letters and no Latin one but lookalikes.
+    if (i >= wordEnd && meaning.lookalike) {
       std::size_t start = i;
       while (start > 0 && meanings[text[start - 1]].inWord) --start;
       std::size_t russian = 0;
@@ -431,7 +429,6 @@ Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
         latin |= meanings[text[wordEnd]].latinLetter;
       }
       lookalikesAreRussian = russian >= 2 && !latin;
-      if constexpr (withTraits) scorer.traits.mixedWords += russian != 0 && latin;
     }
     scorer.add(meaning.lookalike && lookalikesAreRussian && i < wordEnd ? russianWord[text[i]]
                                                                         : meaning);
@@ -564,8 +561,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // A word of three Russian letters is no accented letter of a Latin
     // text's: Russian among code and commands keeps its page.
     const bool fewAmongLatin =
-        reading.longestRun < 3 && (reading.mixedWords > 0 || reading.longestRun == 1) &&
-        reading.letters * latinShareOfOtherLanguage <
+        reading.longestRun < 3 && reading.letters * latinShareOfOtherLanguage <
                                       reading.letters + latinLettersBesideUpper(text, size);
     std::size_t latinLetters = 0;
     for (int byte = 'a'; byte <= 'z'; ++byte) latinLetters += counts[byte] + counts[byte - 0x20];
