@@ -248,9 +248,22 @@ REPORT_SOURCES = {  # language: Debian packages with its man pages or fortunes
     "uk": ["manpages-uk"], "mk": ["manpages-mk"], "sr": ["manpages-sr"], "bg": ["fortunes-bg"]}
 
 
+# A second report set, made once the first had been looked at to choose a
+# change: LibreOffice's help in the languages it is written in.
+FRESH_SOURCES = {language: [f"libreoffice-help-{language.lower().replace('_', '-')}"]
+                 for language in ("de", "fr", "pl", "el", "tr", "zh_CN", "ja")}
+
+
 def foreign_texts(language, report):
     """Pages of a language's text: the message catalogs installed here, or
-    for the report, the man pages and fortunes of Debian's packages."""
+    for the report, the man pages and fortunes of Debian's packages, or for
+    the fresh report, LibreOffice's help."""
+    if report == "fresh":
+        if language not in FRESH_SOURCES:
+            return []
+        root = debian_packages(f"fresh-{language}", FRESH_SOURCES[language])
+        return [page for page in map(html_lines, sorted(glob.glob(
+            os.path.join(root, "usr/**/*.html"), recursive=True))) if page]
     if not report:
         return [lines for lines in map(catalog_lines, sorted(
             glob.glob(f"/usr/share/locale/{language}/LC_MESSAGES/*.mo"))) if lines]
@@ -344,7 +357,7 @@ def foreign_main(args, guess):
     rng = random.Random(args.seed)
     if args.sample:
         return write_foreign_sample(args.sample, rng)
-    items = foreign_items(args.per_cell, args.report, rng)
+    items = foreign_items(args.per_cell, "fresh" if args.fresh else args.report, rng)
     work = tempfile.mkdtemp(dir=WORK)
     paths = []
     for number, (row, kind, data, text, codec) in enumerate(items):
@@ -375,7 +388,7 @@ def foreign_main(args, guess):
             if label == "bytemorph-guess" and not ok and len(misses) < args.misses:
                 misses.append(f"{row}, {kind} as {answer}: {(text or repr(data))[:70]!r}")
         results[label] = (right, cyrillic, total)
-    print(f"{len(items)} files, {'report' if args.report else 'tuning'} set.\n")
+    print(f"{len(items)} files, {'fresh report' if args.fresh else 'report' if args.report else 'tuning'} set.\n")
     groups = [key for key in results["bytemorph-guess"][2] if key not in rows]
     print("| | " + " | ".join(results) + " |")
     print("|---|" + "---:|" * len(results))
@@ -408,6 +421,8 @@ def main():
     parser.add_argument("--gimp", action="store_true")
     parser.add_argument("--foreign", action="store_true")
     parser.add_argument("--report", action="store_true")
+    parser.add_argument("--fresh", action="store_true",
+                        help="with --foreign: the second report set, LibreOffice's help")
     parser.add_argument("--alone", action="store_true", help="no peers: only bytemorph-guess")
     parser.add_argument("--by-page", action="store_true", help="a row for each page and length")
     parser.add_argument("--sample")
