@@ -387,10 +387,10 @@ std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complet
     i += sequence.length;
   }
   // Bytes of an 8-bit page happen to form a CJK character or two among
-  // the ones that no UTF-8 reads; text in UTF-8 is valid throughout.
-  if (malformed) otherScriptLetters *= oddCost - otherScriptLetterCost;
-  else otherScriptLetters = 0;
-  return totalCost(scorer) + otherScriptLetters;
+  // the ones that no UTF-8 reads; text in UTF-8 is valid throughout, so
+  // there those letters lose their discount.
+  const std::int64_t undiscounted = malformed ? otherScriptLetters : 0;
+  return totalCost(scorer) + undiscounted * (oddCost - otherScriptLetterCost);
 }
 
 // What each ASCII byte is in a word of Russian letters: a lookalike is
