@@ -103,8 +103,9 @@ struct Meaning {
   bool noBreakSpace = false;
   bool space = false;
   bool lookalike = false;  // a Latin letter that looks like a Russian one
-  bool inWord = false;     // a letter, Russian or Latin
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
+
+  bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
 };
 
 // Latin letters that look like Russian ones (o, c, p, ...), and the
@@ -124,7 +125,6 @@ Meaning classify(char32_t c) {
     const bool latin = (c | 0x20) - 'a' < 26;
     ascii.lookalike = russianLookalikes.find(static_cast<char>(c)) != russianLookalikes.npos;
     ascii.latinLetter = latin && !ascii.lookalike;
-    ascii.inWord = latin;
     ascii.latinOrDigit = latin || c - '0' < 10;
     ascii.fullStop = c == '.';
     ascii.space = c == ' ';
@@ -188,11 +188,8 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
     std::array<PageReading, codTableColumns> all;
     for (int page = 0; page < codTableColumns; ++page) {
       all[page].characters = pageCharacters(CodeId(page));
-      for (int byte = 0; byte < 256; ++byte) {
-        Meaning& meaning = all[page].meanings[byte];
-        meaning = classify(all[page].characters[byte]);
-        meaning.inWord |= meaning.symbol != 0;
-      }
+      for (int byte = 0; byte < 256; ++byte)
+        all[page].meanings[byte] = classify(all[page].characters[byte]);
     }
     return all;
   }();
@@ -421,10 +418,10 @@ Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
     // two Russian letters and no Latin one but lookalikes.
     if (i >= wordEnd && meaning.lookalike) {
       std::size_t start = i;
-      while (start > 0 && meanings[text[start - 1]].inWord) --start;
+      while (start > 0 && meanings[text[start - 1]].inWord()) --start;
       std::size_t russian = 0;
       bool latin = false;
-      for (wordEnd = start; wordEnd < size && meanings[text[wordEnd]].inWord; ++wordEnd) {
+      for (wordEnd = start; wordEnd < size && meanings[text[wordEnd]].inWord(); ++wordEnd) {
         russian += meanings[text[wordEnd]].symbol != 0;
         latin |= meanings[text[wordEnd]].latinLetter;
       }
