@@ -385,7 +385,8 @@ std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complet
   }
   // Bytes of an 8-bit page happen to form a CJK character or two among
   // the ones that no UTF-8 reads; text in UTF-8 is valid throughout, so
-  // there those letters lose their discount.
+  // there each of those letters pays back what a letter inside a run is
+  // spared (the first of a run more than what it was spared).
   const std::int64_t undiscounted = malformed ? otherScriptLetters : 0;
   return totalCost(scorer) + undiscounted * (oddCost - otherScriptLetterCost);
 }
