@@ -98,8 +98,9 @@ struct Meaning {
   // small и and к, which Mac Cyrillic reads as them, standing as words.
   bool followsWord = false;
   bool fullStop = false;
-  // A no-break space holds two things together: a space beside it is
-  // rare. Mac reads Windows' capital К, a word of its own, as one.
+  // A no-break space holds two things together: a space, a tab or a line
+  // break beside it is rare, and so is one that starts the text. Mac reads
+  // Windows' capital К, a word of its own or a text's first letter, as one.
   bool noBreakSpace = false;
   bool space = false;
   bool lookalike = false;  // a Latin letter that looks like a Russian one
@@ -127,7 +128,7 @@ Meaning classify(char32_t c) {
     ascii.latinLetter = latin && !ascii.lookalike;
     ascii.latinOrDigit = latin || c - '0' < 10;
     ascii.fullStop = c == '.';
-    ascii.space = c == ' ';
+    ascii.space = c == ' ' || c == '\t' || c == '\n' || c == '\r';
     return ascii;
   }
   if (c >= 0x430 && c <= 0x44F) return {letter(c), false, 0};
@@ -267,7 +268,7 @@ struct Scorer {
   // Е as an ellipsis glued to the rest of its word.
   bool oddIfLetterNext = false;
   bool afterWord = false;  // the last character was a letter or a digit
-  bool afterSpace = false, afterNoBreakSpace = false;
+  bool afterSpace = true, afterNoBreakSpace = false;
   // Letters of the word so far while all are capitals (-1 after a small
   // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
   // letters follow one another as initials. Longer ones are words set in

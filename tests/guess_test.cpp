@@ -131,6 +131,7 @@ TEST(GuessPage, HardSnippets) {
       {"ром %lu:", codDos},                // E0 AE AC: one Tamil letter in UTF-8
       {"шек Кумо", codDos},                // a CJK letter and malformed UTF-8
       {" К кому ", codWin},                // Mac reads К as a no-break space beside spaces
+      {"Кевину не понравилось", codWin},   // and as one that starts the text
       {"не вказано вхідний файл", codMac}, // Windows reads Mac's і as ґ
       {"Північноамериканські індіанські мови", codWin}, // і spells as и
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
