@@ -22,7 +22,10 @@ from and that tuning may look at (scripts/make-guess-model's
 HELD_OUT_TUNING): jokes, dialogues, verse; with --fortunes-report, those
 kept for reporting only (HELD_OUT_REPORT). With
 --gimp, the Russian HTML help of GIMP (Debian's gimp-help-ru), kept for
-reporting only: nothing was ever tuned while looking at it.
+reporting only: nothing was ever tuned while looking at it. With
+--wesnoth, the Russian catalogs of some of Wesnoth's campaigns (story and
+dialogue; scripts/make-guess-model's WESNOTH_TUNING), and with
+--wesnoth-report those kept for reporting only (WESNOTH_REPORT).
 
 With --foreign, the other side: texts that are not Russian. Lines,
 paragraphs and whole texts of other languages, each in the pages it is
@@ -124,12 +127,17 @@ def html_lines(path):
     return [line for line in (" ".join(line.split()) for line in text.split("\n")) if line]
 
 
+def guess_model_script():
+    """scripts/make-guess-model, for the texts it holds out by name."""
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts",
+                          "make-guess-model")
+    return importlib.machinery.SourceFileLoader("make_guess_model", script).load_module()
+
+
 def held_out_fortunes(report):
     """The fortunes-ru files the model leaves out, one page per fortune,
     its lines joined: they wrap sentences, and snippets may be long."""
-    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "scripts",
-                          "make-guess-model")
-    model = importlib.machinery.SourceFileLoader("make_guess_model", script).load_module()
+    model = guess_model_script()
     root = debian_packages("fortunes-ru", ["fortunes-ru"])
     pages = []
     for name in model.HELD_OUT_REPORT if report else model.HELD_OUT_TUNING:
@@ -139,6 +147,17 @@ def held_out_fortunes(report):
                 if fortune.split():
                     pages.append([" ".join(fortune.split())])
     return pages
+
+
+def held_out_wesnoth(report):
+    """The Russian catalogs of the Wesnoth campaigns the model leaves out:
+    a narrator's story and its characters' dialogue, a message a line."""
+    model = guess_model_script()
+    campaigns = model.WESNOTH_REPORT if report else model.WESNOTH_TUNING
+    root = debian_packages("wesnoth-report" if report else "wesnoth",
+                           [f"wesnoth-1.16-{name}" for name in campaigns])
+    return [lines for lines in map(catalog_lines, sorted(glob.glob(os.path.join(
+        root, "usr/share/games/wesnoth/1.16/locale/ru/LC_MESSAGES/*.mo")))) if lines]
 
 
 def held_out_gimp():
@@ -419,6 +438,8 @@ def main():
     parser.add_argument("--fortunes", action="store_true")
     parser.add_argument("--fortunes-report", action="store_true")
     parser.add_argument("--gimp", action="store_true")
+    parser.add_argument("--wesnoth", action="store_true")
+    parser.add_argument("--wesnoth-report", action="store_true")
     parser.add_argument("--foreign", action="store_true")
     parser.add_argument("--report", action="store_true")
     parser.add_argument("--fresh", action="store_true",
@@ -437,6 +458,8 @@ def main():
     pages = (held_out_messages() if args.messages else held_out_docs() if args.docs
              else held_out_fortunes(False) if args.fortunes
              else held_out_fortunes(True) if args.fortunes_report
+             else held_out_wesnoth(False) if args.wesnoth
+             else held_out_wesnoth(True) if args.wesnoth_report
              else held_out_gimp() if args.gimp else held_out_pages())
     if args.sample:
         lines = [line for page in pages for line in page

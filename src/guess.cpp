@@ -55,8 +55,10 @@ constexpr std::int64_t otherLanguageSlack = 64;
 constexpr std::int64_t pairedLetterCost = 24;
 // Words of capitals throughout: Greek and Hebrew read in KOI8-R, whose
 // capitals stand where their letters do. Russian set in capitals spells as
-// Russian does.
-constexpr std::int64_t otherLanguageCapitalCost = 18;
+// Russian does, but for its names (АГНОВОН, УГРЮМ-БУРЧЕЕВ), and a shout
+// is as likely to hold one as any other line: 4.5 bits called such lines
+// another language.
+constexpr std::int64_t otherLanguageCapitalCost = 20;
 // A Russian letter glued to a Latin one: a Western text read in a Cyrillic
 // page puts one or two inside each of its words.
 constexpr std::int64_t mixedScriptCost = 64;

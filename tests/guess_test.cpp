@@ -123,6 +123,7 @@ TEST(GuessPage, HardSnippets) {
       {"См. user_namespaces(7).", codMac}, // DOS reads Сь: a capital starts a word
       {"SUSv4 (т. е., бе", codDos},     // Mac reads в. •., °: т. е. ends no sentence
       {"ЕТ, НО ОН НЕ ПУС", codWin},     // capitals throughout: KOI8-R reads small letters
+      {"УГРЮМ-БУРЧЕЕВ ВОШЕЛ В ГОРОД ГЛУПОВ.", codKoi}, // a name in capitals is no Greek
       {"243 163 A3 £ ЗНАК ФУНТА", codMac}, // DOS reads a one-letter word г
       {"БУКВА ИОТА С ДИАЛИТИКОЙ и ТОНОСОМ", codDos}, // Mac reads и as ® after a space
       {"ТОВАРНЫЙ ЗНАК к ЗАКАЗУ", codDos},           // and к as ™
