@@ -551,11 +551,18 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       }
     }
     const std::int64_t letters = static_cast<std::int64_t>(reading.letters);
+    std::size_t latinLetters = 0;
+    for (int byte = 'a'; byte <= 'z'; ++byte) latinLetters += counts[byte] + counts[byte - 0x20];
+    const bool paired = inPairs(text, size);
     const std::int64_t perLetter = 2 * reading.capitals > reading.letters ? otherLanguageCapitalCost
-                                   : inPairs(text, size)                   ? pairedLetterCost
+                                   : paired                                ? pairedLetterCost
                                                                            : otherLanguageLetterCost;
+    // A word or two in pairs among more Latin letters, as a Chinese or
+    // Japanese word among English sits, must spell as Russian throughout.
+    const std::int64_t slack =
+        paired && reading.letters <= latinLetters ? otherLanguageSlack / 2 : otherLanguageSlack;
     otherLanguage = reading.spelling + mixedScriptCost * static_cast<std::int64_t>(reading.mixed) -
-                    perLetter * letters - otherLanguageSlack;
+                    perLetter * letters - slack;
     if (reading.letters == 0)
       return {best, upper >= minConclusiveUpper, GuessVerdict::unknown};
     const bool longEnough = size >= shortestOtherLanguage;
@@ -564,8 +571,6 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool fewAmongLatin =
         reading.longestRun < 3 && reading.letters * latinShareOfOtherLanguage <
                                       reading.letters + latinLettersBesideUpper(text, size);
-    std::size_t latinLetters = 0;
-    for (int byte = 'a'; byte <= 'z'; ++byte) latinLetters += counts[byte] + counts[byte - 0x20];
     const bool rareAmongLatin = reading.longestRun < shortestWordAmongLatin &&
                                 reading.letters * latinShareOfText < reading.letters + latinLetters;
     if (longEnough && (otherLanguage > 0 || fewAmongLatin || rareAmongLatin))

@@ -133,6 +133,7 @@ TEST(GuessPage, HardSnippets) {
       {"шек Кумо", codDos},                // a CJK letter and malformed UTF-8
       {" К кому ", codWin},                // Mac reads К as a no-break space beside spaces
       {"Кевину не понравилось", codWin},   // and as one that starts the text
+      {"Open the file menu (альт.)", codKoi}, // a Russian word among English, in pairs
       {"не вказано вхідний файл", codMac}, // Windows reads Mac's і as ґ
       {"Північноамериканські індіанські мови", codWin}, // і spells as и
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
@@ -199,6 +200,8 @@ TEST(GuessPage, NotRussian) {
        true, "unknown", false},
       {"Japanese in EUC-JP", "\xA5\xBD\xA5\xB1\xA5\xC3\xA5\xC8 I/O \xA4\xAC\xA5\xBF"
        "\xA5\xA4\xA5\xE0\xA5\xA2\xA5\xA6\xA5\xC8\xA4\xB7\xA4\xDE\xA4\xB7\xA4\xBF", true,
+       "unknown", false},
+      {"a Japanese word among code in EUC-JP", "CreatePipe() \xA4\xAC\xBC\xBA\xC7\xD4 (e=%ld)", true,
        "unknown", false},
       {"a Hebrew word among English messages",
        "The application no longer exists\nThe end index of the AtkHyperlink object\n"
