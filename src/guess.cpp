@@ -263,6 +263,7 @@ struct Scorer {
   // word inside a sentence is rare (a reading that turns dashes into
   // capitals meets this), and words and lines in capitals keep to them.
   int capitalContext = 0;
+  static constexpr int sentenceStart = 4;
   bool afterCapitals = false;  // the last word was in capitals
   bool sentenceEnded = false;
   // A mark touching a letter on its wrong side is rare: Mac reads Windows'
@@ -411,8 +412,9 @@ const std::array<Meaning, 128>& inRussianWord() {
 
 template <bool withTraits>
 Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
-                             const unsigned char* text, std::size_t size) {
+                             const unsigned char* text, std::size_t size, bool whole) {
   Scorer<withTraits> scorer;
+  if (whole) scorer.capitalContext = Scorer<withTraits>::sentenceStart;
   const auto& russianWord = inRussianWord();
   std::size_t wordEnd = 0;  // past the last word looked at whole
   bool lookalikesAreRussian = false;
@@ -482,6 +484,16 @@ bool inPairs(const unsigned char* text, std::size_t size) {
   return runs >= 2 || longest >= 4;
 }
 
+// Whether a text ends as a sentence or a file does: then it likely starts
+// as one too (Я сказал..., not я сказал...), where a snippet cut from
+// anywhere ends anywhere.
+bool endsWhole(const unsigned char* text, std::size_t size) {
+  if (size > 0 && text[size - 1] == '\n') return true;
+  while (size > 0 && (text[size - 1] == ' ' || text[size - 1] == '"' || text[size - 1] == ')'))
+    --size;
+  return size > 0 && (text[size - 1] == '.' || text[size - 1] == '!' || text[size - 1] == '?');
+}
+
 // Whether two readings give the same text for the byte values seen.
 bool sameText(int a, int b, const std::bitset<256>& seen) {
   if (a == codUtf || b == codUtf) return a == b;
@@ -523,9 +535,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   std::bitset<256> seen;
   for (int byte = 0x80; byte < 256; ++byte) seen[byte] = counts[byte] > 0;
 
+  // A few words ending in a full stop are as likely cut from a text.
+  const bool whole = complete && size >= shortestOtherLanguage && endsWhole(text, size);
   std::array<std::int64_t, codAfterLast> costs;
   for (int page = 0; page < codTableColumns; ++page)
-    costs[page] = totalCost(scorePage<false>(pageReadings()[page].meanings, text, size));
+    costs[page] = totalCost(scorePage<false>(pageReadings()[page].meanings, text, size, whole));
   costs[codUtf] = scoreUtf8(text, size, complete);
   for (int page = 0; page < codAfterLast; ++page) costs[page] += pagePriorCost[page];
 
@@ -537,14 +551,17 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   // is some other language's text.
   std::int64_t otherLanguage = 0;
   if (best != codUtf) {
-    ReadingTraits reading = scorePage<true>(pageReadings()[best].meanings, text, size).traits;
+    const auto traitsOf = [&](CodeId page) {
+      return scorePage<true>(pageReadings()[page].meanings, text, size, whole).traits;
+    };
+    ReadingTraits reading = traitsOf(best);
     // A reading of marks alone (". -- ‘. " for ". -- Ф. ") gives way to
     // one nearly as likely that holds a Russian letter.
     for (const CodeId page : preference) {
       if (reading.letters != 0 || page == codUtf || page == best ||
           costs[page] - costs[best] > lettersOverMarksMargin)
         continue;
-      const ReadingTraits other = scorePage<true>(pageReadings()[page].meanings, text, size).traits;
+      const ReadingTraits other = traitsOf(page);
       if (other.letters != 0) {
         best = page;
         reading = other;
@@ -558,7 +575,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                                    : paired                                ? pairedLetterCost
                                                                            : otherLanguageLetterCost;
     // A word or two in pairs among more Latin letters, as a Chinese or
-    // Japanese word among English sits, must spell as Russian throughout.
+    // Japanese word among English sits, has less room to spell unlike
+    // Russian for being cut.
     const std::int64_t slack =
         paired && reading.letters <= latinLetters ? otherLanguageSlack / 2 : otherLanguageSlack;
     otherLanguage = reading.spelling + mixedScriptCost * static_cast<std::int64_t>(reading.mixed) -

@@ -24,6 +24,8 @@ const char* guessName(const PageGuess& guess);
 /// complete), among the six. Each page's reading of the bytes is scored as
 /// Russian: its letter triples, where its capitals stand, and what else it
 /// holds (box drawing, control bytes, malformed UTF-8 count against it).
+/// A complete text of a line's length that ends as a sentence or with a
+/// line break is taken to start as one.
 /// Readings that give the same text are one answer, taken in the order utf,
 /// win, koi, dos, iso, mac, each page's cost raised by its prior (files
 /// are seldom in the rarest pages). Pure ASCII is utf, never conclusive,

@@ -134,6 +134,8 @@ TEST(GuessPage, HardSnippets) {
       {" К кому ", codWin},                // Mac reads К as a no-break space beside spaces
       {"Кевину не понравилось", codWin},   // and as one that starts the text
       {"Open the file menu (альт.)", codKoi}, // a Russian word among English, in pairs
+      {"Я бы даже сказала невозможно!", codWin}, // a whole sentence: Mac reads я
+      {"Я вернусь домой поздно вечером\n", codWin},  // and a whole line
       {"не вказано вхідний файл", codMac}, // Windows reads Mac's і as ґ
       {"Північноамериканські індіанські мови", codWin}, // і spells as и
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
@@ -195,7 +197,7 @@ TEST(GuessPage, NotRussian) {
       {"Hebrew in Windows-1255", "\xE4\xF8\xF4\xE5\xE1\xEC\xE9\xF7\xE4 \xF9\xEC "
        "\xEE\xE5\xE6\xEE\xE1\xE9\xF7", true, "unknown", false},
       {"Chinese in GBK", "\xC7\xEB\xD3\xC3 \"%s --help\" \xBB\xF1\xC8\xA1\xB8\xFC\xB6\xE0"
-       "\xB5\xC4\xD0\xC5\xCF\xA2.", true, "unknown", true},
+       "\xB5\xC4\xD0\xC5\xCF\xA2.", false, "unknown", true},
       {"French in Windows-1252: a lone accented letter", "Signaler les bogues \xE0 <bugs@x.org>.",
        true, "unknown", false},
       {"Japanese in EUC-JP", "\xA5\xBD\xA5\xB1\xA5\xC3\xA5\xC8 I/O \xA4\xAC\xA5\xBF"
