@@ -37,7 +37,9 @@ right: utf for UTF-8, the decoding page for Cyrillic, for everything else
 anything but a Cyrillic page (bytemorph-guess: unknown or binary). The
 texts come from the message catalogs installed here; with --foreign
 --report, from Debian's man pages and fortunes in those languages instead,
-the set kept for reporting only.
+the set kept for reporting only; with --foreign --fresh, LibreOffice's
+help, a second report set; with --foreign --cjk, the Chinese and Japanese
+help of other packages, a check on the fresh set's rows for those pages.
 
 With --sample, writes held-out lines for the test suite to FILE instead
 (with --foreign, lines of the other languages, each with its page).
@@ -273,14 +275,22 @@ FRESH_SOURCES = {language: [f"libreoffice-help-{language.lower().replace('_', '-
                  for language in ("de", "fr", "pl", "el", "tr", "zh_CN", "ja")}
 
 
+# Chinese and Japanese help that no other set holds, made to check the
+# fresh set's Japanese rows without looking at that set again.
+CJK_SOURCES = {"ja": ["gimp-help-ja", "aptitude-doc-ja", "kicad-doc-ja", "debian-reference-ja",
+                      "developers-reference-ja", "maint-guide-ja", "lilypond-doc-html-ja"],
+               "zh_CN": ["gimp-help-zh-cn", "kicad-doc-zh"]}
+
+
 def foreign_texts(language, report):
     """Pages of a language's text: the message catalogs installed here, or
     for the report, the man pages and fortunes of Debian's packages, or for
     the fresh report, LibreOffice's help."""
-    if report == "fresh":
-        if language not in FRESH_SOURCES:
+    if report in ("fresh", "cjk"):
+        sources = FRESH_SOURCES if report == "fresh" else CJK_SOURCES
+        if language not in sources:
             return []
-        root = debian_packages(f"fresh-{language}", FRESH_SOURCES[language])
+        root = debian_packages(f"{report}-{language}", sources[language])
         return [page for page in map(html_lines, sorted(glob.glob(
             os.path.join(root, "usr/**/*.html"), recursive=True))) if page]
     if not report:
@@ -376,7 +386,8 @@ def foreign_main(args, guess):
     rng = random.Random(args.seed)
     if args.sample:
         return write_foreign_sample(args.sample, rng)
-    items = foreign_items(args.per_cell, "fresh" if args.fresh else args.report, rng)
+    items = foreign_items(args.per_cell, "fresh" if args.fresh else "cjk" if args.cjk
+                          else args.report, rng)
     work = tempfile.mkdtemp(dir=WORK)
     paths = []
     for number, (row, kind, data, text, codec) in enumerate(items):
@@ -407,7 +418,9 @@ def foreign_main(args, guess):
             if label == "bytemorph-guess" and not ok and len(misses) < args.misses:
                 misses.append(f"{row}, {kind} as {answer}: {(text or repr(data))[:70]!r}")
         results[label] = (right, cyrillic, total)
-    print(f"{len(items)} files, {'fresh report' if args.fresh else 'report' if args.report else 'tuning'} set.\n")
+    name = ("fresh report" if args.fresh else "CJK check" if args.cjk
+            else "report" if args.report else "tuning")
+    print(f"{len(items)} files, {name} set.\n")
     groups = [key for key in results["bytemorph-guess"][2] if key not in rows]
     print("| | " + " | ".join(results) + " |")
     print("|---|" + "---:|" * len(results))
@@ -444,6 +457,8 @@ def main():
     parser.add_argument("--report", action="store_true")
     parser.add_argument("--fresh", action="store_true",
                         help="with --foreign: the second report set, LibreOffice's help")
+    parser.add_argument("--cjk", action="store_true",
+                        help="with --foreign: Chinese and Japanese help of other packages")
     parser.add_argument("--alone", action="store_true", help="no peers: only bytemorph-guess")
     parser.add_argument("--by-page", action="store_true", help="a row for each page and length")
     parser.add_argument("--sample")
