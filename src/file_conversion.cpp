@@ -1,6 +1,5 @@
 #include "file_conversion.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <map>
 #include <vector>
@@ -29,23 +28,26 @@ struct FileStreams final : ByteIo {
   int waitUntilReady(bool) override { return EIO; }
 };
 
+// Whether any byte is above 0x7F: an ASCII file reads the same in every page.
+bool anyUpper(const unsigned char* data, std::size_t size) {
+  unsigned char bits = 0;
+  for (std::size_t i = 0; i < size; ++i) bits |= data[i];
+  return bits >= 0x80;
+}
+
 // Shows every byte the conversion reads to the loss counter, and notes
 // whether any is above 0x7F.
 struct WatchedInput final : ByteIo {
   ByteIo& input;
   LossCounter& losses;
-  bool anyUpper = false;
+  bool sawUpper = false;
 
   WatchedInput(ByteIo& input, LossCounter& losses) : input(input), losses(losses) {}
   long read(unsigned char* buffer, std::size_t capacity) override {
     const long count = input.read(buffer, capacity);
     if (count > 0) {
       losses.scan(buffer, static_cast<std::size_t>(count));
-      if (!anyUpper) {
-        unsigned char bits = 0;
-        for (long i = 0; i < count; ++i) bits |= buffer[i];
-        anyUpper = bits >= 0x80;
-      }
+      sawUpper = sawUpper || anyUpper(buffer, static_cast<std::size_t>(count));
     }
     return count;
   }
@@ -83,7 +85,7 @@ bool judgeGuess(const HeldStart& start, const unsigned char* held, const FileReq
   const PageGuess& guess = start.guess;
   const bool settled = guess.conclusive || start.ended();
   *source = request.guessSource ? guess.page : request.source;
-  if (start.ended() && std::all_of(held, held + start.size, [](unsigned char b) { return b < 0x80; })) {
+  if (start.ended() && !anyUpper(held, start.size)) {
     *judged = outcome(Kind::needsNothing, "no byte above 0x7F");
     return true;
   }
@@ -169,7 +171,7 @@ FileOutcome convertOpenFile(FileSystem& fileSystem, FileHandle original, FileOut
                                         : outcome(Kind::failed, because("cannot read it", result.error));
   } else if (result.status == ConversionStatus::writeFailed) {
     verdict = outcome(Kind::failed, because("cannot write the result", result.error));
-  } else if (!watched.anyUpper) {
+  } else if (!watched.sawUpper) {
     verdict = outcome(Kind::needsNothing, "no byte above 0x7F");
   } else if (source == codUtf && losses.malformed() > 0 && !request.force) {
     verdict = outcome(Kind::left, "not utf: malformed UTF-8 at line " +
