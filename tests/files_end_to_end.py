@@ -186,6 +186,8 @@ class Leaving(Folder):
             ("win.txt", text.encode("cp1251"), "koi", "utf", "left: looks like win, not koi", "-f"),
             ("broken.txt", text.encode() + b"\xd0\n", "utf", "koi",
              "left: not utf: malformed UTF-8 at line 21", "-f"),
+            ("cut.txt", text.encode() + "ж".encode()[:1], "utf", "koi",
+             "left: not utf: malformed UTF-8 at line 21", "-f"),
         ]
         for name, data, source, target, reason, override in cases:
             write(self.path(name), data)
