@@ -106,6 +106,8 @@ struct Meaning {
   bool noBreakSpace = false;
   bool space = false;
   bool lookalike = false;  // a Latin letter that looks like a Russian one
+  bool closesQuote = false;  // »
+  bool clauseMark = false;   // , : ;
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
 
   bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
@@ -130,6 +132,7 @@ Meaning classify(char32_t c) {
     ascii.latinLetter = latin && !ascii.lookalike;
     ascii.latinOrDigit = latin || c - '0' < 10;
     ascii.fullStop = c == '.';
+    ascii.clauseMark = c == ',' || c == ':' || c == ';';
     ascii.space = c == ' ' || c == '\t' || c == '\n' || c == '\r';
     return ascii;
   }
@@ -138,7 +141,11 @@ Meaning classify(char32_t c) {
   if (c == 0x451) return {7, false, 0};
   if (c == 0x401) return {7, true, 0};
   if (c == 0xAB) return {0, false, quoteCost, false, true, false};
-  if (c == 0xBB) return {0, false, quoteCost, false, false, true};
+  if (c == 0xBB) {
+    Meaning quote{0, false, quoteCost, false, false, true};
+    quote.closesQuote = true;
+    return quote;
+  }
   if (c == 0x201E) return {0, false, rareMarkCost, false, true, false};
   if (c == 0x201D) return {0, false, rareMarkCost, false, false, true};
   if (c == 0xA0) {
@@ -272,6 +279,9 @@ struct Scorer {
   bool oddIfLetterNext = false;
   bool afterWord = false;  // the last character was a letter or a digit
   bool afterSpace = true, afterNoBreakSpace = false;
+  // Russian sets » before a comma, a colon or a semicolon, never after
+  // one: there (", » ") it is Mac's reading of Windows' И starting a word.
+  bool afterClauseMark = false;
   // Letters of the word so far while all are capitals (-1 after a small
   // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
   // letters follow one another as initials. Longer ones are words set in
@@ -305,6 +315,8 @@ struct Scorer {
     oddIfLetterNext = meaning.letterAfterIsOdd;
     if ((meaning.noBreakSpace && afterSpace) || (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
+    if (meaning.closesQuote && afterClauseMark) cost += gluedCost;
+    afterClauseMark = meaning.clauseMark || (afterClauseMark && meaning.space);
     afterNoBreakSpace = meaning.noBreakSpace;
     afterSpace = meaning.space;
     if (meaning.followsWord && !afterWord) cost += gluedCost;

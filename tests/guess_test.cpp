@@ -136,6 +136,8 @@ TEST(GuessPage, HardSnippets) {
       {"Open the file menu (альт.)", codKoi}, // a Russian word among English, in pairs
       {"Я бы даже сказала невозможно!", codWin}, // a whole sentence: Mac reads я
       {"Я вернусь домой поздно вечером\n", codWin},  // and a whole line
+      {"RT @xxxxxx: И поэтому", codWin},   // Mac reads И as » after a colon
+      {"разбудишь, И дов", codWin},        // and after a comma
       {"не вказано вхідний файл", codMac}, // Windows reads Mac's і as ґ
       {"Північноамериканські індіанські мови", codWin}, // і spells as и
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
