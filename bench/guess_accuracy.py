@@ -25,7 +25,10 @@ kept for reporting only (HELD_OUT_REPORT). With
 reporting only: nothing was ever tuned while looking at it. With
 --wesnoth, the Russian catalogs of some of Wesnoth's campaigns (story and
 dialogue; scripts/make-guess-model's WESNOTH_TUNING), and with
---wesnoth-report those kept for reporting only (WESNOTH_REPORT).
+--wesnoth-report those kept for reporting only (WESNOTH_REPORT). With
+--freeciv, Freeciv's Russian catalogs, kept for reporting only: each
+nation's history and the game's help, encyclopedia articles; a whole page
+is one message.
 
 With --foreign, the other side: texts that are not Russian. Lines,
 paragraphs and whole texts of other languages, each in the pages it is
@@ -160,6 +163,22 @@ def held_out_wesnoth(report):
                            [f"wesnoth-1.16-{name}" for name in campaigns])
     return [lines for lines in map(catalog_lines, sorted(glob.glob(os.path.join(
         root, "usr/share/games/wesnoth/1.16/locale/ru/LC_MESSAGES/*.mo")))) if lines]
+
+
+def held_out_freeciv():
+    """Freeciv's Russian messages of 20 characters or more, a page each, in
+    an order that mixes the catalogs."""
+    root = debian_packages("freeciv", ["freeciv-data"])
+    pages = []
+    for path in sorted(glob.glob(os.path.join(root, "usr/share/locale/ru/LC_MESSAGES/*.mo"))):
+        with open(path, "rb") as f:
+            catalog = gettext.GNUTranslations(f)._catalog
+        for key, message in catalog.items():
+            lines = [" ".join(line.split()) for line in str(message).split("\n")]
+            if key and len(" ".join(lines)) >= 20:
+                pages.append([line for line in lines if line])
+    random.Random(0).shuffle(pages)
+    return pages
 
 
 def held_out_gimp():
@@ -453,6 +472,7 @@ def main():
     parser.add_argument("--gimp", action="store_true")
     parser.add_argument("--wesnoth", action="store_true")
     parser.add_argument("--wesnoth-report", action="store_true")
+    parser.add_argument("--freeciv", action="store_true")
     parser.add_argument("--foreign", action="store_true")
     parser.add_argument("--report", action="store_true")
     parser.add_argument("--fresh", action="store_true",
@@ -475,6 +495,7 @@ def main():
              else held_out_fortunes(True) if args.fortunes_report
              else held_out_wesnoth(False) if args.wesnoth
              else held_out_wesnoth(True) if args.wesnoth_report
+             else held_out_freeciv() if args.freeciv
              else held_out_gimp() if args.gimp else held_out_pages())
     if args.sample:
         lines = [line for page in pages for line in page
