@@ -280,8 +280,9 @@ struct Scorer {
   bool afterWord = false;  // the last character was a letter or a digit
   bool afterSpace = true, afterNoBreakSpace = false;
   // Russian sets » before a comma, a colon or a semicolon, never after
-  // one: there (", » ") it is Mac's reading of Windows' И starting a word.
-  bool afterClauseMark = false;
+  // one, and a whole text does not start with it: there (", » ") it is
+  // Mac's reading of Windows' И starting a word.
+  bool nothingToClose = false;
   // Letters of the word so far while all are capitals (-1 after a small
   // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
   // letters follow one another as initials. Longer ones are words set in
@@ -315,8 +316,8 @@ struct Scorer {
     oddIfLetterNext = meaning.letterAfterIsOdd;
     if ((meaning.noBreakSpace && afterSpace) || (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
-    if (meaning.closesQuote && afterClauseMark) cost += gluedCost;
-    afterClauseMark = meaning.clauseMark || (afterClauseMark && meaning.space);
+    if (meaning.closesQuote && nothingToClose) cost += gluedCost;
+    nothingToClose = meaning.clauseMark || (nothingToClose && meaning.space);
     afterNoBreakSpace = meaning.noBreakSpace;
     afterSpace = meaning.space;
     if (meaning.followsWord && !afterWord) cost += gluedCost;
@@ -426,7 +427,10 @@ template <bool withTraits>
 Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
                              const unsigned char* text, std::size_t size, bool whole) {
   Scorer<withTraits> scorer;
-  if (whole) scorer.capitalContext = Scorer<withTraits>::sentenceStart;
+  if (whole) {
+    scorer.capitalContext = Scorer<withTraits>::sentenceStart;
+    scorer.nothingToClose = true;
+  }
   const auto& russianWord = inRussianWord();
   std::size_t wordEnd = 0;  // past the last word looked at whole
   bool lookalikesAreRussian = false;

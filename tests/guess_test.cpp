@@ -137,7 +137,8 @@ TEST(GuessPage, HardSnippets) {
       {"Я бы даже сказала невозможно!", codWin}, // a whole sentence: Mac reads я
       {"Я вернусь домой поздно вечером\n", codWin},  // and a whole line
       {"RT @xxxxxx: И поэтому", codWin},   // Mac reads И as » after a colon
-      {"разбудишь, И дов", codWin},        // and after a comma
+      {"разбудишь, И дов", codWin},        // after a comma, and starting a whole text:
+      {"И написал Иисyс конвертер water2wine, и стал раздавать его freeware...", codWin},
       {"не вказано вхідний файл", codMac}, // Windows reads Mac's і as ґ
       {"Північноамериканські індіанські мови", codWin}, // і spells as и
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
