@@ -17,6 +17,9 @@ constexpr std::int64_t quoteCost = 24;         // « », which typography pairs
 constexpr std::int64_t punctuationCost = 36;   // – — … № § © ° and the like
 constexpr std::int64_t rareMarkCost = 48;      // ‘ ’ “ ” „ • £ µ ¶
 constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a letter
+// A no-break space after a number or a full stop is where typography
+// puts one (10 руб., т. е.); Windows' К there (10Круб.) is rare.
+constexpr std::int64_t boundNoBreakSpaceDiscount = 16;
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
 constexpr std::int64_t rareForeignLetterCost = 96; // ґ, which Ukrainian seldom writes
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
@@ -108,6 +111,7 @@ struct Meaning {
   bool lookalike = false;  // a Latin letter that looks like a Russian one
   bool closesQuote = false;  // »
   bool clauseMark = false;   // , : ;
+  bool digit = false;
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
 
   bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
@@ -130,7 +134,8 @@ Meaning classify(char32_t c) {
     const bool latin = (c | 0x20) - 'a' < 26;
     ascii.lookalike = russianLookalikes.find(static_cast<char>(c)) != russianLookalikes.npos;
     ascii.latinLetter = latin && !ascii.lookalike;
-    ascii.latinOrDigit = latin || c - '0' < 10;
+    ascii.digit = c - '0' < 10;
+    ascii.latinOrDigit = latin || ascii.digit;
     ascii.fullStop = c == '.';
     ascii.clauseMark = c == ',' || c == ':' || c == ';';
     ascii.space = c == ' ' || c == '\t' || c == '\n' || c == '\r';
@@ -283,6 +288,7 @@ struct Scorer {
   // one, and a whole text does not start with it: there (", » ") it is
   // Mac's reading of Windows' И starting a word.
   bool nothingToClose = false;
+  bool afterNumberOrStop = false;
   // Letters of the word so far while all are capitals (-1 after a small
   // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
   // letters follow one another as initials. Longer ones are words set in
@@ -316,6 +322,8 @@ struct Scorer {
     oddIfLetterNext = meaning.letterAfterIsOdd;
     if ((meaning.noBreakSpace && afterSpace) || (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
+    if (meaning.noBreakSpace && afterNumberOrStop) cost -= boundNoBreakSpaceDiscount;
+    afterNumberOrStop = meaning.digit || meaning.fullStop;
     if (meaning.closesQuote && nothingToClose) cost += gluedCost;
     nothingToClose = meaning.clauseMark || (nothingToClose && meaning.space);
     afterNoBreakSpace = meaning.noBreakSpace;

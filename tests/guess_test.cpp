@@ -133,6 +133,8 @@ TEST(GuessPage, HardSnippets) {
       {"шек Кумо", codDos},                // a CJK letter and malformed UTF-8
       {" К кому ", codWin},                // Mac reads К as a no-break space beside spaces
       {"Кевину не понравилось", codWin},   // and as one that starts the text
+      {"рис.\u00A05", codMac},               // a no-break space where it belongs: after a full stop
+      {"стоит 10\u00A0руб.", codMac},         // and after a number (Windows reads 10Круб.)
       {"Open the file menu (альт.)", codKoi}, // a Russian word among English, in pairs
       {"Я бы даже сказала невозможно!", codWin}, // a whole sentence: Mac reads я
       {"Я вернусь домой поздно вечером\n", codWin},  // and a whole line
@@ -202,6 +204,8 @@ TEST(GuessPage, NotRussian) {
       {"Chinese in GBK", "\xC7\xEB\xD3\xC3 \"%s --help\" \xBB\xF1\xC8\xA1\xB8\xFC\xB6\xE0"
        "\xB5\xC4\xD0\xC5\xCF\xA2.", false, "unknown", true},
       {"French in Windows-1252: a lone accented letter", "Signaler les bogues \xE0 <bugs@x.org>.",
+       true, "unknown", false},
+      {"French in Windows-1252: one accented letter among Latin words", "N'a pas pu ex\xE9" "cuter %s",
        true, "unknown", false},
       {"Japanese in EUC-JP", "\xA5\xBD\xA5\xB1\xA5\xC3\xA5\xC8 I/O \xA4\xAC\xA5\xBF"
        "\xA5\xA4\xA5\xE0\xA5\xA2\xA5\xA6\xA5\xC8\xA4\xB7\xA4\xDE\xA4\xB7\xA4\xBF", true,
