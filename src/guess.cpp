@@ -22,6 +22,12 @@ constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a 
 constexpr std::int64_t boundNoBreakSpaceDiscount = 16;
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
 constexpr std::int64_t rareForeignLetterCost = 96; // ґ, which Ukrainian seldom writes
+// Mac Cyrillic's і ї є ў, which Windows reads as ґ » № Щ: Russian text
+// in the other pages puts box drawing there, marks, or letters whose
+// neighbours Mac reads as marks, so Ukrainian and Belarusian in Mac
+// Cyrillic may pay less for them without drawing Russian text to Mac.
+constexpr std::u16string_view macKinLetters = u"іїєўІЇЄЎ";
+constexpr std::int64_t macKinLetterCost = 56;
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
 constexpr std::int64_t boxRunCost = 4;         // the same line drawn on: ════
 constexpr std::int64_t oddCost = 96;           // anything else
@@ -205,6 +211,11 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
       all[page].characters = pageCharacters(CodeId(page));
       for (int byte = 0; byte < 256; ++byte)
         all[page].meanings[byte] = classify(all[page].characters[byte]);
+      if (page == codMac)
+        for (int byte = 0x80; byte < 256; ++byte)
+          if (macKinLetters.find(static_cast<char16_t>(all[page].characters[byte])) !=
+              macKinLetters.npos)
+            all[page].meanings[byte].cost = macKinLetterCost;
     }
     return all;
   }();

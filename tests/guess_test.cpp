@@ -143,6 +143,8 @@ TEST(GuessPage, HardSnippets) {
       {"И написал Иисyс конвертер water2wine, и стал раздавать его freeware...", codWin},
       {"не вказано вхідний файл", codMac}, // Windows reads Mac's і as ґ
       {"Північноамериканські індіанські мови", codWin}, // і spells as и
+      {"Індоєвропейські мови", codMac},     // Windows reads § and № and ґ
+      {"немагчыма вярнуцца ў пачатковую працоўную тэчку", codMac}, // and Щ for ў
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
        "╠══════════════╬══════════╣\n║ Хлеб         ║ 10 руб.  ║\n", codDos},
