@@ -90,16 +90,22 @@ def held_out_docs():
     return [lines for lines in map(html_lines, paths) if lines]
 
 
-def catalog_lines(path):
-    """The translated messages of one compiled catalog, a line each."""
+def catalog_messages(path):
+    """The translated messages of one compiled catalog, each as its lines
+    with every run of white space made one space."""
     with open(path, "rb") as f:
         try:
             catalog = gettext.GNUTranslations(f)._catalog
         except (OSError, UnicodeError, IndexError):  # a header Python cannot read
             return []
     # The header (msgid "") is the translators' names and ASCII fields.
-    return [line for line in (" ".join(line.split()) for key, message in catalog.items()
-                              if key for line in str(message).split("\n")) if line]
+    return [[" ".join(line.split()) for line in str(message).split("\n")]
+            for key, message in catalog.items() if key]
+
+
+def catalog_lines(path):
+    """The translated messages of one compiled catalog, a line each."""
+    return [line for message in catalog_messages(path) for line in message if line]
 
 
 def held_out_messages():
@@ -169,14 +175,9 @@ def held_out_freeciv():
     """Freeciv's Russian messages of 20 characters or more, a page each, in
     an order that mixes the catalogs."""
     root = debian_packages("freeciv", ["freeciv-data"])
-    pages = []
-    for path in sorted(glob.glob(os.path.join(root, "usr/share/locale/ru/LC_MESSAGES/*.mo"))):
-        with open(path, "rb") as f:
-            catalog = gettext.GNUTranslations(f)._catalog
-        for key, message in catalog.items():
-            lines = [" ".join(line.split()) for line in str(message).split("\n")]
-            if key and len(" ".join(lines)) >= 20:
-                pages.append([line for line in lines if line])
+    pages = [[line for line in message if line] for path in sorted(glob.glob(os.path.join(
+        root, "usr/share/locale/ru/LC_MESSAGES/*.mo"))) for message in catalog_messages(path)
+             if len(" ".join(message)) >= 20]
     random.Random(0).shuffle(pages)
     return pages
 
