@@ -269,6 +269,7 @@ struct ReadingTraits {
   std::size_t letters = 0;     // Russian letters
   std::size_t capitals = 0;
   std::size_t mixed = 0;       // places where a Russian and a Latin letter touch
+  std::size_t boxed = 0;       // places where a Russian letter and box drawing touch
   std::size_t longestRun = 0;  // Russian letters in a row
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
 };
@@ -310,7 +311,7 @@ struct Scorer {
   // another page reads as box drawing do not repeat one.
   char16_t lastBoxDrawing = 0;
   ReadingTraits traits;
-  bool afterLatinLetter = false;
+  bool afterLatinLetter = false, afterBoxDrawing = false;
   std::size_t run = 0;
 
   void add(const Meaning& meaning) {
@@ -318,6 +319,9 @@ struct Scorer {
       traits.mixed += (meaning.symbol != 0 && afterLatinLetter) ||
                       (meaning.latinLetter && last != 0 && last != guessTextStart);
       afterLatinLetter = meaning.latinLetter;
+      traits.boxed += (meaning.symbol != 0 && afterBoxDrawing) ||
+                      (meaning.boxDrawing != 0 && last != 0 && last != guessTextStart);
+      afterBoxDrawing = meaning.boxDrawing != 0;
       traits.letters += meaning.symbol != 0;
       run = meaning.symbol != 0 ? run + 1 : 0;
       traits.longestRun = std::max(traits.longestRun, run);
@@ -609,13 +613,17 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const std::int64_t perLetter = 2 * reading.capitals > reading.letters ? otherLanguageCapitalCost
                                    : paired                                ? pairedLetterCost
                                                                            : otherLanguageLetterCost;
-    // A word or two in pairs among more Latin letters, as a Chinese or
-    // Japanese word among English sits, has less room to spell unlike
-    // Russian for being cut.
-    const std::int64_t slack =
-        paired && reading.letters <= latinLetters ? otherLanguageSlack / 2 : otherLanguageSlack;
-    otherLanguage = reading.spelling + mixedScriptCost * static_cast<std::int64_t>(reading.mixed) -
-                    perLetter * letters - slack;
+    // A word or two among more Latin letters has less room to spell unlike
+    // Russian for being cut: among twice as many, or among as many where
+    // the bytes come in pairs, as a Chinese or Japanese word among English.
+    const bool amongLatin = 2 * reading.letters <= latinLetters ||
+                            (paired && reading.letters <= latinLetters);
+    const std::int64_t slack = amongLatin ? otherLanguageSlack / 2 : otherLanguageSlack;
+    // Russian tables keep their lines apart from their words; CJK pages
+    // read in KOI8-R glue box drawing to letters (光盘 reads ╧Бел).
+    otherLanguage = reading.spelling + mixedScriptCost * static_cast<std::int64_t>(reading.mixed) +
+                    gluedCost * static_cast<std::int64_t>(reading.boxed) - perLetter * letters -
+                    slack;
     if (reading.letters == 0)
       return {best, upper >= minConclusiveUpper, GuessVerdict::unknown};
     const bool longEnough = size >= shortestOtherLanguage;
@@ -626,7 +634,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                                       reading.letters + latinLettersBesideUpper(text, size);
     const bool rareAmongLatin = reading.longestRun < shortestWordAmongLatin &&
                                 reading.letters * latinShareOfText < reading.letters + latinLetters;
-    if (longEnough && (otherLanguage > 0 || fewAmongLatin || rareAmongLatin))
+    // Russian letters of which no two touch spell no word: another
+    // language's characters, each read as a letter among marks.
+    const bool lettersApart = reading.longestRun == 1 && reading.letters >= 2;
+    if (longEnough && (otherLanguage > 0 || fewAmongLatin || rareAmongLatin || lettersApart))
       return {best, otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
   }
   bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;
