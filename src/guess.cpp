@@ -71,6 +71,11 @@ constexpr std::int64_t otherLanguageCapitalCost = 20;
 // A Russian letter glued to a Latin one: a Western text read in a Cyrillic
 // page puts one or two inside each of its words.
 constexpr std::int64_t mixedScriptCost = 64;
+// A capital right after a small letter: Greek read in KOI8-R, whose
+// capitals are Russian small letters there and the other way round
+// (Μιστεκ reads лИСТЕЙ). Russian does it in units (кВт, мА) and names run
+// together, now and then.
+constexpr std::int64_t capitalAfterSmallCost = 24;
 // Fewer Russian letters than this share of all letters: Latin text with a
 // few accented letters.
 constexpr std::size_t latinShareOfOtherLanguage = 10;
@@ -270,6 +275,7 @@ struct ReadingTraits {
   std::size_t capitals = 0;
   std::size_t mixed = 0;       // places where a Russian and a Latin letter touch
   std::size_t boxed = 0;       // places where a Russian letter and box drawing touch
+  std::size_t capitalsAfterSmall = 0;
   std::size_t longestRun = 0;  // Russian letters in a row
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
 };
@@ -311,7 +317,7 @@ struct Scorer {
   // another page reads as box drawing do not repeat one.
   char16_t lastBoxDrawing = 0;
   ReadingTraits traits;
-  bool afterLatinLetter = false, afterBoxDrawing = false;
+  bool afterLatinLetter = false, afterBoxDrawing = false, afterSmallLetter = false;
   std::size_t run = 0;
 
   void add(const Meaning& meaning) {
@@ -322,6 +328,8 @@ struct Scorer {
       traits.boxed += (meaning.symbol != 0 && afterBoxDrawing) ||
                       (meaning.boxDrawing != 0 && last != 0 && last != guessTextStart);
       afterBoxDrawing = meaning.boxDrawing != 0;
+      traits.capitalsAfterSmall += meaning.capital && afterSmallLetter;
+      afterSmallLetter = meaning.symbol != 0 && !meaning.capital;
       traits.letters += meaning.symbol != 0;
       run = meaning.symbol != 0 ? run + 1 : 0;
       traits.longestRun = std::max(traits.longestRun, run);
@@ -622,8 +630,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Russian tables keep their lines apart from their words; CJK pages
     // read in KOI8-R glue box drawing to letters (光盘 reads ╧Бел).
     otherLanguage = reading.spelling + mixedScriptCost * static_cast<std::int64_t>(reading.mixed) +
-                    gluedCost * static_cast<std::int64_t>(reading.boxed) - perLetter * letters -
-                    slack;
+                    gluedCost * static_cast<std::int64_t>(reading.boxed) +
+                    capitalAfterSmallCost * static_cast<std::int64_t>(reading.capitalsAfterSmall) -
+                    perLetter * letters - slack;
     if (reading.letters == 0)
       return {best, upper >= minConclusiveUpper, GuessVerdict::unknown};
     const bool longEnough = size >= shortestOtherLanguage;

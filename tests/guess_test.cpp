@@ -227,6 +227,9 @@ TEST(GuessPage, NotRussian) {
        "Ubuntu 5.04 'Hoary Hedgehog'\xB9\xE2\xC5\xCC", true, "unknown", false},
       {"German in Mac Roman: letters that never touch", "Aufruf: %s [OPTION]\xC9 [DATEI]\xC9",
        true, "unknown", false},
+      {"Greek names in Windows-1253: KOI8-R reads small letters then capitals",
+       "\xCC\xE9\xF3\xF4\xE5\xEA, \xD3\xE9\xEB\xE1\xEA\xE1\xE3\xE9\xEF\xE1\xF0\xE1\xED", true,
+       "unknown", false},
       {"German in UTF-8", "Gr\xC3\xB6\xC3\x9F" "ere \xC3\x9C" "bungen f\xC3\xBCr \xC3\x84pfel",
        true, "utf", true},
   };
