@@ -305,7 +305,13 @@ CJK_SOURCES = {"ja": ["gimp-help-ja", "aptitude-doc-ja", "kicad-doc-ja", "debian
 def foreign_texts(language, report):
     """Pages of a language's text: the message catalogs installed here, or
     for the report, the man pages and fortunes of Debian's packages, or for
-    the fresh report, LibreOffice's help."""
+    the fresh report, LibreOffice's help, or for the UI report, its menus
+    and dialogs."""
+    if report == "ui":  # a fourth report set, made after the other three had been looked at
+        package = f"libreoffice-l10n-{language.lower().replace('_', '-')}"
+        root = debian_packages(f"ui-{language}", [package])
+        return [lines for lines in map(catalog_lines, sorted(glob.glob(os.path.join(
+            root, f"usr/lib/libreoffice/program/resource/{language}/LC_MESSAGES/*.mo")))) if lines]
     if report in ("fresh", "cjk"):
         sources = FRESH_SOURCES if report == "fresh" else CJK_SOURCES
         if language not in sources:
@@ -407,7 +413,7 @@ def foreign_main(args, guess):
     if args.sample:
         return write_foreign_sample(args.sample, rng)
     items = foreign_items(args.per_cell, "fresh" if args.fresh else "cjk" if args.cjk
-                          else args.report, rng)
+                          else "ui" if args.ui else args.report, rng)
     work = tempfile.mkdtemp(dir=WORK)
     paths = []
     for number, (row, kind, data, text, codec) in enumerate(items):
@@ -438,7 +444,7 @@ def foreign_main(args, guess):
             if label == "bytemorph-guess" and not ok and len(misses) < args.misses:
                 misses.append(f"{row}, {kind} as {answer}: {(text or repr(data))[:70]!r}")
         results[label] = (right, cyrillic, total)
-    name = ("fresh report" if args.fresh else "CJK check" if args.cjk
+    name = ("fresh report" if args.fresh else "CJK check" if args.cjk else "UI report" if args.ui
             else "report" if args.report else "tuning")
     print(f"{len(items)} files, {name} set.\n")
     groups = [key for key in results["bytemorph-guess"][2] if key not in rows]
@@ -480,6 +486,8 @@ def main():
                         help="with --foreign: the second report set, LibreOffice's help")
     parser.add_argument("--cjk", action="store_true",
                         help="with --foreign: Chinese and Japanese help of other packages")
+    parser.add_argument("--ui", action="store_true",
+                        help="with --foreign: the fourth report set, LibreOffice's menus and dialogs")
     parser.add_argument("--alone", action="store_true", help="no peers: only bytemorph-guess")
     parser.add_argument("--by-page", action="store_true", help="a row for each page and length")
     parser.add_argument("--sample")
