@@ -171,13 +171,16 @@ Meaning classify(char32_t c) {
   }
   if (c == 0x2013 || c == 0x2014) return {0, false, punctuationCost, false, true, true};
   if (c == 0x2026) return {0, false, punctuationCost, false, false, true};
+  // № stands before a number (№ 5, №5), never inside a word: Mac and
+  // ISO 8859-5 read Greek letters as it there (ч№сбозт).
+  if (c == 0x2116) return {0, false, punctuationCost, false, true, true};
   switch (c) {
     case 0xAE: case 0x2122: {
       Meaning mark{0, false, punctuationCost};
       mark.followsWord = true;
       return mark;
     }
-    case 0xA7: case 0xA9: case 0xB0: case 0xB1: case 0xB7: case 0x2116:
+    case 0xA7: case 0xA9: case 0xB0: case 0xB1: case 0xB7:
       return {0, false, punctuationCost};
     case 0x2018: case 0x2019: case 0x201C: case 0x2022:
     case 0xA3: case 0xB5: case 0xB6:

@@ -230,6 +230,8 @@ TEST(GuessPage, NotRussian) {
       {"Greek names in Windows-1253: KOI8-R reads small letters then capitals",
        "\xCC\xE9\xF3\xF4\xE5\xEA, \xD3\xE9\xEB\xE1\xEA\xE1\xE3\xE9\xEF\xE1\xF0\xE1\xED", true,
        "unknown", false},
+      {"Greek in Windows-1253: ISO 8859-5 reads \u2116 inside a word",
+       "2.1. \xC5\xF0\xE9\xF4\xDD\xEB\xEF\xF5\xF2 . . .", true, "unknown", true},
       {"German in UTF-8", "Gr\xC3\xB6\xC3\x9F" "ere \xC3\x9C" "bungen f\xC3\xBCr \xC3\x84pfel",
        true, "utf", true},
   };
