@@ -320,19 +320,17 @@ struct Scorer {
   // another page reads as box drawing do not repeat one.
   char16_t lastBoxDrawing = 0;
   ReadingTraits traits;
-  bool afterLatinLetter = false, afterBoxDrawing = false, afterSmallLetter = false;
+  Meaning previous{};  // for the traits: what touches what
   std::size_t run = 0;
 
   void add(const Meaning& meaning) {
     if constexpr (withTraits) {
-      traits.mixed += (meaning.symbol != 0 && afterLatinLetter) ||
-                      (meaning.latinLetter && last != 0 && last != guessTextStart);
-      afterLatinLetter = meaning.latinLetter;
-      traits.boxed += (meaning.symbol != 0 && afterBoxDrawing) ||
-                      (meaning.boxDrawing != 0 && last != 0 && last != guessTextStart);
-      afterBoxDrawing = meaning.boxDrawing != 0;
-      traits.capitalsAfterSmall += meaning.capital && afterSmallLetter;
-      afterSmallLetter = meaning.symbol != 0 && !meaning.capital;
+      const bool letter = meaning.symbol != 0, afterLetter = previous.symbol != 0;
+      traits.mixed += (letter && previous.latinLetter) || (meaning.latinLetter && afterLetter);
+      traits.boxed +=
+          (letter && previous.boxDrawing != 0) || (meaning.boxDrawing != 0 && afterLetter);
+      traits.capitalsAfterSmall += meaning.capital && afterLetter && !previous.capital;
+      previous = meaning;
       traits.letters += meaning.symbol != 0;
       run = meaning.symbol != 0 ? run + 1 : 0;
       traits.longestRun = std::max(traits.longestRun, run);
