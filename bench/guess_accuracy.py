@@ -108,10 +108,14 @@ def catalog_lines(path):
     return [line for message in catalog_messages(path) for line in message if line]
 
 
+def catalog_pages(pattern):
+    """The lines of each catalog that pattern matches and that holds any."""
+    return [lines for lines in map(catalog_lines, sorted(glob.glob(pattern))) if lines]
+
+
 def held_out_messages():
     """The translated messages of each installed program's Russian catalog."""
-    pages = [lines for lines in map(catalog_lines, sorted(
-        glob.glob("/usr/share/locale/ru/LC_MESSAGES/*.mo"))) if lines]
+    pages = catalog_pages("/usr/share/locale/ru/LC_MESSAGES/*.mo")
     if not pages:
         sys.exit("guess_accuracy: no Russian message catalogs installed")
     return pages
@@ -167,8 +171,8 @@ def held_out_wesnoth(report):
     campaigns = model.WESNOTH_REPORT if report else model.WESNOTH_TUNING
     root = debian_packages("wesnoth-report" if report else "wesnoth",
                            [f"wesnoth-1.16-{name}" for name in campaigns])
-    return [lines for lines in map(catalog_lines, sorted(glob.glob(os.path.join(
-        root, "usr/share/games/wesnoth/1.16/locale/ru/LC_MESSAGES/*.mo")))) if lines]
+    return catalog_pages(os.path.join(
+        root, "usr/share/games/wesnoth/1.16/locale/ru/LC_MESSAGES/*.mo"))
 
 
 def held_out_freeciv():
@@ -310,8 +314,8 @@ def foreign_texts(language, report):
     if report == "ui":  # a fourth report set, made after the other three had been looked at
         package = f"libreoffice-l10n-{language.lower().replace('_', '-')}"
         root = debian_packages(f"ui-{language}", [package])
-        return [lines for lines in map(catalog_lines, sorted(glob.glob(os.path.join(
-            root, f"usr/lib/libreoffice/program/resource/{language}/LC_MESSAGES/*.mo")))) if lines]
+        return catalog_pages(os.path.join(
+            root, f"usr/lib/libreoffice/program/resource/{language}/LC_MESSAGES/*.mo"))
     if report in ("fresh", "cjk"):
         sources = FRESH_SOURCES if report == "fresh" else CJK_SOURCES
         if language not in sources:
@@ -320,8 +324,7 @@ def foreign_texts(language, report):
         return [page for page in map(html_lines, sorted(glob.glob(
             os.path.join(root, "usr/**/*.html"), recursive=True))) if page]
     if not report:
-        return [lines for lines in map(catalog_lines, sorted(
-            glob.glob(f"/usr/share/locale/{language}/LC_MESSAGES/*.mo"))) if lines]
+        return catalog_pages(f"/usr/share/locale/{language}/LC_MESSAGES/*.mo")
     if language not in REPORT_SOURCES:
         return []
     root = debian_packages(f"foreign-{language}", REPORT_SOURCES[language])
