@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "guess_model.h"
+#include "rival_model.h"
 #include "utf8.h"
 
 namespace {
@@ -76,6 +77,16 @@ constexpr std::int64_t mixedScriptCost = 64;
 // (Μιστεκ reads лИСТЕЙ). Russian does it in units (кВт, мА) and names run
 // together, now and then.
 constexpr std::int64_t capitalAfterSmallCost = 24;
+// Greek's and Hebrew's pages put letters where the Cyrillic pages do, and
+// their words may spell as Russian ones (Hebrew מסמך reads осок). Where
+// one of them spells a text better than Russian does, the text is in that
+// language; for words of three Russian letters or fewer (ТИП, мм), which
+// spell as well in Hebrew, only by this margin.
+constexpr std::int64_t shortWordRivalMargin = 48;
+constexpr std::size_t longestShortWord = 3;
+// A Russian letter of the reading that is no letter in the rival's pages
+// (KOI8-R's small letters are no Hebrew ones).
+constexpr std::int64_t rivalUnreadLetterCost = 64;
 // Fewer Russian letters than this share of all letters: Latin text with a
 // few accented letters.
 constexpr std::size_t latinShareOfOtherLanguage = 10;
@@ -542,6 +553,44 @@ bool endsWhole(const unsigned char* text, std::size_t size) {
   return size > 0 && (text[size - 1] == '.' || text[size - 1] == '!' || text[size - 1] == '?');
 }
 
+// How unlikely a text is in a rival language's pages, as its spelling,
+// against the Russian letters of a page's reading.
+std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading,
+                           const unsigned char* text, std::size_t size) {
+  static constexpr int cells =
+      largestRivalSymbolCount * largestRivalSymbolCount * largestRivalSymbolCount;
+  static const auto decoded = [] {
+    std::array<std::array<std::uint8_t, cells>, rivalLanguageCount> all{};
+    for (int rival = 0; rival < rivalLanguageCount; ++rival) {
+      const int symbols = rivalLanguages[rival].symbolCount;
+      for (int cell = 0; cell < symbols * symbols * symbols; ++cell)
+        all[rival][cell] =
+            static_cast<std::uint8_t>(cellCost(rivalLanguages[rival].tripleCosts[cell]));
+    }
+    return all;
+  }();
+  const RivalLanguage& rival = rivalLanguages[language];
+  const int count = rival.symbolCount;
+  const auto& costs = decoded[language];
+  std::int64_t cost = 0;
+  int before = 0, last = 0;
+  bool afterCapital = false;
+  for (std::size_t i = 0; i < size; ++i) {
+    const int symbol = rival.symbols[text[i]] & ~rivalCapital;
+    if (symbol == 0 && reading[text[i]].symbol != 0) cost += rivalUnreadLetterCost;
+    if (symbol == 0 && last == 0) continue;
+    cost += costs[(before * count + last) * count + symbol];
+    if (symbol != 0) {
+      const bool capital = (rival.symbols[text[i]] & rivalCapital) != 0;
+      cost += rival.caseCosts[last == 0 ? 0 : afterCapital ? 2 : 1][capital];
+      afterCapital = capital;
+    }
+    before = last;
+    last = symbol;
+  }
+  return cost;
+}
+
 // Whether two readings give the same text for the byte values seen.
 bool sameText(int a, int b, const std::bitset<256>& seen) {
   if (a == codUtf || b == codUtf) return a == b;
@@ -647,7 +696,17 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Russian letters of which no two touch spell no word: another
     // language's characters, each read as a letter among marks.
     const bool lettersApart = reading.longestRun == 1 && reading.letters >= 2;
-    if (longEnough && (otherLanguage > 0 || fewAmongLatin || rareAmongLatin || lettersApart))
+    const auto rivalSpellsBetter = [&] {
+      const std::int64_t margin =
+          reading.longestRun <= longestShortWord ? shortWordRivalMargin : 0;
+      for (int rival = 0; rival < rivalLanguageCount; ++rival)
+        if (reading.spelling - rivalSpelling(rival, pageReadings()[best].meanings, text, size) >
+            margin)
+          return true;
+      return false;
+    };
+    if (longEnough && (otherLanguage > 0 || fewAmongLatin || rareAmongLatin || lettersApart ||
+                       rivalSpellsBetter()))
       return {best, otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
   }
   bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;

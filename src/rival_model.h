@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+
+/// A language whose 8-bit pages put letters on the bytes where the Cyrillic
+/// pages put theirs, so that its words may read as Russian ones: how it is
+/// spelled.
+struct RivalLanguage {
+  /// Its letters, small and capital alike, and symbol 0, a word boundary.
+  int symbolCount;
+  /// Each byte's symbol in either of the language's 8-bit pages, with
+  /// rivalCapital added for a capital.
+  const std::uint8_t* symbols;
+  /// How unlikely symbol c is after a and b (index (a * symbolCount + b) *
+  /// symbolCount + c), in quarter bits written as characters of the
+  /// alphabet A-Z a-z 0-9 + /.
+  const char* tripleCosts;
+  /// How unlikely a small letter ([0]) or a capital ([1]) is at a word
+  /// start, after a small letter and after a capital, in quarter bits.
+  const std::uint8_t (*caseCosts)[2];
+};
+
+constexpr std::uint8_t rivalCapital = 0x80;
+/// No rival has more symbols than this.
+constexpr int largestRivalSymbolCount = 40;
+
+/// Greek (Windows-1253, ISO 8859-7) and Hebrew (Windows-1255, ISO 8859-8).
+constexpr int rivalLanguageCount = 2;
+extern const RivalLanguage rivalLanguages[rivalLanguageCount];
