@@ -236,6 +236,8 @@ TEST(GuessPage, NotRussian) {
        "\xE0\xE5\xE1\xE5\xF0\xE8\xE5 5.10 \"Breezy Badger\"", true, "unknown", false},
       {"Greek in Windows-1253 whose words KOI8-R spells as Russian ones",
        "cmp: EOF \xF3\xF4\xEF %s \xEC\xE5\xF4\xDC \xF4\xEF byte %s", true, "unknown", false},
+      {"a Greek placeholder in capitals, which KOI8-R reads as small letters",
+       "%s [\xC5\xD0\xC9\xCB\xCF\xC3\xC7] [DATADIR]", true, "unknown", false},
       {"a Russian word of three letters among Latin that Hebrew spells as well",
        "--remove-user-tag \xF2\xE5\xE3", true, "win", false},
       {"German in UTF-8", "Gr\xC3\xB6\xC3\x9F" "ere \xC3\x9C" "bungen f\xC3\xBCr \xC3\x84pfel",
