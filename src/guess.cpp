@@ -6,9 +6,10 @@
 #include <cmath>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "guess_model.h"
-#include "rival_model.h"
+#include "language_models.h"
 #include "utf8.h"
 
 namespace {
@@ -87,6 +88,9 @@ constexpr std::size_t longestShortWord = 3;
 // A Russian letter of the reading that is no letter in the rival's pages
 // (KOI8-R's small letters are no Hebrew ones).
 constexpr std::int64_t rivalUnreadLetterCost = 64;
+// How much better than the bound for Russian the other Cyrillic languages
+// must spell a reading to keep it from being called another language.
+constexpr std::int64_t kinLanguageMargin = 64;
 // Fewer Russian letters than this share of all letters: Latin text with a
 // few accented letters.
 constexpr std::size_t latinShareOfOtherLanguage = 10;
@@ -553,42 +557,74 @@ bool endsWhole(const unsigned char* text, std::size_t size) {
   return size > 0 && (text[size - 1] == '.' || text[size - 1] == '!' || text[size - 1] == '?');
 }
 
+// Letter triples of a language besides Russian, read symbol by symbol.
+class TripleSpelling {
+ public:
+  TripleSpelling(const std::vector<std::uint8_t>& costs, int symbolCount)
+      : costs_(costs), count_(symbolCount) {}
+  /// Adds a symbol, 0 for a word boundary; false for a boundary after
+  /// one, which counts nothing, as runs of boundaries are one.
+  bool add(int symbol) {
+    if (symbol == 0 && last_ == 0) return false;
+    cost += costs_[(before_ * count_ + last_) * count_ + symbol];
+    before_ = last_;
+    last_ = symbol;
+    return true;
+  }
+  bool atWordStart() const { return last_ == 0; }
+  std::int64_t cost = 0;
+
+ private:
+  const std::vector<std::uint8_t>& costs_;
+  int count_;
+  int before_ = 0, last_ = 0;
+};
+
+std::vector<std::uint8_t> decodeTriples(const char* cells, int symbolCount) {
+  std::vector<std::uint8_t> costs(static_cast<std::size_t>(symbolCount) * symbolCount * symbolCount);
+  for (std::size_t i = 0; i < costs.size(); ++i)
+    costs[i] = static_cast<std::uint8_t>(cellCost(cells[i]));
+  return costs;
+}
+
 // How unlikely a text is in a rival language's pages, as its spelling,
 // against the Russian letters of a page's reading.
 std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading,
                            const unsigned char* text, std::size_t size) {
-  static constexpr int cells =
-      largestRivalSymbolCount * largestRivalSymbolCount * largestRivalSymbolCount;
   static const auto decoded = [] {
-    std::array<std::array<std::uint8_t, cells>, rivalLanguageCount> all{};
-    for (int rival = 0; rival < rivalLanguageCount; ++rival) {
-      const int symbols = rivalLanguages[rival].symbolCount;
-      for (int cell = 0; cell < symbols * symbols * symbols; ++cell)
-        all[rival][cell] =
-            static_cast<std::uint8_t>(cellCost(rivalLanguages[rival].tripleCosts[cell]));
-    }
+    std::array<std::vector<std::uint8_t>, rivalLanguageCount> all;
+    for (int rival = 0; rival < rivalLanguageCount; ++rival)
+      all[rival] =
+          decodeTriples(rivalLanguages[rival].tripleCosts, rivalLanguages[rival].symbolCount);
     return all;
   }();
   const RivalLanguage& rival = rivalLanguages[language];
-  const int count = rival.symbolCount;
-  const auto& costs = decoded[language];
-  std::int64_t cost = 0;
-  int before = 0, last = 0;
+  TripleSpelling spelling(decoded[language], rival.symbolCount);
   bool afterCapital = false;
   for (std::size_t i = 0; i < size; ++i) {
     const int symbol = rival.symbols[text[i]] & ~rivalCapital;
-    if (symbol == 0 && reading[text[i]].symbol != 0) cost += rivalUnreadLetterCost;
-    if (symbol == 0 && last == 0) continue;
-    cost += costs[(before * count + last) * count + symbol];
-    if (symbol != 0) {
-      const bool capital = (rival.symbols[text[i]] & rivalCapital) != 0;
-      cost += rival.caseCosts[last == 0 ? 0 : afterCapital ? 2 : 1][capital];
-      afterCapital = capital;
-    }
-    before = last;
-    last = symbol;
+    if (symbol == 0 && reading[text[i]].symbol != 0) spelling.cost += rivalUnreadLetterCost;
+    const bool wordStart = spelling.atWordStart();
+    if (!spelling.add(symbol) || symbol == 0) continue;
+    const bool capital = (rival.symbols[text[i]] & rivalCapital) != 0;
+    spelling.cost += rival.caseCosts[wordStart ? 0 : afterCapital ? 2 : 1][capital];
+    afterCapital = capital;
   }
-  return cost;
+  return spelling.cost;
+}
+
+// How unlikely a page's reading of a text is in Ukrainian, Belarusian,
+// Bulgarian, Serbian or Macedonian, as its letters spell.
+std::int64_t kinSpelling(const CodeChart& characters, const unsigned char* text,
+                         std::size_t size) {
+  static const auto decoded =
+      decodeTriples(kinLanguages.tripleCosts, kinLanguages.symbolCount);
+  TripleSpelling spelling(decoded, kinLanguages.symbolCount);
+  for (std::size_t i = 0; i < size; ++i) {
+    const char32_t c = characters[text[i]];
+    spelling.add(c >= 0x400 && c <= 0x4FF ? kinLanguages.symbols[c - 0x400] : 0);
+  }
+  return spelling.cost;
 }
 
 // Whether two readings give the same text for the byte values seen.
@@ -705,8 +741,15 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
           return true;
       return false;
     };
-    if (longEnough && (otherLanguage > 0 || fewAmongLatin || rareAmongLatin || lettersApart ||
-                       rivalSpellsBetter()))
+    // Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian spell unlike
+    // Russian; a reading they spell well enough is Cyrillic all the same.
+    const auto spellsAsKin = [&] {
+      return otherLanguage - reading.spelling +
+                 kinSpelling(pageReadings()[best].characters, text, size) <=
+             -kinLanguageMargin;
+    };
+    if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewAmongLatin ||
+                       rareAmongLatin || lettersApart || rivalSpellsBetter()))
       return {best, otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
   }
   bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;

@@ -145,6 +145,10 @@ TEST(GuessPage, HardSnippets) {
       {"Північноамериканські індіанські мови", codWin}, // і spells as и
       {"Індоєвропейські мови", codMac},     // Windows reads § and № and ґ
       {"немагчыма вярнуцца ў пачатковую працоўную тэчку", codMac}, // and Щ for ў
+      // Spelled unlike Russian, but as the other Cyrillic languages spell.
+      {"Выкарыстаньне: %s [ВЫБАР] [УВАХОДЗЯЧЫ_ФАЙЛ]...", codDos},
+      {"давньоперська (бл. 600-400 до н.е.)", codKoi},
+      {"Сървърът не поддържа търсене.", codIso},
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
        "╠══════════════╬══════════╣\n║ Хлеб         ║ 10 руб.  ║\n", codDos},

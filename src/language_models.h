@@ -21,9 +21,25 @@ struct RivalLanguage {
 };
 
 constexpr std::uint8_t rivalCapital = 0x80;
-/// No rival has more symbols than this.
-constexpr int largestRivalSymbolCount = 40;
 
 /// Greek (Windows-1253, ISO 8859-7) and Hebrew (Windows-1255, ISO 8859-8).
 constexpr int rivalLanguageCount = 2;
 extern const RivalLanguage rivalLanguages[rivalLanguageCount];
+
+/// Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian, which a
+/// Cyrillic page reads right but which spell unlike Russian: how they
+/// spell, as one.
+struct KinLanguages {
+  /// Their letters, small and capital alike, and symbol 0, a word boundary.
+  int symbolCount;
+  /// The symbol of each character U+0400..U+04FF, 0 for one none of them
+  /// writes.
+  const std::uint8_t* symbols;
+  /// How unlikely symbol c is after a and b, as RivalLanguage::tripleCosts.
+  const char* tripleCosts;
+};
+
+extern const KinLanguages kinLanguages;
+
+/// No model has more symbols than this.
+constexpr int largestModelSymbolCount = 48;
