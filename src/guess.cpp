@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "guess_model.h"
 #include "language_models.h"
@@ -245,11 +244,20 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
   return readings;
 }
 
-// The model's alphabet: A-Z, a-z, 0-9, + and / for 0..63.
-std::int64_t cellCost(char cell) {
-  return cell >= 'a' ? cell - 'a' + 26 : cell >= 'A' ? cell - 'A'
-         : cell >= '0' ? cell - '0' + 52 : cell == '+' ? 62 : 63;
-}
+// The models' alphabet: A-Z, a-z, 0-9, + and / for 0..63, each cell's
+// cost by its character.
+constexpr auto cellCosts = [] {
+  std::array<std::uint8_t, 128> costs{};
+  for (int cell = 0; cell < 128; ++cell)
+    costs[cell] = static_cast<std::uint8_t>(cell >= 'a'   ? cell - 'a' + 26
+                                            : cell >= 'A' ? cell - 'A'
+                                            : cell >= '0' ? cell - '0' + 52
+                                            : cell == '+' ? 62
+                                                          : 63);
+  return costs;
+}();
+
+std::uint8_t cellCost(char cell) { return cellCosts[static_cast<unsigned char>(cell) & 0x7F]; }
 
 // Decoded once: a branch per lookup on what the character holds was a
 // tenth of the guesser's time.
@@ -257,7 +265,7 @@ template <std::size_t count>
 std::array<std::uint8_t, count> decodeCosts(const char* cells) {
   std::array<std::uint8_t, count> costs;
   for (std::size_t i = 0; i < count; ++i)
-    costs[i] = static_cast<std::uint8_t>(cellCost(cells[i]));
+    costs[i] = cellCost(cells[i]);
   return costs;
 }
 
@@ -560,13 +568,12 @@ bool endsWhole(const unsigned char* text, std::size_t size) {
 // Letter triples of a language besides Russian, read symbol by symbol.
 class TripleSpelling {
  public:
-  TripleSpelling(const std::vector<std::uint8_t>& costs, int symbolCount)
-      : costs_(costs), count_(symbolCount) {}
+  TripleSpelling(const char* cells, int symbolCount) : cells_(cells), count_(symbolCount) {}
   /// Adds a symbol, 0 for a word boundary; false for a boundary after
   /// one, which counts nothing, as runs of boundaries are one.
   bool add(int symbol) {
     if (symbol == 0 && last_ == 0) return false;
-    cost += costs_[(before_ * count_ + last_) * count_ + symbol];
+    cost += cellCost(cells_[(before_ * count_ + last_) * count_ + symbol]);
     before_ = last_;
     last_ = symbol;
     return true;
@@ -575,31 +582,17 @@ class TripleSpelling {
   std::int64_t cost = 0;
 
  private:
-  const std::vector<std::uint8_t>& costs_;
+  const char* cells_;
   int count_;
   int before_ = 0, last_ = 0;
 };
-
-std::vector<std::uint8_t> decodeTriples(const char* cells, int symbolCount) {
-  std::vector<std::uint8_t> costs(static_cast<std::size_t>(symbolCount) * symbolCount * symbolCount);
-  for (std::size_t i = 0; i < costs.size(); ++i)
-    costs[i] = static_cast<std::uint8_t>(cellCost(cells[i]));
-  return costs;
-}
 
 // How unlikely a text is in a rival language's pages, as its spelling,
 // against the Russian letters of a page's reading.
 std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading,
                            const unsigned char* text, std::size_t size) {
-  static const auto decoded = [] {
-    std::array<std::vector<std::uint8_t>, rivalLanguageCount> all;
-    for (int rival = 0; rival < rivalLanguageCount; ++rival)
-      all[rival] =
-          decodeTriples(rivalLanguages[rival].tripleCosts, rivalLanguages[rival].symbolCount);
-    return all;
-  }();
   const RivalLanguage& rival = rivalLanguages[language];
-  TripleSpelling spelling(decoded[language], rival.symbolCount);
+  TripleSpelling spelling(rival.tripleCosts, rival.symbolCount);
   bool afterCapital = false;
   for (std::size_t i = 0; i < size; ++i) {
     const int symbol = rival.symbols[text[i]] & ~rivalCapital;
@@ -617,9 +610,7 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
 // Bulgarian, Serbian or Macedonian, as its letters spell.
 std::int64_t kinSpelling(const CodeChart& characters, const unsigned char* text,
                          std::size_t size) {
-  static const auto decoded =
-      decodeTriples(kinLanguages.tripleCosts, kinLanguages.symbolCount);
-  TripleSpelling spelling(decoded, kinLanguages.symbolCount);
+  TripleSpelling spelling(kinLanguages.tripleCosts, kinLanguages.symbolCount);
   for (std::size_t i = 0; i < size; ++i) {
     const char32_t c = characters[text[i]];
     spelling.add(c >= 0x400 && c <= 0x4FF ? kinLanguages.symbols[c - 0x400] : 0);
