@@ -81,10 +81,10 @@ TEST(GuessPage, ForeignSample) {
       claimed += pageVerdict;
   }
   EXPECT_EQ(lines, 212);
-  // Today 1 of 80, 0 of 52 and 3 of 80.
-  EXPECT_LE(claimed, 2) << "other languages called a Cyrillic page";
+  // Today 0 of 60, 0 of 52 and 1 of 100.
+  EXPECT_LE(claimed, 1) << "other languages called a Cyrillic page";
   EXPECT_EQ(notUtf, 0) << "UTF-8 not called utf";
-  EXPECT_LE(otherCyrillicMissed, 4) << "other Cyrillic languages misread";
+  EXPECT_LE(otherCyrillicMissed, 2) << "other Cyrillic languages misread";
 
   std::ifstream program("/proc/self/exe", std::ios::binary);
   const Bytes code((std::istreambuf_iterator<char>(program)), std::istreambuf_iterator<char>());
