@@ -2464,6 +2464,3 @@ const KinLanguages kinLanguages = {47, kinSymbols, kinTripleCosts};
 static_assert(sizeof greekTripleCosts == 54872 + 1);
 static_assert(sizeof hebrewTripleCosts == 21952 + 1);
 static_assert(sizeof kinTripleCosts == 103823 + 1);
-static_assert(38 <= largestModelSymbolCount);
-static_assert(28 <= largestModelSymbolCount);
-static_assert(47 <= largestModelSymbolCount);

@@ -40,6 +40,3 @@ struct KinLanguages {
 };
 
 extern const KinLanguages kinLanguages;
-
-/// No model has more symbols than this.
-constexpr int largestModelSymbolCount = 48;
