@@ -128,6 +128,9 @@ struct Meaning {
   // small и and к, which Mac Cyrillic reads as them, standing as words.
   bool followsWord = false;
   bool fullStop = false;
+  // An ellipsis that starts a text picks up a sentence begun before it
+  // (…а та послала), so a small letter after it is as likely as a capital.
+  bool continuesSentence = false;
   // A no-break space holds two things together: a space, a tab or a line
   // break beside it is rare, and so is one that starts the text. Mac reads
   // Windows' capital К, a word of its own or a text's first letter, as one.
@@ -184,7 +187,11 @@ Meaning classify(char32_t c) {
     return noBreak;
   }
   if (c == 0x2013 || c == 0x2014) return {0, false, punctuationCost, false, true, true};
-  if (c == 0x2026) return {0, false, punctuationCost, false, false, true};
+  if (c == 0x2026) {
+    Meaning ellipsis{0, false, punctuationCost, false, false, true};
+    ellipsis.continuesSentence = true;
+    return ellipsis;
+  }
   // № stands before a number (№ 5, №5), never inside a word: Mac and
   // ISO 8859-5 read Greek letters as it there (ч№сбозт).
   if (c == 0x2116) return {0, false, punctuationCost, false, true, true};
@@ -382,7 +389,7 @@ struct Scorer {
       // (т. е., и т. д.) rather than ending a sentence.
       const bool shortens = meaning.fullStop && last != 0 && before == 0 && capitalRun < 0;
       sentenceEnded = (meaning.endsSentence && !shortens) ||
-                      (sentenceEnded && !meaning.latinOrDigit);
+                      (sentenceEnded && !meaning.latinOrDigit && !meaning.continuesSentence);
       if (last == 0) return;  // runs of boundaries count as one
       const std::int64_t wordEnds =
           meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(before, last, 0);
@@ -483,7 +490,10 @@ Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
                              const unsigned char* text, std::size_t size, bool whole) {
   Scorer<withTraits> scorer;
   if (whole) {
+    // A whole text starts a sentence, also past the quote or the dash
+    // that opens it ("Я...", — Я...).
     scorer.capitalContext = Scorer<withTraits>::sentenceStart;
+    scorer.sentenceEnded = true;
     scorer.nothingToClose = true;
   }
   const auto& russianWord = inRussianWord();

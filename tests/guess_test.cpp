@@ -138,6 +138,9 @@ TEST(GuessPage, HardSnippets) {
       {"Open the file menu (альт.)", codKoi}, // a Russian word among English, in pairs
       {"Я бы даже сказала невозможно!", codWin}, // a whole sentence: Mac reads я
       {"Я вернусь домой поздно вечером\n", codWin},  // and a whole line
+      {"\"Я бы даже сказала невозможно!\"", codWin}, // in quotes it starts a sentence too
+      {"— Я вернусь домой поздно вечером.", codWin},  // and after a dialogue dash
+      {"…а та послала лучшего своего командира.", codMac}, // an ellipsis carries one on
       {"RT @xxxxxx: И поэтому", codWin},   // Mac reads И as » after a colon
       {"разбудишь, И дов", codWin},        // after a comma, and starting a whole text:
       {"И написал Иисyс конвертер water2wine, и стал раздавать его freeware...", codWin},
