@@ -394,8 +394,11 @@ struct Scorer {
       const std::int64_t wordEnds =
           meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(before, last, 0);
       if constexpr (withTraits) traits.spelling += wordEnds;
-      cost += capitalRun >= 2 && capitalRun <= longestAbbreviation ? eitherCost(wordEnds, 4)
-                                                                    : wordEnds;
+      // An abbreviation in capitals takes no full stop (США, ЦП): Windows'
+      // руб. and кв.м. read in KOI8-R as ПУА. and ЙЧ.Л. are no abbreviations.
+      const bool abbreviation =
+          capitalRun >= 2 && capitalRun <= longestAbbreviation && !meaning.fullStop;
+      cost += abbreviation ? eitherCost(wordEnds, 4) : wordEnds;
       afterCapitals = capitalRun >= 2;
       capitalContext = 3;
       capitalRun = 0;
