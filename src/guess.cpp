@@ -90,6 +90,12 @@ constexpr std::int64_t rivalUnreadLetterCost = 64;
 // How much better than the bound for Russian the other Cyrillic languages
 // must spell a reading to keep it from being called another language.
 constexpr std::int64_t kinLanguageMargin = 64;
+// Windows-1251 and Mac Cyrillic differ in capitals and in a few letters
+// (Serbian's ђ љ њ ћ џ are Mac's capitals, Mac's і is Windows' ґ). Where
+// Russian spells both readings within this much, the other Cyrillic
+// languages may tell them apart: their reading wins by this margin.
+constexpr std::int64_t closeReadingsMargin = 32;
+constexpr std::int64_t kinPreferenceMargin = 128;
 // Fewer Russian letters than this share of all letters: Latin text with a
 // few accented letters.
 constexpr std::size_t latinShareOfOtherLanguage = 10;
@@ -620,15 +626,23 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
 }
 
 // How unlikely a page's reading of a text is in Ukrainian, Belarusian,
-// Bulgarian, Serbian or Macedonian, as its letters spell.
-std::int64_t kinSpelling(const CodeChart& characters, const unsigned char* text,
-                         std::size_t size) {
+// Bulgarian, Serbian or Macedonian, as its letters spell, and how many
+// Cyrillic letters it reads.
+struct KinSpelling {
+  std::int64_t cost = 0;
+  std::size_t letters = 0;
+};
+KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
+                        std::size_t size) {
   TripleSpelling spelling(kinLanguages.tripleCosts, kinLanguages.symbolCount);
+  std::size_t letters = 0;
   for (std::size_t i = 0; i < size; ++i) {
     const char32_t c = characters[text[i]];
-    spelling.add(c >= 0x400 && c <= 0x4FF ? kinLanguages.symbols[c - 0x400] : 0);
+    const bool cyrillic = c >= 0x400 && c <= 0x4FF;
+    letters += cyrillic;
+    spelling.add(cyrillic ? kinLanguages.symbols[c - 0x400] : 0);
   }
-  return spelling.cost;
+  return {spelling.cost, letters};
 }
 
 // Whether two readings give the same text for the byte values seen.
@@ -684,6 +698,17 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   CodeId best = codUtf;
   for (const CodeId page : preference)
     if (costs[page] < costs[best]) best = page;
+  if (best == codWin || best == codMac) {
+    const CodeId other = best == codWin ? codMac : codWin;
+    // A reading that turns letters into marks (Mac's ”“‘ for Windows' УТФ)
+    // has fewer letters to spell, not better spelling.
+    if (costs[other] - costs[best] <= closeReadingsMargin && !sameText(best, other, seen)) {
+      const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
+      const KinSpelling theirs = kinSpelling(pageReadings()[other].characters, text, size);
+      if (theirs.letters >= mine.letters && mine.cost - theirs.cost >= kinPreferenceMargin)
+        best = other;
+    }
+  }
   // How much worse the best reading spells than Russian does: above 0 it
   // is some other language's text.
   std::int64_t otherLanguage = 0;
@@ -749,7 +774,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Russian; a reading they spell well enough is Cyrillic all the same.
     const auto spellsAsKin = [&] {
       return otherLanguage - reading.spelling +
-                 kinSpelling(pageReadings()[best].characters, text, size) <=
+                 kinSpelling(pageReadings()[best].characters, text, size).cost <=
              -kinLanguageMargin;
     };
     if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewAmongLatin ||

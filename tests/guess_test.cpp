@@ -155,6 +155,9 @@ TEST(GuessPage, HardSnippets) {
       {"давньоперська (бл. 600-400 до н.е.)", codKoi},
       {"Сървърът не поддържа търсене.", codIso},
       {"ці: %s [ВЫБАР]... ПЕРШЫ АПОШНІ", codWin},
+      // Windows and Mac read these nearly alike as Russian; Serbian tells.
+      {"%D хексадецимални број уређаја (st_dev)", codWin}, // Mac reads ђ as capital Р
+      {"не могу да претворим ниску у УТФ-8", codWin},     // Mac reads УТФ as marks
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
        "╠══════════════╬══════════╣\n║ Хлеб         ║ 10 руб.  ║\n", codDos},
