@@ -645,34 +645,6 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   return {spelling.cost, letters};
 }
 
-// Russian's words of one small letter, on bytes that no Western, Greek or
-// Turkish page reads as a word of its own: Latin-1 reads KOI8-R's а as Á,
-// CP866's и as ¨, ISO 8859-5's и as Ø. Set between spaces among Latin text
-// (sigtimedwait(2) и sigwait(3)) they are Russian, where an accented
-// letter would be a Latin text's. Windows' and Mac's are Latin-1's small
-// letters, as French à and Italian è stand alone; KOI8-R's и and я are Mac
-// Roman's … and —, CP866's о is CP850's «, ISO 8859-5's о Greek's ή, and
-// its к is KOI8-R's з, a word of Ukrainian and Belarusian.
-constexpr std::string_view wordsAmongLatin[codTableColumns] = {
-    "\xC1\xCB\xCF\xD3\xD5", "", "\xA2\xA8\xAA", "", "\xD2\xD8"};
-
-// Whether every byte above 0x7F is one of a page's words among Latin,
-// between spaces.
-bool onlyWordsAmongLatin(CodeId page, const unsigned char* text, std::size_t size) {
-  const auto spaceAt = [&](std::size_t i) {
-    return i >= size || text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r';
-  };
-  bool any = false;
-  for (std::size_t i = 0; i < size; ++i) {
-    if (text[i] < 0x80) continue;
-    if (wordsAmongLatin[page].find(static_cast<char>(text[i])) == std::string_view::npos ||
-        (i > 0 && !spaceAt(i - 1)) || !spaceAt(i + 1))
-      return false;
-    any = true;
-  }
-  return any;
-}
-
 // Whether two readings give the same text for the byte values seen.
 bool sameText(int a, int b, const std::bitset<256>& seen) {
   if (a == codUtf || b == codUtf) return a == b;
@@ -805,12 +777,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                  kinSpelling(pageReadings()[best].characters, text, size).cost <=
              -kinLanguageMargin;
     };
-    const auto latinWithAccents = [&] {
-      return (fewAmongLatin || rareAmongLatin || lettersApart) &&
-             !onlyWordsAmongLatin(best, text, size);
-    };
-    if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || latinWithAccents() ||
-                       rivalSpellsBetter()))
+    if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewAmongLatin ||
+                       rareAmongLatin || lettersApart || rivalSpellsBetter()))
       return {best, otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
   }
   bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;
