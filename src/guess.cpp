@@ -319,6 +319,15 @@ struct ReadingTraits {
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
 };
 
+// Where a text's first letter stands: inside a word, or starting a line
+// or a sentence.
+enum class TextStart { cut, line, sentence };
+
+// Small and capital at the start of a line or a file: a catalog's
+// messages start with a capital about half the time, fortunes' first
+// lines nearly always; two in three is taken.
+constexpr std::uint8_t lineStartCaseCosts[2] = {6, 2};
+
 // One reading's running score as Russian text; with traits, also what
 // ReadingTraits counts, which only the best reading needs.
 template <bool withTraits>
@@ -332,9 +341,12 @@ struct Scorer {
   // word inside a sentence is rare (a reading that turns dashes into
   // capitals meets this), and words and lines in capitals keep to them.
   int capitalContext = 0;
-  static constexpr int sentenceStart = 4;
+  static constexpr int sentenceStart = 4, lineStart = 8;
   bool afterCapitals = false;  // the last word was in capitals
-  bool sentenceEnded = false;
+  // The context of the next word's start when a sentence or a line has
+  // just begun, past marks and spaces; 0 for none.
+  int startPending = 0;
+  bool startsWord = false;  // the text is whole, not cut inside a word
   // A mark touching a letter on its wrong side is rare: Mac reads Windows'
   // capitals С and Р as dashes glued to their words, Windows reads Mac's
   // Е as an ellipsis glued to the rest of its word.
@@ -394,8 +406,10 @@ struct Scorer {
       // A full stop right after a one-letter small word shortens a word
       // (т. е., и т. д.) rather than ending a sentence.
       const bool shortens = meaning.fullStop && last != 0 && before == 0 && capitalRun < 0;
-      sentenceEnded = (meaning.endsSentence && !shortens) ||
-                      (sentenceEnded && !meaning.latinOrDigit && !meaning.continuesSentence);
+      if (meaning.endsSentence && !shortens)
+        startPending = sentenceStart;
+      else if (meaning.latinOrDigit || meaning.continuesSentence)
+        startPending = 0;
       if (last == 0) return;  // runs of boundaries count as one
       const std::int64_t wordEnds =
           meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(before, last, 0);
@@ -409,18 +423,20 @@ struct Scorer {
       capitalContext = 3;
       capitalRun = 0;
     } else {
-      if (capitalContext == 3) capitalContext = afterCapitals ? 6 : sentenceEnded ? 4 : 3;
+      if (capitalContext == 3)
+        capitalContext = afterCapitals ? 6 : startPending != 0 ? startPending : 3;
       if (capitalContext == 1 && capitalRun == 1 && afterCapitals) capitalContext = 7;
-      sentenceEnded = false;
+      startPending = 0;
       // A capital does not sit inside a word: a text that begins with one
-      // begins a word.
-      if (last == guessTextStart && meaning.capital) last = 0;
+      // begins a word, as a whole text does.
+      if (last == guessTextStart && (meaning.capital || startsWord)) last = 0;
       const std::int64_t next = tripleCost(before, last, meaning.symbol);
       if constexpr (withTraits) traits.spelling += next;
       cost += (capitalRun >= 1 && capitalRun < longestAbbreviation && meaning.capital
                    ? eitherCost(next, tripleCost(guessTextStart, 0, meaning.symbol))
                    : next) +
-              capitalCosts[capitalContext][meaning.capital];
+              (capitalContext == lineStart ? lineStartCaseCosts[meaning.capital]
+                                           : capitalCosts[capitalContext][meaning.capital]);
       capitalRun = meaning.capital && capitalRun >= 0 ? capitalRun + 1 : -1;
       capitalContext = capitalRun >= 2 ? 5 : meaning.capital ? 1 : 2;
     }
@@ -496,13 +512,15 @@ const std::array<Meaning, 128>& inRussianWord() {
 
 template <bool withTraits>
 Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
-                             const unsigned char* text, std::size_t size, bool whole) {
+                             const unsigned char* text, std::size_t size, TextStart start) {
   Scorer<withTraits> scorer;
-  if (whole) {
-    // A whole text starts a sentence, also past the quote or the dash
-    // that opens it ("Я...", — Я...).
-    scorer.capitalContext = Scorer<withTraits>::sentenceStart;
-    scorer.sentenceEnded = true;
+  if (start != TextStart::cut) {
+    // A whole text starts a word, and a sentence or a line, also past the
+    // quote or the dash that opens it ("Я...", — Я...).
+    scorer.capitalContext =
+        start == TextStart::sentence ? scorer.sentenceStart : scorer.lineStart;
+    scorer.startPending = scorer.capitalContext;
+    scorer.startsWord = true;
     scorer.nothingToClose = true;
   }
   const auto& russianWord = inRussianWord();
@@ -574,14 +592,21 @@ bool inPairs(const unsigned char* text, std::size_t size) {
   return runs >= 2 || longest >= 4;
 }
 
-// Whether a text ends as a sentence or a file does: then it likely starts
-// as one too (Я сказал..., not я сказал...), where a snippet cut from
-// anywhere ends anywhere.
-bool endsWhole(const unsigned char* text, std::size_t size) {
-  if (size > 0 && text[size - 1] == '\n') return true;
-  while (size > 0 && (text[size - 1] == ' ' || text[size - 1] == '"' || text[size - 1] == ')'))
+// How a complete text starts: a snippet cut from anywhere ends anywhere,
+// where a text that ends as a sentence does (., !, ?) likely starts as
+// one (Я сказал..., not я сказал...), and one that ends in a line break,
+// as files do, starts a line. A few words ending in a full stop are as
+// likely cut from a text.
+TextStart textStart(const unsigned char* text, std::size_t size, bool complete) {
+  if (!complete) return TextStart::cut;
+  const bool lineBreak = size > 0 && text[size - 1] == '\n';
+  while (size > 0 && (text[size - 1] == ' ' || text[size - 1] == '"' || text[size - 1] == ')' ||
+                      text[size - 1] == '\n' || text[size - 1] == '\r'))
     --size;
-  return size > 0 && (text[size - 1] == '.' || text[size - 1] == '!' || text[size - 1] == '?');
+  if (size >= shortestOtherLanguage &&
+      (text[size - 1] == '.' || text[size - 1] == '!' || text[size - 1] == '?'))
+    return TextStart::sentence;
+  return lineBreak ? TextStart::line : TextStart::cut;
 }
 
 // Letter triples of a language besides Russian, read symbol by symbol.
@@ -686,11 +711,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   std::bitset<256> seen;
   for (int byte = 0x80; byte < 256; ++byte) seen[byte] = counts[byte] > 0;
 
-  // A few words ending in a full stop are as likely cut from a text.
-  const bool whole = complete && size >= shortestOtherLanguage && endsWhole(text, size);
+  const TextStart start = textStart(text, size, complete);
   std::array<std::int64_t, codAfterLast> costs;
   for (int page = 0; page < codTableColumns; ++page)
-    costs[page] = totalCost(scorePage<false>(pageReadings()[page].meanings, text, size, whole));
+    costs[page] = totalCost(scorePage<false>(pageReadings()[page].meanings, text, size, start));
   costs[codUtf] = scoreUtf8(text, size, complete);
   for (int page = 0; page < codAfterLast; ++page) costs[page] += pagePriorCost[page];
 
@@ -714,7 +738,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   std::int64_t otherLanguage = 0;
   if (best != codUtf) {
     const auto traitsOf = [&](CodeId page) {
-      return scorePage<true>(pageReadings()[page].meanings, text, size, whole).traits;
+      return scorePage<true>(pageReadings()[page].meanings, text, size, start).traits;
     };
     ReadingTraits reading = traitsOf(best);
     // A reading of marks alone (". -- ‘. " for ". -- Ф. ") gives way to
