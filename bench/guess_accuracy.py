@@ -306,6 +306,24 @@ CJK_SOURCES = {"ja": ["gimp-help-ja", "aptitude-doc-ja", "kicad-doc-ja", "debian
                "zh_CN": ["gimp-help-zh-cn", "kicad-doc-zh"]}
 
 
+# A stress set for Latin text with a few letters or signs above ASCII: the
+# catalogs of Latin-script languages that no other set holds, in their
+# usual pages, and the character tables of the English man pages, each in
+# the page it lists (every sign of the page alone between its number and
+# its name).
+LATIN = {"es": ["cp1252", "iso8859_1"], "it": ["cp1252", "iso8859_15"], "pt": ["cp1252", "cp850"],
+         "ca": ["cp1252"], "cs": ["cp1250", "iso8859_2"], "hu": ["cp1250", "iso8859_2"],
+         "ro": ["cp1250", "iso8859_16"], "sv": ["cp1252", "mac_roman"], "da": ["cp1252", "cp865"],
+         "nl": ["cp1252"], "fi": ["cp1252"], "sk": ["cp1250"], "sl": ["cp1250"],
+         "hr": ["cp1250"], "lt": ["cp1257", "iso8859_13"], "lv": ["cp1257"],
+         "et": ["cp1257", "iso8859_15"], "is": ["cp1252", "cp861"], "eu": ["cp1252"],
+         "gl": ["cp1252"]}
+LATIN.update({f"tables {codec}": [codec] for codec in (
+    "iso8859_1", "iso8859_2", "iso8859_3", "iso8859_4", "iso8859_6", "iso8859_7", "iso8859_8",
+    "iso8859_9", "iso8859_10", "iso8859_11", "iso8859_13", "iso8859_14", "iso8859_15",
+    "iso8859_16", "cp1252")})
+
+
 def foreign_texts(language, report):
     """Pages of a language's text: the message catalogs installed here, or
     for the report, the man pages and fortunes of Debian's packages, or for
@@ -323,7 +341,10 @@ def foreign_texts(language, report):
         root = debian_packages(f"{report}-{language}", sources[language])
         return [page for page in map(html_lines, sorted(glob.glob(
             os.path.join(root, "usr/**/*.html"), recursive=True))) if page]
-    if not report:
+    if report == "latin" and language.startswith("tables "):
+        number = language.split()[1].replace("iso8859_", "iso_8859-")
+        return [roff_lines(f"/usr/share/man/man7/{number}.7.gz")]
+    if not report or report == "latin":
         return catalog_pages(f"/usr/share/locale/{language}/LC_MESSAGES/*.mo")
     if language not in REPORT_SOURCES:
         return []
@@ -352,11 +373,12 @@ def foreign_items(per_cell, report, rng):
     and binary data (text None)."""
     items = []
     kinds = (("one line", 1, 20, 120), ("paragraph", 8, 200, 2000), ("whole text", 0, 200, 1 << 16))
-    for language in [*FOREIGN, *OTHER_CYRILLIC]:
+    for language in LATIN if report == "latin" else [*FOREIGN, *OTHER_CYRILLIC]:
         pages = foreign_texts(language, report)
         if not pages:
             continue
-        codecs = (FOREIGN[language] if language in FOREIGN
+        table = LATIN if report == "latin" else FOREIGN
+        codecs = (table[language] if language in table
                   else [CODECS[name] for name in NAMES]) + ["utf-8"]
         for codec in codecs:
             for kind, count, shortest, longest in kinds:
@@ -416,7 +438,7 @@ def foreign_main(args, guess):
     if args.sample:
         return write_foreign_sample(args.sample, rng)
     items = foreign_items(args.per_cell, "fresh" if args.fresh else "cjk" if args.cjk
-                          else "ui" if args.ui else args.report, rng)
+                          else "ui" if args.ui else "latin" if args.latin else args.report, rng)
     work = tempfile.mkdtemp(dir=WORK)
     paths = []
     for number, (row, kind, data, text, codec) in enumerate(items):
@@ -448,7 +470,7 @@ def foreign_main(args, guess):
                 misses.append(f"{row}, {kind} as {answer}: {(text or repr(data))[:70]!r}")
         results[label] = (right, cyrillic, total)
     name = ("fresh report" if args.fresh else "CJK check" if args.cjk else "UI report" if args.ui
-            else "report" if args.report else "tuning")
+            else "Latin stress" if args.latin else "report" if args.report else "tuning")
     print(f"{len(items)} files, {name} set.\n")
     groups = [key for key in results["bytemorph-guess"][2] if key not in rows]
     print("| | " + " | ".join(results) + " |")
@@ -491,6 +513,8 @@ def main():
                         help="with --foreign: Chinese and Japanese help of other packages")
     parser.add_argument("--ui", action="store_true",
                         help="with --foreign: the fourth report set, LibreOffice's menus and dialogs")
+    parser.add_argument("--latin", action="store_true",
+                        help="with --foreign: other Latin languages' catalogs and character tables")
     parser.add_argument("--alone", action="store_true", help="no peers: only bytemorph-guess")
     parser.add_argument("--by-page", action="store_true", help="a row for each page and length")
     parser.add_argument("--sample")
