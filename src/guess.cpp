@@ -451,12 +451,12 @@ std::int64_t totalCost(const Scorer<withTraits>& scorer) {
   return scorer.cost + eitherCost(tripleCost(scorer.before, scorer.last, 0), 0);
 }
 
-// Letters of the scripts other languages are written in, and the marks
-// that CJK text sets between them: valid UTF-8 of those languages reads
-// as what it is.
+// Letters of the scripts other languages are written in, the marks that
+// CJK text sets between them and the signs of Latin-1 (¿ ¼ ² ¸): valid
+// UTF-8 of those languages reads as what it is.
 bool isOtherScriptLetter(char32_t c) {
   static constexpr char32_t ranges[][2] = {
-      {0xC0, 0x24F},     {0x370, 0x3FF},     {0x531, 0x6FF},   {0x900, 0xEFF},
+      {0xA1, 0x24F},     {0x370, 0x3FF},     {0x531, 0x6FF},   {0x900, 0xEFF},
       {0x10A0, 0x10FF},  {0x1E00, 0x1FFF},   {0x3000, 0x30FF}, {0x3400, 0x4DBF},
       {0x4E00, 0x9FFF},  {0xAC00, 0xD7A3},   {0xFF00, 0xFFEF}};
   for (const auto& [first, last] : ranges)
@@ -464,7 +464,12 @@ bool isOtherScriptLetter(char32_t c) {
   return false;
 }
 
-std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complete) {
+// The UTF-8 reading's cost, and whether the text is well-formed UTF-8.
+struct Utf8Reading {
+  std::int64_t cost;
+  bool wellFormed;
+};
+Utf8Reading scoreUtf8(const unsigned char* text, std::size_t size, bool complete) {
   Scorer<false> scorer;
   std::int64_t otherScriptLetters = 0;
   bool malformed = false, afterOtherScript = false;
@@ -492,7 +497,7 @@ std::int64_t scoreUtf8(const unsigned char* text, std::size_t size, bool complet
   // there each of those letters pays back what a letter inside a run is
   // spared (the first of a run more than what it was spared).
   const std::int64_t undiscounted = malformed ? otherScriptLetters : 0;
-  return totalCost(scorer) + undiscounted * (oddCost - otherScriptLetterCost);
+  return {totalCost(scorer) + undiscounted * (oddCost - otherScriptLetterCost), !malformed};
 }
 
 // What each ASCII byte is in a word of Russian letters: a lookalike is
@@ -715,7 +720,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   std::array<std::int64_t, codAfterLast> costs;
   for (int page = 0; page < codTableColumns; ++page)
     costs[page] = totalCost(scorePage<false>(pageReadings()[page].meanings, text, size, start));
-  costs[codUtf] = scoreUtf8(text, size, complete);
+  const Utf8Reading utf8 = scoreUtf8(text, size, complete);
+  costs[codUtf] = utf8.cost;
   for (int page = 0; page < codAfterLast; ++page) costs[page] += pagePriorCost[page];
 
   static const CodeId preference[] = {codUtf, codWin, codKoi, codDos, codIso, codMac};
@@ -772,8 +778,14 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                     gluedCost * static_cast<std::int64_t>(reading.boxed) +
                     capitalAfterSmallCost * static_cast<std::int64_t>(reading.capitalsAfterSmall) -
                     perLetter * letters - slack;
-    if (reading.letters == 0)
-      return {best, upper >= minConclusiveUpper, GuessVerdict::unknown};
+    // Text that no page reads as Russian is some other language's; if its
+    // bytes are well-formed UTF-8, that is what it is in (a ¼ or a ţ reads
+    // as two capitals in ISO 8859-5, which spell no Russian either).
+    const auto otherLanguageText = [&](bool conclusive) {
+      return utf8.wellFormed ? PageGuess{codUtf, conclusive}
+                             : PageGuess{best, conclusive, GuessVerdict::unknown};
+    };
+    if (reading.letters == 0) return otherLanguageText(upper >= minConclusiveUpper);
     const bool longEnough = size >= shortestOtherLanguage;
     // A word of three Russian letters is no accented letter of a Latin
     // text's: Russian among code and commands keeps its page.
@@ -803,7 +815,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     };
     if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewAmongLatin ||
                        rareAmongLatin || lettersApart || rivalSpellsBetter()))
-      return {best, otherLanguage >= conclusiveMargin, GuessVerdict::unknown};
+      return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;
   for (const CodeId page : preference)

@@ -260,6 +260,11 @@ TEST(GuessPage, NotRussian) {
        "--remove-user-tag \xF2\xE5\xE3", true, "win", false},
       {"German in UTF-8", "Gr\xC3\xB6\xC3\x9F" "ere \xC3\x9C" "bungen f\xC3\xBCr \xC3\x84pfel",
        true, "utf", true},
+      {"Spanish in UTF-8, that no page reads as Russian", "\xC2\xA1" "Considere el uso de memoria",
+       true, "utf", false},
+      {"Romanian in UTF-8", "Nu pute\xC5\xA3i vizualiza sau modifica", true, "utf", false},
+      {"a sign in UTF-8, that ISO 8859-5 reads as two capitals", "270 184 B8 \xC2\xB8 CEDILLA",
+       true, "utf", false},
   };
   for (const auto& c : cases) {
     const Bytes bytes = bytesOf(c.bytes);
