@@ -406,9 +406,11 @@ struct Scorer {
       // A full stop right after a one-letter small word shortens a word
       // (т. е., и т. д.) rather than ending a sentence.
       const bool shortens = meaning.fullStop && last != 0 && before == 0 && capitalRun < 0;
+      // A comma or a colon after a full stop makes it an abbreviation's
+      // (напр., январь).
       if (meaning.endsSentence && !shortens)
         startPending = sentenceStart;
-      else if (meaning.latinOrDigit || meaning.continuesSentence)
+      else if (meaning.latinOrDigit || meaning.continuesSentence || meaning.clauseMark)
         startPending = 0;
       if (last == 0) return;  // runs of boundaries count as one
       const std::int64_t wordEnds =

@@ -136,6 +136,7 @@ TEST(GuessPage, HardSnippets) {
       {"рис.\u00A05", codMac},               // a no-break space where it belongs: after a full stop
       {"стоит 10\u00A0руб.", codMac},         // and after a number (Windows reads 10Круб.)
       {"см. § 3", codWin},                 // a sign, where Mac reads ß
+      {" (напр., январь)", codMac},      // a comma after the full stop: no sentence starts
       {"500 руб./кв.м.", codWin},          // KOI8-R reads ПУА./ЙЧ.Л.: no abbreviations
       {"цена 500 руб./кв.м.", codKoi},     // Windows reads capitals throughout
       {"Open the file menu (альт.)", codKoi}, // a Russian word among English, in pairs
