@@ -147,6 +147,7 @@ struct Meaning {
   bool clauseMark = false;   // , : ;
   bool digit = false;
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
+  bool mark = false;  // a sign or a mark beyond ASCII: « — № § ‘ and the like
 
   bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
 };
@@ -244,8 +245,14 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
     std::array<PageReading, codTableColumns> all;
     for (int page = 0; page < codTableColumns; ++page) {
       all[page].characters = pageCharacters(CodeId(page));
-      for (int byte = 0; byte < 256; ++byte)
-        all[page].meanings[byte] = classify(all[page].characters[byte]);
+      for (int byte = 0; byte < 256; ++byte) {
+        const char32_t c = all[page].characters[byte];
+        Meaning& meaning = all[page].meanings[byte];
+        meaning = classify(c);
+        meaning.mark = c >= 0x80 && meaning.symbol == 0 && meaning.boxDrawing == 0 &&
+                       !meaning.noBreakSpace && !(c >= 0x400 && c <= 0x4FF) &&
+                       std::u32string_view(U"«»„“”‘’").find(c) == std::u32string_view::npos;
+      }
       if (page == codMac)
         for (int byte = 0x80; byte < 256; ++byte)
           if (macKinLetters.find(static_cast<char16_t>(all[page].characters[byte])) !=
@@ -316,6 +323,7 @@ struct ReadingTraits {
   std::size_t boxed = 0;       // places where a Russian letter and box drawing touch
   std::size_t capitalsAfterSmall = 0;
   std::size_t longestRun = 0;  // Russian letters in a row
+  std::size_t marks = 0;       // signs and marks beyond ASCII
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
 };
 
@@ -383,6 +391,7 @@ struct Scorer {
       run = meaning.symbol != 0 ? run + 1 : 0;
       traits.longestRun = std::max(traits.longestRun, run);
       traits.capitals += meaning.capital;
+      traits.marks += meaning.mark;
     }
     cost += meaning.boxDrawing != 0 && meaning.boxDrawing == lastBoxDrawing ? boxRunCost
                                                                              : meaning.cost;
@@ -799,6 +808,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Russian letters of which no two touch spell no word: another
     // language's characters, each read as a letter among marks.
     const bool lettersApart = reading.longestRun == 1 && reading.letters >= 2;
+    // Nor do letters that marks outnumber: Mac reads a Japanese word in
+    // EUC-JP as §тї»Ќ—§є§л.
+    const bool marksOverLetters = reading.marks >= reading.letters;
     const auto rivalSpellsBetter = [&] {
       const std::int64_t margin =
           reading.longestRun <= longestShortWord ? shortWordRivalMargin : 0;
@@ -816,7 +828,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
              -kinLanguageMargin;
     };
     if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewAmongLatin ||
-                       rareAmongLatin || lettersApart || rivalSpellsBetter()))
+                       rareAmongLatin || lettersApart || marksOverLetters || rivalSpellsBetter()))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;
