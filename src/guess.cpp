@@ -147,7 +147,9 @@ struct Meaning {
   bool clauseMark = false;   // , : ;
   bool digit = false;
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
-  bool mark = false;  // a sign or a mark beyond ASCII: « — № § ‘ and the like
+  // A sign beyond ASCII that Russian typography seldom sets: ° ± • © and
+  // the like, not its dashes, quotation marks, ellipsis, № or §.
+  bool mark = false;
 
   bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
 };
@@ -199,16 +201,17 @@ Meaning classify(char32_t c) {
     ellipsis.continuesSentence = true;
     return ellipsis;
   }
-  // № stands before a number (№ 5, №5), never inside a word: Mac and
-  // ISO 8859-5 read Greek letters as it there (ч№сбозт).
-  if (c == 0x2116) return {0, false, punctuationCost, false, true, true};
+  // № and § stand before a number (№ 5, §5), never inside a word: Mac and
+  // ISO 8859-5 read Greek letters as № there (ч№сбозт), Mac reads
+  // Japanese in EUC-JP as §тї»Ќ—§є§л.
+  if (c == 0x2116 || c == 0xA7) return {0, false, punctuationCost, false, true, true};
   switch (c) {
     case 0xAE: case 0x2122: {
       Meaning mark{0, false, punctuationCost};
       mark.followsWord = true;
       return mark;
     }
-    case 0xA7: case 0xA9: case 0xB0: case 0xB1: case 0xB7:
+    case 0xA9: case 0xB0: case 0xB1: case 0xB7:
       return {0, false, punctuationCost};
     case 0x2018: case 0x2019: case 0x201C: case 0x2022:
     case 0xA3: case 0xB5: case 0xB6:
@@ -251,7 +254,7 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         meaning = classify(c);
         meaning.mark = c >= 0x80 && meaning.symbol == 0 && meaning.boxDrawing == 0 &&
                        !meaning.noBreakSpace && !(c >= 0x400 && c <= 0x4FF) &&
-                       std::u32string_view(U"«»„“”‘’").find(c) == std::u32string_view::npos;
+                       std::u32string_view(U"«»„“”‘’—–…№§").find(c) == std::u32string_view::npos;
       }
       if (page == codMac)
         for (int byte = 0x80; byte < 256; ++byte)
@@ -323,7 +326,7 @@ struct ReadingTraits {
   std::size_t boxed = 0;       // places where a Russian letter and box drawing touch
   std::size_t capitalsAfterSmall = 0;
   std::size_t longestRun = 0;  // Russian letters in a row
-  std::size_t marks = 0;       // signs and marks beyond ASCII
+  std::size_t marks = 0;       // signs that Russian seldom sets
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
 };
 
@@ -808,8 +811,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Russian letters of which no two touch spell no word: another
     // language's characters, each read as a letter among marks.
     const bool lettersApart = reading.longestRun == 1 && reading.letters >= 2;
-    // Nor do letters that marks outnumber: Mac reads a Japanese word in
-    // EUC-JP as §тї»Ќ—§є§л.
+    // Nor do letters that such signs outnumber: Mac reads Chinese and
+    // Japanese words in their pages as ƒЏ≤њінќу£Ї±к«©ќ.
     const bool marksOverLetters = reading.marks >= reading.letters;
     const auto rivalSpellsBetter = [&] {
       const std::int64_t margin =
