@@ -267,6 +267,8 @@ TEST(GuessPage, NotRussian) {
       {"quotation marks about signs, more than the Russian letters",
        "\x84[\x93, \x84[^\x93, \x84[:\x93, \x84[.\x93 \xE8\xEB\xE8 \x84[=\x93 \xE1\xE5\xE7", true,
        "win", false},
+      {"a Russian word of three letters among ten times as many Latin ones",
+       "Install the package with apt-get, then the tag \xF2\xE5\xE3", true, "win", false},
       {"a Russian word of three letters among Latin that Hebrew spells as well",
        "--remove-user-tag \xF2\xE5\xE3", true, "win", false},
       {"German in UTF-8", "Gr\xC3\xB6\xC3\x9F" "ere \xC3\x9C" "bungen f\xC3\xBCr \xC3\x84pfel",
