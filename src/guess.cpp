@@ -334,11 +334,6 @@ struct ReadingTraits {
 // or a sentence.
 enum class TextStart { cut, line, sentence };
 
-// Small and capital at the start of a line or a file: a catalog's
-// messages start with a capital about half the time, fortunes' first
-// lines nearly always; two in three is taken.
-constexpr std::uint8_t lineStartCaseCosts[2] = {6, 2};
-
 // One reading's running score as Russian text; with traits, also what
 // ReadingTraits counts, which only the best reading needs.
 template <bool withTraits>
@@ -348,8 +343,8 @@ struct Scorer {
   // Word start (nothing known yet), after a capital, after a small letter,
   // word start inside a sentence, after one, after two capitals or more,
   // word start after a word in capitals, the second letter of a word that
-  // follows one in capitals and began with a capital: a capital starting a
-  // word inside a sentence is rare (a reading that turns dashes into
+  // follows one in capitals and began with a capital, the first letter of
+  // a line: a capital starting a word inside a sentence is rare (a reading that turns dashes into
   // capitals meets this), and words and lines in capitals keep to them.
   int capitalContext = 0;
   static constexpr int sentenceStart = 4, lineStart = 8;
@@ -449,8 +444,7 @@ struct Scorer {
       cost += (capitalRun >= 1 && capitalRun < longestAbbreviation && meaning.capital
                    ? eitherCost(next, tripleCost(guessTextStart, 0, meaning.symbol))
                    : next) +
-              (capitalContext == lineStart ? lineStartCaseCosts[meaning.capital]
-                                           : capitalCosts[capitalContext][meaning.capital]);
+              capitalCosts[capitalContext][meaning.capital];
       capitalRun = meaning.capital && capitalRun >= 0 ? capitalRun + 1 : -1;
       capitalContext = capitalRun >= 2 ? 5 : meaning.capital ? 1 : 2;
     }

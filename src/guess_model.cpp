@@ -573,7 +573,7 @@ const char fullStopEndCosts[] =
     "TYiNslu//VTlUXbbX3/2a/ce/VVbWRce6cjXdjLUiv//VTdpTbbWhcaeZedkaOfeYjhmilabdVdp"
     "c0/YVcRVb";
 
-const std::uint8_t capitalCosts[8][2] = {
+const std::uint8_t capitalCosts[9][2] = {
     {0, 15},
     {0, 20},
     {0, 58},
@@ -582,6 +582,7 @@ const std::uint8_t capitalCosts[8][2] = {
     {33, 0},
     {6, 2},
     {4, 4},
+    {6, 2},
 };
 static_assert(sizeof letterTripleCosts == 41650 + 1);
 static_assert(sizeof fullStopEndCosts == 1225 + 1);

@@ -26,6 +26,7 @@ extern const char fullStopEndCosts[];
 /// letter of a text (a word start or inside a word), after a capital, after
 /// a small letter, at the start of a word inside a sentence, after one,
 /// after two capitals or more that are all the word has so far, at the
-/// start of a word after a word in capitals, and after a capital that began
-/// such a word, in quarter bits.
-extern const std::uint8_t capitalCosts[8][2];
+/// start of a word after a word in capitals, after a capital that began
+/// such a word, and as the first letter of a line or a file, in quarter
+/// bits.
+extern const std::uint8_t capitalCosts[9][2];
