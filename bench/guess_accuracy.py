@@ -373,11 +373,11 @@ def foreign_items(per_cell, report, rng):
     and binary data (text None)."""
     items = []
     kinds = (("one line", 1, 20, 120), ("paragraph", 8, 200, 2000), ("whole text", 0, 200, 1 << 16))
-    for language in LATIN if report == "latin" else [*FOREIGN, *OTHER_CYRILLIC]:
+    table = LATIN if report == "latin" else FOREIGN
+    for language in [*table] if report == "latin" else [*FOREIGN, *OTHER_CYRILLIC]:
         pages = foreign_texts(language, report)
         if not pages:
             continue
-        table = LATIN if report == "latin" else FOREIGN
         codecs = (table[language] if language in table
                   else [CODECS[name] for name in NAMES]) + ["utf-8"]
         for codec in codecs:
