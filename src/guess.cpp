@@ -159,6 +159,8 @@ struct Meaning {
 constexpr std::string_view russianLookalikes = "aceopxyABCEHKMOPTX";
 constexpr std::u16string_view russianLookedLike = u"асеорхуАВСЕНКМОРТХ";
 
+bool isCyrillic(char32_t c) { return c >= 0x400 && c <= 0x4FF; }
+
 Meaning classify(char32_t c) {
   // а..е, ё, ж..я as the model numbers them.
   auto letter = [](char32_t small) -> unsigned char {
@@ -228,7 +230,7 @@ Meaning classify(char32_t c) {
     letter.cost = c == 0x491 || c == 0x490 ? rareForeignLetterCost : foreignLetterCost;
     return letter;
   }
-  if (c >= 0x400 && c <= 0x4FF) return {0, false, foreignLetterCost};
+  if (isCyrillic(c)) return {0, false, foreignLetterCost};
   if (c >= 0x2500 && c <= 0x259F) {
     Meaning box{0, false, boxDrawingCost};
     box.boxDrawing = static_cast<char16_t>(c);
@@ -253,7 +255,7 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         Meaning& meaning = all[page].meanings[byte];
         meaning = classify(c);
         meaning.mark = c >= 0x80 && meaning.symbol == 0 && meaning.boxDrawing == 0 &&
-                       !meaning.noBreakSpace && !(c >= 0x400 && c <= 0x4FF) &&
+                       !meaning.noBreakSpace && !isCyrillic(c) &&
                        std::u32string_view(U"«»„“”‘’—–…№§").find(c) == std::u32string_view::npos;
       }
       if (page == codMac)
@@ -676,7 +678,7 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   std::size_t letters = 0;
   for (std::size_t i = 0; i < size; ++i) {
     const char32_t c = characters[text[i]];
-    const bool cyrillic = c >= 0x400 && c <= 0x4FF;
+    const bool cyrillic = isCyrillic(c);
     letters += cyrillic;
     spelling.add(cyrillic ? kinLanguages.symbols[c - 0x400] : 0);
   }
