@@ -99,6 +99,10 @@ constexpr std::int64_t kinPreferenceMargin = 128;
 // Fewer Russian letters than this share of all letters: Latin text with a
 // few accented letters.
 constexpr std::size_t latinShareOfOtherLanguage = 10;
+// A text's one Russian letter, standing between words of this many Latin
+// letters or more: another page's sign or accented letter alone (¢ in a
+// Latin-1 character table reads as CP866's в, ¸ as ISO 8859-5's И).
+constexpr std::size_t latinLettersAroundLoneLetter = 5;
 // Fewer Russian letters than this share of a whole text's letters, and no
 // word of them this long: a Latin text with a word of another script
 // (Hebrew or Chinese among English messages). Leaving such a text
@@ -799,9 +803,16 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool longEnough = size >= shortestOtherLanguage;
     // A word of three Russian letters is no accented letter of a Latin
     // text's: Russian among code and commands keeps its page.
-    const bool fewAmongLatin =
-        reading.longestRun < 3 && reading.letters * latinShareOfOtherLanguage <
-                                      reading.letters + latinLettersBesideUpper(text, size);
+    const std::size_t latinBeside = latinLettersBesideUpper(text, size);
+    const bool fewAmongLatin = reading.longestRun < 3 && reading.letters * latinShareOfOtherLanguage <
+                                                             reading.letters + latinBeside;
+    // A lone letter at the text's edge may be what a cut left of a word.
+    const auto russianLetter = [&](unsigned char byte) {
+      return pageReadings()[best].meanings[byte].symbol != 0;
+    };
+    const bool loneLetterAmongLatin = reading.letters == 1 && !russianLetter(text[0]) &&
+                                      !russianLetter(text[size - 1]) &&
+                                      latinBeside >= latinLettersAroundLoneLetter;
     const bool rareAmongLatin = reading.longestRun < shortestWordAmongLatin &&
                                 reading.letters * latinShareOfText < reading.letters + latinLetters;
     // Russian letters of which no two touch spell no word: another
@@ -827,7 +838,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
              -kinLanguageMargin;
     };
     if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewAmongLatin ||
-                       rareAmongLatin || lettersApart || marksOverLetters || rivalSpellsBetter()))
+                       loneLetterAmongLatin || rareAmongLatin || lettersApart || marksOverLetters || rivalSpellsBetter()))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;
