@@ -209,6 +209,11 @@ TEST(GuessPage, NotRussian) {
       {"controls", "\x01\x02\x03\x04 \xC1\xC2\xC3 abcdefghijklmnopqrstuvwxyz", true,
        "binary", false},
       {"deletes", "\x7F\x7F\x7F\x7F \xC1\xC2\xC3 abcdefghijklmnopqrstuvwxyz", true, "binary", false},
+      {"control bytes one in fewer than 32, four of them", std::string(4, '\x01') + std::string(123, 'a'),
+       true, "binary", false},
+      {"control bytes one in 32", std::string(4, '\x01') + std::string(124, 'a'), true, "utf", false},
+      {"thirty-two control bytes, at a rate text never has", std::string(32, '\x01') + std::string(991, 'a'),
+       true, "binary", true},
       {"a few controls", "\x01\x02\x03 \xD3\xDA\xC5\xDB\xD8 \xD6\xC5 \xC5\xDD\xA3 "
        "\xDC\xD4\xC9\xC8 \xCD\xD1\xC7\xCB\xC9\xC8 \xC2\xD5\xCC\xCF\xCB", true,
        "koi", true},
