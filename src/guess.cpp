@@ -841,9 +841,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                        loneLetterAmongLatin || rareAmongLatin || lettersApart || marksOverLetters || rivalSpellsBetter()))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
+  // Readings that give the same text are one answer only for all of it:
+  // the bytes still to come may tell them apart (a Mac text whose first
+  // KiB has no capital and no я reads the same in Windows-1251).
   bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;
   for (const CodeId page : preference)
-    if (costs[page] - costs[best] < conclusiveMargin && !sameText(page, best, seen))
+    if (page != best && costs[page] - costs[best] < conclusiveMargin &&
+        !(complete && sameText(page, best, seen)))
       conclusive = false;
   return {best, conclusive};
 }

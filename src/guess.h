@@ -12,7 +12,7 @@ enum class GuessVerdict { page, binary, unknown };
 /// Which page a text is in, and whether the evidence settles it.
 struct PageGuess {
   CodeId page;      ///< the page that reads the bytes best as Russian; utf for binary
-  bool conclusive;  ///< no reading that gives other text comes near
+  bool conclusive;  ///< no other reading comes near, but one of a whole text that gives the same text
   GuessVerdict verdict = GuessVerdict::page;
   bool operator==(const PageGuess&) const = default;
 };

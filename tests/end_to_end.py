@@ -348,11 +348,12 @@ class Interactive(unittest.TestCase):
                 (("koi", "win"), [(b"\xe1\xc2\n", b"\xc0\xe1\n"), (b"a\n", b"a\n")]),
                 (("utf", "koi"), [(short_i, b"\xca\n"), (short_i, b"\xca\n")]),
                 (("koi", "utf"), [(b"\xe1\n", "\u0410\n".encode())]),
-                # A line settles the guess, though win and mac read it alike.
-                (("auto", "utf"), [("\u0441\u044a\u0435\u0448\u044c \u0436\u0435 "
+                # A line settles the guess: its capital and its ё are
+                # where win and mac part.
+                (("auto", "utf"), [("\u0421\u044a\u0435\u0448\u044c \u0436\u0435 \u0435\u0449\u0451 "
                                     "\u044d\u0442\u0438\u0445 \u0431\u0443\u043b\u043e\u043a\n"
                                     .encode("cp1251"),
-                                    "\u0441\u044a\u0435\u0448\u044c \u0436\u0435 "
+                                    "\u0421\u044a\u0435\u0448\u044c \u0436\u0435 \u0435\u0449\u0451 "
                                     "\u044d\u0442\u0438\u0445 \u0431\u0443\u043b\u043e\u043a\n"
                                     .encode())])):
             proc = subprocess.Popen([BINARY, *pair], stdin=subprocess.PIPE,

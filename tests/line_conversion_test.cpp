@@ -175,6 +175,15 @@ TEST(ConvertStreamGuessing, ReadFailureWhileHolding) {
   }
 }
 
+// Small letters but ё and я, which Windows-1251 and Mac Cyrillic read alike,
+// then a capital, where they part.
+std::string macAfterSmallLetters() {
+  std::string text;
+  while (text.size() < 10000) text += "съешь же этих сладких французских булок, да выпей чаю. ";
+  const Bytes mac = convert(bytes(text + "\nМосква\n"), codUtf, codMac);
+  return std::string(mac.begin(), mac.end());
+}
+
 // The verdict is taken on all that was held: input that is no Cyrillic
 // text is refused whole, before any output, whether the guess settles at
 // once (a NUL) or only at the end; letters that come only after the last
@@ -192,6 +201,8 @@ TEST(ConvertStreamGuessing, VerdictOnAllThatIsHeld) {
       {"KOI8-R", "\xF3\xDF\xC5\xDB\xD8 \xD6\xC5\n", ConversionStatus::done, codKoi},
       {"KOI8-R after 70000 bytes", std::string(70000, 'x') + "\n\xF3\xDF\xC5\xDB\xD8\n",
        ConversionStatus::done, codKoi},
+      {"Mac Cyrillic whose first 5000 bytes Windows-1251 reads the same", macAfterSmallLetters(),
+       ConversionStatus::done, codMac},
   };
   for (const auto& c : cases) {
     ScriptedIo io;
