@@ -383,7 +383,9 @@ struct Scorer {
   Meaning previous{};  // for the traits: what touches what
   std::size_t run = 0;
 
-  void add(const Meaning& meaning) {
+  // Inlined into the loops over a text's bytes, which the compiler would
+  // not do for its size: a call per byte cost a tenth of a guess.
+  [[gnu::always_inline]] void add(const Meaning& meaning) {
     if constexpr (withTraits) {
       const bool letter = meaning.symbol != 0, afterLetter = previous.symbol != 0;
       traits.mixed += (letter && previous.latinLetter) || (meaning.latinLetter && afterLetter);
