@@ -285,6 +285,8 @@ TEST(GuessPage, NotRussian) {
        "242 162 A2 \xA2 CENT SIGN", true, "unknown", false},
       {"a Russian letter alone between five Latin letters", "--purge (1), \xC9 (2), (3)", true,
        "unknown", false},
+      {"a Russian letter alone among four Latin letters", "--help (1), \xC9 (2), (3)", true, "koi",
+       false},
       {"a Russian letter alone at the start, where a cut may have left it of a word",
        "\xC9 --purge (1), -r (2)", true, "koi", false},
       {"a Russian letter alone at the end, where a cut may have left it of a word",
