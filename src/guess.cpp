@@ -350,8 +350,9 @@ struct Scorer {
   // word start inside a sentence, after one, after two capitals or more,
   // word start after a word in capitals, the second letter of a word that
   // follows one in capitals and began with a capital, the first letter of
-  // a line: a capital starting a word inside a sentence is rare (a reading that turns dashes into
-  // capitals meets this), and words and lines in capitals keep to them.
+  // a line: a capital starting a word inside a sentence is rare (a reading
+  // that turns dashes into capitals meets this), and words and lines in
+  // capitals keep to them.
   int capitalContext = 0;
   static constexpr int sentenceStart = 4, lineStart = 8;
   bool afterCapitals = false;  // the last word was in capitals
@@ -806,8 +807,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // A word of three Russian letters is no accented letter of a Latin
     // text's: Russian among code and commands keeps its page.
     const std::size_t latinBeside = latinLettersBesideUpper(text, size);
-    const bool fewAmongLatin = reading.longestRun < 3 && reading.letters * latinShareOfOtherLanguage <
-                                                             reading.letters + latinBeside;
+    const bool fewAmongLatin =
+        reading.longestRun < 3 &&
+        reading.letters * latinShareOfOtherLanguage < reading.letters + latinBeside;
     // A lone letter at the text's edge may be what a cut left of a word.
     const auto russianLetter = [&](unsigned char byte) {
       return pageReadings()[best].meanings[byte].symbol != 0;
@@ -840,7 +842,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
              -kinLanguageMargin;
     };
     if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewAmongLatin ||
-                       loneLetterAmongLatin || rareAmongLatin || lettersApart || marksOverLetters || rivalSpellsBetter()))
+                       loneLetterAmongLatin || rareAmongLatin || lettersApart ||
+                       marksOverLetters || rivalSpellsBetter()))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   // Readings that give the same text are one answer only for all of it:

@@ -12,7 +12,9 @@ enum class GuessVerdict { page, binary, unknown };
 /// Which page a text is in, and whether the evidence settles it.
 struct PageGuess {
   CodeId page;      ///< the page that reads the bytes best as Russian; utf for binary
-  bool conclusive;  ///< no other reading comes near, but one of a whole text that gives the same text
+  /// No other reading comes near; of a whole text, none that gives other
+  /// text (a stream's later bytes may part two that read its start alike).
+  bool conclusive;
   GuessVerdict verdict = GuessVerdict::page;
   bool operator==(const PageGuess&) const = default;
 };
