@@ -46,6 +46,14 @@ bool guessFile(const char* path) {
     guess = guessPage(text, size, false);
     settled = guess.conclusive;
     if (!settled) ok = readUpTo(file, text, &size, maxGuessBytes, &ended);
+    // An ASCII start settles nothing: what follows it does.
+    while (ok && !ended && size == maxGuessBytes) {
+      const std::size_t passing = asciiStartToPassOn(text, size);
+      if (passing == 0) break;
+      size -= passing;
+      std::memmove(text, text + passing, size);
+      ok = readUpTo(file, text, &size, maxGuessBytes, &ended);
+    }
   }
   const int error = errno;
   if (file && !standardInput) std::fclose(file);

@@ -716,6 +716,19 @@ const char* guessName(const PageGuess& guess) {
   return codNameOf(guess.page);
 }
 
+bool isAscii(const unsigned char* text, std::size_t size) {
+  unsigned char bits = 0;
+  for (std::size_t i = 0; i < size; ++i) bits |= text[i];
+  return bits < 0x80;
+}
+
+std::size_t asciiStartToPassOn(const unsigned char* text, std::size_t size) {
+  if (size < 2 || !isAscii(text, size)) return 0;
+  std::size_t lastLineStart = size - 1;
+  while (lastLineStart > 0 && text[lastLineStart - 1] != '\n') --lastLineStart;
+  return lastLineStart > 0 ? lastLineStart : size - 1;
+}
+
 PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) {
   std::array<std::size_t, 256> counts{};
   for (std::size_t i = 0; i < size; ++i) ++counts[text[i]];

@@ -41,3 +41,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete);
 /// Most bytes worth reading before a guess is made anyway: enough for any
 /// text, small enough to hold in memory while deciding.
 constexpr std::size_t maxGuessBytes = 1 << 20;
+
+/// Whether no byte of text is above 0x7F: such text reads alike in every page.
+bool isAscii(const unsigned char* text, std::size_t size);
+
+/// How many of the first bytes of text, held to be guessed, may go on
+/// before the guess is made: where text is ASCII alone, which reads alike
+/// in every page and so settles nothing, all but its last line (a log or
+/// a mail archive may hold its first Russian line a MiB in); else none.
+/// Its last byte always stays, so that what is kept starts no text.
+std::size_t asciiStartToPassOn(const unsigned char* text, std::size_t size);

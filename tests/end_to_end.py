@@ -245,8 +245,9 @@ class Guessing(unittest.TestCase):
     def test_guess_program(self):
         with tempfile.TemporaryDirectory() as folder:
             koi = os.path.join(folder, "letter.koi")
-            with open(koi, "wb") as f:  # the letters only past the first read
-                f.write(b"x" * 69999 + b"\n" + "\u0421\u044a\u0435\u0448\u044c".encode("koi8_r"))
+            with open(koi, "wb") as f:  # the letters only past what is held
+                f.write(b"INFO service started\n" * 60000 +
+                        "\u0421\u044a\u0435\u0448\u044c".encode("koi8_r"))
             missing = os.path.join(folder, "missing")
             result = subprocess.run([GUESS, "--", koi, missing, folder, "-"], input=b"abc",
                                     capture_output=True)

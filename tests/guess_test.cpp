@@ -307,4 +307,22 @@ TEST(GuessPage, NotRussian) {
   }
 }
 
+// What an ASCII start may give up before the guess: all but its last line,
+// at least its last byte kept; nothing once a byte above 0x7F is held.
+TEST(AsciiStartToPassOn, Cases) {
+  const struct {
+    std::string text;
+    std::size_t passed;
+  } cases[] = {
+      {"", 0},           {"a", 0},         {"ab", 1},
+      {"abc", 2},        {"ab\n", 2},      {"a\nb\n", 2},
+      {"ab\ncd", 3},     {"\nab", 1},      {"a\n\n", 2},
+      {"ab\n\xC1", 0},   {"\xC1\nab", 0},  {"ab\x7F\ncd", 4},
+  };
+  for (const auto& c : cases) {
+    const Bytes bytes = bytesOf(c.text);
+    EXPECT_EQ(asciiStartToPassOn(bytes.data(), bytes.size()), c.passed) << c.text;
+  }
+}
+
 }  // namespace
