@@ -28,13 +28,6 @@ struct FileStreams final : ByteIo {
   int waitUntilReady(bool) override { return EIO; }
 };
 
-// Whether any byte is above 0x7F: an ASCII file reads the same in every page.
-bool anyUpper(const unsigned char* data, std::size_t size) {
-  unsigned char bits = 0;
-  for (std::size_t i = 0; i < size; ++i) bits |= data[i];
-  return bits >= 0x80;
-}
-
 // Shows every byte the conversion reads to the loss counter, and notes
 // whether any is above 0x7F.
 struct WatchedInput final : ByteIo {
@@ -47,7 +40,7 @@ struct WatchedInput final : ByteIo {
     const long count = input.read(buffer, capacity);
     if (count > 0) {
       losses.scan(buffer, static_cast<std::size_t>(count));
-      sawUpper = sawUpper || anyUpper(buffer, static_cast<std::size_t>(count));
+      sawUpper = sawUpper || !isAscii(buffer, static_cast<std::size_t>(count));
     }
     return count;
   }
@@ -85,7 +78,7 @@ bool judgeGuess(const HeldStart& start, const unsigned char* held, const FileReq
   const PageGuess& guess = start.guess;
   const bool settled = guess.conclusive || start.ended();
   *source = request.guessSource ? guess.page : request.source;
-  if (start.ended() && !anyUpper(held, start.size)) {
+  if (start.ended() && isAscii(held, start.size)) {
     *judged = outcome(Kind::needsNothing, "no byte above 0x7F");
     return true;
   }
@@ -145,13 +138,20 @@ FileOutcome convertOpenFile(FileSystem& fileSystem, FileHandle original, FileOut
                             ConversionBuffers& buffers, const std::atomic<bool>& cancel) {
   using Kind = FileOutcome::Kind;
   FileStreams streams(fileSystem, original, cancel);
-  const HeldStart start = holdAndGuess(streams, buffers);
+  // An ASCII start too long to hold is read again from the file.
+  const HeldStart start =
+      holdAndGuess(streams, buffers, [](const unsigned char*, std::size_t) { return 0; });
   if (start.stopped && start.stopResult < 0)
     return outcome(Kind::failed, because("cannot read it", static_cast<int>(-start.stopResult)));
   CodeId source;
   FileOutcome judged;
   if (judgeGuess(start, buffers.heldArea(), request, &source, &judged)) return judged;
   prepared.source = source;
+  const bool readAgain = start.passed > 0;
+  if (readAgain) {
+    if (const int error = fileSystem.rewind(original))
+      return outcome(Kind::failed, because("cannot read it", error));
+  }
 
   if (!request.dryRun) {
     if (const int error = fileSystem.createTemporary(directoryOf(prepared.realPath),
@@ -161,7 +161,7 @@ FileOutcome convertOpenFile(FileSystem& fileSystem, FileHandle original, FileOut
   }
   LossCounter losses(source, request.target);
   HeldInput held(streams, start, buffers);
-  WatchedInput watched(held, losses);
+  WatchedInput watched(readAgain ? static_cast<ByteIo&>(streams) : held, losses);
   const ConversionResult result = convertStream(watched, source, request.target, kernel, buffers);
   losses.finish();
   FileOutcome verdict = outcome(Kind::converted, "");

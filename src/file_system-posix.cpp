@@ -107,6 +107,10 @@ struct PosixFileSystem final : FileSystem {
     return count < 0 ? -errno : static_cast<long>(count);
   }
 
+  int rewind(FileHandle file) override {
+    return ::lseek(static_cast<int>(file), 0, SEEK_SET) == 0 ? 0 : errno;
+  }
+
   int createTemporary(const std::string& directory, std::string* path,
                       FileHandle* out) override {
     std::string name = directory + "/" + temporaryPrefix + "XXXXXX";

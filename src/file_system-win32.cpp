@@ -168,6 +168,11 @@ struct Win32FileSystem final : FileSystem {
     return static_cast<long>(count);
   }
 
+  int rewind(FileHandle file) override {
+    LARGE_INTEGER start{};
+    return SetFilePointerEx(handleOf(file), start, nullptr, FILE_BEGIN) ? 0 : lastError();
+  }
+
   int createTemporary(const std::string& directory, std::string* path,
                       FileHandle* out) override {
     for (int attempt = 0; attempt < 100; ++attempt) {

@@ -41,6 +41,8 @@ struct FileSystem {
   virtual int openForReading(const std::string& path, FileHandle* out) = 0;
   virtual int statusOf(FileHandle file, FileStatus* out) = 0;
   virtual long read(FileHandle file, unsigned char* buffer, std::size_t capacity) = 0;
+  /// Makes the next read of file start at its first byte.
+  virtual int rewind(FileHandle file) = 0;
   /// Creates a new file, readable and writable by its owner only, under a
   /// fresh name in directory that starts with temporaryPrefix.
   virtual int createTemporary(const std::string& directory, std::string* path,

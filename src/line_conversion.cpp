@@ -102,7 +102,7 @@ long HeldInput::read(unsigned char* buffer, std::size_t capacity) {
   return static_cast<long>(count);
 }
 
-HeldStart holdAndGuess(ByteIo& io, ConversionBuffers& buffers) {
+HeldStart holdAndGuess(ByteIo& io, ConversionBuffers& buffers, const PassOn& passOn) {
   unsigned char* const held = buffers.heldArea();
   HeldStart start{{codUtf, false}, 0, false, 0};
   std::size_t& size = start.size;
@@ -111,7 +111,21 @@ HeldStart holdAndGuess(ByteIo& io, ConversionBuffers& buffers) {
   // first KiB, and judging costs in proportion to what is held, a tenth of
   // a 10 MB run's instructions at 4 KiB.
   constexpr std::size_t firstRead = 1024;
-  while (size < maxGuessBytes) {
+  // Past an ASCII start passed on, reads of ASCII alone can settle nothing
+  // but binary data, which the judging of a full area tells: judging only
+  // then keeps a long ASCII run near the speed of a named page.
+  bool asciiSincePass = false;
+  for (;;) {
+    if (size == maxGuessBytes) {
+      const std::size_t passing = asciiStartToPassOn(held, size);
+      if (passing == 0) break;
+      if ((start.passError = passOn(held, passing)) != 0) return start;
+      start.passed += passing;
+      size -= passing;
+      std::memmove(held, held + passing, size);
+      judged = size;
+      asciiSincePass = true;
+    }
     const std::size_t want = std::min(
         {std::max(size, firstRead), conversionBlockSize / 4, maxGuessBytes - size});
     const long count =
@@ -121,10 +135,13 @@ HeldStart holdAndGuess(ByteIo& io, ConversionBuffers& buffers) {
       start.stopResult = count;
       break;
     }
+    asciiSincePass = asciiSincePass && isAscii(held + size, static_cast<std::size_t>(count));
     size += static_cast<std::size_t>(count);
     // Judging small reads at once answers a terminal line by line; past
-    // that, judging at each doubling keeps the work linear.
-    if (size < 64 * 1024 || size >= 2 * judged) {
+    // that, judging at each doubling keeps the work linear. A full area is
+    // judged before any of it is passed on.
+    const bool due = !asciiSincePass && (size < 64 * 1024 || size >= 2 * judged);
+    if (due || size == maxGuessBytes) {
       judged = size;
       start.guess = guessPage(held, size, false);
       if (start.guess.conclusive) break;
@@ -137,7 +154,11 @@ HeldStart holdAndGuess(ByteIo& io, ConversionBuffers& buffers) {
 
 ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& kernel,
                                        ConversionBuffers& buffers) {
-  const HeldStart start = holdAndGuess(io, buffers);
+  // ASCII reads alike in every page: it goes out as it is.
+  const HeldStart start = holdAndGuess(io, buffers, [&](const unsigned char* data, std::size_t size) {
+    return writeAll(io, data, size);
+  });
+  if (start.passError != 0) return {ConversionStatus::writeFailed, start.passError};
   const PageGuess& guess = start.guess;
   if (guess.conclusive || start.ended()) {
     if (guess.verdict == GuessVerdict::binary) return {ConversionStatus::notText, 0};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <memory>
 
 #include "byte_io.h"
@@ -56,8 +58,9 @@ ConversionResult convertStream(ByteIo& io, CodeId source, CodeId target,
 /// in every page and is converted as utf. Input that the guess finds to be
 /// binary data (notText) or text in no Cyrillic page (notCyrillic),
 /// conclusively or once it has ended, is not converted: nothing is
-/// written. Past maxGuessBytes without a conclusive guess, the best page
-/// is taken whatever the verdict.
+/// written but an ASCII start longer than maxGuessBytes, which goes out as
+/// it is read. Past maxGuessBytes without a conclusive guess, the best
+/// page is taken whatever the verdict.
 ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& kernel,
                                        ConversionBuffers& buffers);
 
@@ -67,14 +70,23 @@ struct HeldStart {
   std::size_t size;  ///< bytes held
   bool stopped;      ///< the input ended or failed while held
   long stopResult;   ///< what the read that stopped it returned
+  std::uint64_t passed = 0;  ///< ASCII bytes given to passOn before those held
+  int passError = 0;         ///< what passOn returned when it failed; 0 if not
   /// Whether the input ended while held: the held bytes are all of it.
   bool ended() const { return stopped && stopResult == 0; }
 };
 
+/// Takes bytes that read alike in every page, in the order read; returns 0,
+/// or an errno value that stops the holding.
+using PassOn = std::function<int(const unsigned char* data, std::size_t size)>;
+
 /// Reads io into buffers' held area until guessPage is conclusive,
 /// maxGuessBytes are held, or the input ends or fails, and guesses the
-/// page of what it holds (as complete text when the input ended).
-HeldStart holdAndGuess(ByteIo& io, ConversionBuffers& buffers);
+/// page of what it holds (as complete text when the input ended). Where
+/// the held bytes fill the area and are ASCII alone, all but the last
+/// line go to passOn and the holding goes on: a long English start does
+/// not settle the page of the Russian after it.
+HeldStart holdAndGuess(ByteIo& io, ConversionBuffers& buffers, const PassOn& passOn);
 
 /// The input as a conversion run sees it after holdAndGuess: the held
 /// bytes, then the rest of io, or the end or failure that stopped the

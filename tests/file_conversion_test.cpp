@@ -79,6 +79,9 @@ struct FaultyFileSystem final : FileSystem {
   long read(FileHandle file, unsigned char* buffer, std::size_t capacity) override {
     return fails("read") ? -error : real.read(file, buffer, capacity);
   }
+  int rewind(FileHandle file) override {
+    return fails("rewind") ? error : real.rewind(file);
+  }
   int createTemporary(const std::string& directory, std::string* path, FileHandle* out) override {
     return fails("createTemporary") ? error : real.createTemporary(directory, path, out);
   }
@@ -246,6 +249,26 @@ TEST_F(FileConversion, AFileThatChangesMeanwhileIsLeft) {
     EXPECT_EQ(outcome.reason, "changed while it was converted") << when;
     EXPECT_EQ(readAll(file), original + "\xC4\xC1\n") << when;
     EXPECT_EQ(names(), std::vector<std::string>{"text.txt"}) << when;
+  }
+}
+
+// ASCII longer than the guess holds settles nothing: the Russian after it
+// does, and the file is then read again from its start.
+TEST_F(FileConversion, AnAsciiStartLongerThanHeldIsReadAgain) {
+  std::string start;
+  while (start.size() <= maxGuessBytes + 1000) start += "INFO service started\n";
+  FileRequest request = koiToUtf();
+  request.guessSource = true;
+  for (const char* failing : {"", "rewind"}) {
+    writeAll(file, start + original);
+    FaultyFileSystem faulty;
+    faulty.failing = failing;
+    const FileOutcome outcome = convertFile(faulty, request);
+    const bool fails = *failing != '\0';
+    EXPECT_EQ(outcome.kind, fails ? FileOutcome::Kind::failed : FileOutcome::Kind::converted)
+        << failing << ": " << outcome.reason;
+    EXPECT_EQ(readAll(file) == start + converted, !fails) << failing;
+    EXPECT_EQ(names(), std::vector<std::string>{"text.txt"}) << failing;
   }
 }
 

@@ -216,6 +216,51 @@ TEST(ConvertStreamGuessing, VerdictOnAllThatIsHeld) {
   }
 }
 
+// ASCII reads alike in every page: past what the guess holds it goes out as
+// it comes, and the text after it decides. Refused input then leaves only
+// that ASCII written; a failed write of it fails the run.
+TEST(ConvertStreamGuessing, AsciiStartLongerThanHeldGoesOutFirst) {
+  std::string lines;
+  while (lines.size() < 2 * maxGuessBytes + 100) lines += "INFO service started\n";
+  const std::string line(maxGuessBytes + 100, 'q');
+  const std::string koi = "\xF3\xDF\xC5\xDB\xD8 \xD6\xC5 \xDC\xD4\xC9\xC8\n";
+  const struct {
+    const char* name;
+    std::string input;
+    ConversionStatus status;
+    CodeId page;
+  } cases[] = {
+      {"KOI8-R after lines", lines + koi, ConversionStatus::done, codKoi},
+      {"KOI8-R at the end of a line longer than held", line + " " + koi,
+       ConversionStatus::done, codKoi},
+      {"UTF-8 after lines", lines + "Съешь же этих\n", ConversionStatus::done, codUtf},
+      {"ASCII alone, no newline at the end", lines + "end", ConversionStatus::done, codUtf},
+      {"Latin-1 after lines", lines + "Gr\xF6\xDF" "ere \xC4pfel aus K\xF6ln\n",
+       ConversionStatus::notCyrillic, codUtf},
+      {"binary after lines", lines + std::string("\x7F" "ELF\x02\x01\x01\0\0\0", 10),
+       ConversionStatus::notText, codUtf},
+  };
+  for (const auto& c : cases) {
+    ScriptedIo io;
+    io.input = bytes(c.input);
+    io.readSizes = {4096, 65535};
+    EXPECT_EQ(convertStreamGuessing(io, codUtf, scalarKernel(), buffers).status, c.status) << c.name;
+    if (c.status == ConversionStatus::done) {
+      EXPECT_EQ(io.output, model(io.input, c.page, codUtf)) << c.name;
+      continue;
+    }
+    ASSERT_GE(io.output.size(), lines.size() - maxGuessBytes) << c.name;
+    EXPECT_TRUE(std::equal(io.output.begin(), io.output.end(), lines.begin())) << c.name;
+    EXPECT_EQ(io.output.back(), '\n') << c.name;
+  }
+  ScriptedIo failing;
+  failing.input = bytes(lines + koi);
+  failing.failWriteCall = 0;
+  const ConversionResult result = convertStreamGuessing(failing, codUtf, scalarKernel(), buffers);
+  EXPECT_EQ(result.status, ConversionStatus::writeFailed);
+  EXPECT_EQ(result.error, EIO);
+}
+
 // Small reads are judged as they come, so that a terminal user gets the
 // first line back at the read that settles the guess, not at the next
 // doubling of what is held.
