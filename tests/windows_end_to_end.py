@@ -103,7 +103,9 @@ class TextMode(unittest.TestCase):
         with tempfile.TemporaryDirectory() as folder:
             os.makedirs(os.path.join(folder, "sub"))
             originals = {"a.txt": text.encode("koi8_r"), "sub\\b.txt": text.encode("cp1251"),
-                         "quotes.txt": ("\u00abx\u00bb " + text).encode("cp1251")}
+                         "quotes.txt": ("\u00abx\u00bb " + text).encode("cp1251"),
+                         # Read again from its start once the Russian is reached.
+                         "log.txt": b"INFO started\r\n" * 80000 + text.encode("koi8_r")}
             for name, data in originals.items():
                 with open(os.path.join(folder, name.replace("\\", "/")), "wb") as f:
                     f.write(data)
@@ -121,13 +123,15 @@ class TextMode(unittest.TestCase):
                     self.assertEqual(f.read(), text.encode(), name)
                 with open(os.path.join(folder, name + "~"), "rb") as f:
                     self.assertEqual(f.read(), originals[name.replace("/", "\\")], name)
+            with open(os.path.join(folder, "log.txt"), "rb") as f:
+                self.assertEqual(f.read(), b"INFO started\r\n" * 80000 + text.encode())
             result = convert("win", "koi", top + "\\quotes.txt")
             self.assertEqual(result.returncode, 1)
             self.assertIn(b"left: 2 characters koi lacks, first at line 1", result.stderr)
             with open(os.path.join(folder, "quotes.txt"), "rb") as f:
                 self.assertEqual(f.read(), originals["quotes.txt"])
             self.assertEqual(sorted(os.listdir(folder)),
-                             ["a.txt", "a.txt~", "quotes.txt", "sub"])
+                             ["a.txt", "a.txt~", "log.txt", "log.txt~", "quotes.txt", "sub"])
 
     def test_usage_and_unknown_names(self):
         result = run(["koi"])
