@@ -239,6 +239,8 @@ TEST(ConvertStreamGuessing, AsciiStartLongerThanHeldGoesOutFirst) {
        ConversionStatus::notCyrillic, codUtf},
       {"binary after lines", lines + std::string("\x7F" "ELF\x02\x01\x01\0\0\0", 10),
        ConversionStatus::notText, codUtf},
+      {"control bytes after lines, more than held, then KOI8-R",
+       lines + std::string(maxGuessBytes + 100, '\x01') + koi, ConversionStatus::notText, codUtf},
   };
   for (const auto& c : cases) {
     ScriptedIo io;
