@@ -65,6 +65,12 @@ FileOutcome outcome(FileOutcome::Kind kind, std::string reason) {
   return result;
 }
 
+// A read that a stop cut short leaves nothing to tell.
+FileOutcome readFailure(int error) {
+  return error == ECANCELED ? outcome(FileOutcome::Kind::stopped, "")
+                            : outcome(FileOutcome::Kind::failed, because("cannot read it", error));
+}
+
 bool sameContent(const FileStatus& a, const FileStatus& b) {
   return a.device == b.device && a.identity == b.identity && a.size == b.size &&
          a.modificationTime == b.modificationTime;
@@ -141,8 +147,7 @@ FileOutcome convertOpenFile(FileSystem& fileSystem, FileHandle original, FileOut
   // An ASCII start too long to hold is read again from the file.
   const HeldStart start =
       holdAndGuess(streams, buffers, [](const unsigned char*, std::size_t) { return 0; });
-  if (start.stopped && start.stopResult < 0)
-    return outcome(Kind::failed, because("cannot read it", static_cast<int>(-start.stopResult)));
+  if (start.stopped && start.stopResult < 0) return readFailure(static_cast<int>(-start.stopResult));
   CodeId source;
   FileOutcome judged;
   if (judgeGuess(start, buffers.heldArea(), request, &source, &judged)) return judged;
@@ -167,8 +172,7 @@ FileOutcome convertOpenFile(FileSystem& fileSystem, FileHandle original, FileOut
   FileOutcome verdict = outcome(Kind::converted, "");
   FileStatus now;
   if (result.status == ConversionStatus::readFailed) {
-    verdict = result.error == ECANCELED ? outcome(Kind::stopped, "")
-                                        : outcome(Kind::failed, because("cannot read it", result.error));
+    verdict = readFailure(result.error);
   } else if (result.status == ConversionStatus::writeFailed) {
     verdict = outcome(Kind::failed, because("cannot write the result", result.error));
   } else if (!watched.sawUpper) {

@@ -272,6 +272,24 @@ TEST_F(FileConversion, AnAsciiStartLongerThanHeldIsReadAgain) {
   }
 }
 
+// A stop while the page is still guessed, as while converting, leaves the
+// file as it was and nothing to report.
+TEST_F(FileConversion, AStopWhileGuessingIsNoFailure) {
+  FileRequest request = koiToUtf();
+  request.guessSource = true;
+  std::atomic<bool> cancel{false};
+  FaultyFileSystem stopping;
+  stopping.beforeCall = [&](const std::string& call) { cancel = cancel || call == "statusOf"; };
+  FileStatus status;
+  platformFileSystem().status(file, true, &status);
+  const FileTask task{FileTask::Kind::convert, file.string(), 0, status};
+  const FileOutcome outcome =
+      prepareFile(stopping, task, request, referenceKernel(), buffers, cancel);
+  EXPECT_EQ(outcome.kind, FileOutcome::Kind::stopped) << outcome.reason;
+  EXPECT_EQ(readAll(file), original);
+  EXPECT_EQ(names(), std::vector<std::string>{"text.txt"});
+}
+
 TEST_F(FileConversion, ADryRunTouchesNothing) {
   FileRequest request = koiToUtf();
   request.dryRun = true;
