@@ -258,17 +258,19 @@ TEST_F(FileConversion, AnAsciiStartLongerThanHeldIsReadAgain) {
   std::string start;
   while (start.size() <= maxGuessBytes + 1000) start += "INFO service started\n";
   FileRequest request = koiToUtf();
-  request.guessSource = true;
-  for (const char* failing : {"", "rewind"}) {
-    writeAll(file, start + original);
-    FaultyFileSystem faulty;
-    faulty.failing = failing;
-    const FileOutcome outcome = convertFile(faulty, request);
-    const bool fails = *failing != '\0';
-    EXPECT_EQ(outcome.kind, fails ? FileOutcome::Kind::failed : FileOutcome::Kind::converted)
-        << failing << ": " << outcome.reason;
-    EXPECT_EQ(readAll(file) == start + converted, !fails) << failing;
-    EXPECT_EQ(names(), std::vector<std::string>{"text.txt"}) << failing;
+  for (const bool guessed : {true, false}) {
+    request.guessSource = guessed;
+    for (const char* failing : {"", "rewind"}) {
+      writeAll(file, start + original);
+      FaultyFileSystem faulty;
+      faulty.failing = failing;
+      const FileOutcome outcome = convertFile(faulty, request);
+      const bool fails = *failing != '\0';
+      EXPECT_EQ(outcome.kind, fails ? FileOutcome::Kind::failed : FileOutcome::Kind::converted)
+          << guessed << failing << ": " << outcome.reason;
+      EXPECT_EQ(readAll(file) == start + converted, !fails) << guessed << failing;
+      EXPECT_EQ(names(), std::vector<std::string>{"text.txt"}) << guessed << failing;
+    }
   }
 }
 
