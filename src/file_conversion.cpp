@@ -147,7 +147,8 @@ FileOutcome convertOpenFile(FileSystem& fileSystem, FileHandle original, FileOut
   // An ASCII start too long to hold is read again from the file.
   const HeldStart start =
       holdAndGuess(streams, buffers, [](const unsigned char*, std::size_t) { return 0; });
-  if (start.stopped && start.stopResult < 0) return readFailure(static_cast<int>(-start.stopResult));
+  if (start.stopped && start.stopResult < 0)
+    return readFailure(static_cast<int>(-start.stopResult));
   CodeId source;
   FileOutcome judged;
   if (judgeGuess(start, buffers.heldArea(), request, &source, &judged)) return judged;

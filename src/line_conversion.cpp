@@ -155,9 +155,10 @@ HeldStart holdAndGuess(ByteIo& io, ConversionBuffers& buffers, const PassOn& pas
 ConversionResult convertStreamGuessing(ByteIo& io, CodeId target, const Kernel& kernel,
                                        ConversionBuffers& buffers) {
   // ASCII reads alike in every page: it goes out as it is.
-  const HeldStart start = holdAndGuess(io, buffers, [&](const unsigned char* data, std::size_t size) {
-    return writeAll(io, data, size);
-  });
+  const HeldStart start =
+      holdAndGuess(io, buffers, [&](const unsigned char* data, std::size_t size) {
+        return writeAll(io, data, size);
+      });
   if (start.passError != 0) return {ConversionStatus::writeFailed, start.passError};
   const PageGuess& guess = start.guess;
   if (guess.conclusive || start.ended()) {
