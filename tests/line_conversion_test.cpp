@@ -175,6 +175,15 @@ TEST(ConvertStreamGuessing, ReadFailureWhileHolding) {
   }
 }
 
+// An input for the guess, and what its run ends in: the page it is
+// converted from when done.
+struct GuessedInput {
+  const char* name;
+  std::string input;
+  ConversionStatus status;
+  CodeId page;
+};
+
 // Small letters but ё and я, which Windows-1251 and Mac Cyrillic read alike,
 // then a capital, where they part.
 std::string macAfterSmallLetters() {
@@ -189,12 +198,7 @@ std::string macAfterSmallLetters() {
 // once (a NUL) or only at the end; letters that come only after the last
 // judging of a long text still decide its page.
 TEST(ConvertStreamGuessing, VerdictOnAllThatIsHeld) {
-  const struct {
-    const char* name;
-    std::string input;
-    ConversionStatus status;
-    CodeId page;
-  } cases[] = {
+  const GuessedInput cases[] = {
       {"binary", std::string("\x7F" "ELF\x02\x01\x01\0\0\0\xC1\xD2", 12),
        ConversionStatus::notText, codUtf},
       {"Latin-1", "Gr\xF6\xDF" "ere \xC4pfel aus K\xF6ln\n", ConversionStatus::notCyrillic, codUtf},
@@ -224,12 +228,7 @@ TEST(ConvertStreamGuessing, AsciiStartLongerThanHeldGoesOutFirst) {
   while (lines.size() < 2 * maxGuessBytes + 100) lines += "INFO service started\n";
   const std::string line(maxGuessBytes + 100, 'q');
   const std::string koi = "\xF3\xDF\xC5\xDB\xD8 \xD6\xC5 \xDC\xD4\xC9\xC8\n";
-  const struct {
-    const char* name;
-    std::string input;
-    ConversionStatus status;
-    CodeId page;
-  } cases[] = {
+  const GuessedInput cases[] = {
       {"KOI8-R after lines", lines + koi, ConversionStatus::done, codKoi},
       {"KOI8-R at the end of a line longer than held", line + " " + koi,
        ConversionStatus::done, codKoi},
