@@ -155,8 +155,7 @@ FileOutcome convertOpenFile(FileSystem& fileSystem, FileHandle original, FileOut
   prepared.source = source;
   const bool readAgain = start.passed > 0;
   if (readAgain) {
-    if (const int error = fileSystem.rewind(original))
-      return outcome(Kind::failed, because("cannot read it", error));
+    if (const int error = fileSystem.rewind(original)) return readFailure(error);
   }
 
   if (!request.dryRun) {
