@@ -374,7 +374,7 @@ def foreign_items(per_cell, report, rng):
     items = []
     kinds = (("one line", 1, 20, 120), ("paragraph", 8, 200, 2000), ("whole text", 0, 200, 1 << 16))
     table = LATIN if report == "latin" else FOREIGN
-    for language in [*table] if report == "latin" else [*FOREIGN, *OTHER_CYRILLIC]:
+    for language in [*LATIN] if report == "latin" else [*FOREIGN, *OTHER_CYRILLIC]:
         pages = foreign_texts(language, report)
         if not pages:
             continue
