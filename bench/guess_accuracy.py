@@ -52,8 +52,10 @@ import collections
 import gettext
 import glob
 import gzip
+import hashlib
 import html
 import importlib.machinery
+import json
 import os
 import random
 import re
@@ -413,12 +415,40 @@ def foreign_items(per_cell, report, rng):
 NAMES = ["koi", "win", "dos", "mac", "iso"]
 
 
+def cached_guesses(label, command, paths, parse):
+    """A peer's guesses, remembered by the files' contents under WORK: the
+    peers do not change between runs, and they take most of a run's time.
+    The cache is kept apart for each build of the peer's program."""
+    program = shutil.which(command[0]) or command[0]
+    stamp = int(os.stat(program).st_mtime)
+    cache_path = os.path.join(WORK, "peer-answers",
+                              f"{re.sub('[^a-z0-9]+', '-', label.lower())}-{stamp}.json")
+    cache = {}
+    if os.path.exists(cache_path):
+        with open(cache_path, encoding="utf-8") as f:
+            cache = json.load(f)
+    keys = {}
+    for path in paths:
+        with open(path, "rb") as f:
+            keys[path] = hashlib.sha1(f.read()).hexdigest()
+    unknown = [path for path in paths if keys[path] not in cache]
+    for path, answer in run_guesser(command, unknown, parse).items():
+        cache[keys[path]] = answer
+    if unknown:
+        os.makedirs(os.path.dirname(cache_path), exist_ok=True)
+        with open(cache_path + ".new", "w", encoding="utf-8") as f:
+            json.dump(cache, f)
+        os.replace(cache_path + ".new", cache_path)
+    return {path: cache[keys[path]] for path in paths if keys[path] in cache}
+
+
 def detector_guesses(guess, paths, alone):
     """(label, {path: answer}) for bytemorph-guess, then each peer."""
     for label, command, parse in peers()[:1 if alone else None]:
         if command is None:
-            command, parse = [guess], lambda answer: answer.strip()
-        yield label, run_guesser(command, paths, parse)
+            yield label, run_guesser([guess], paths, lambda answer: answer.strip())
+        else:
+            yield label, cached_guesses(label, command, paths, parse)
 
 
 def write_foreign_sample(path, rng):
