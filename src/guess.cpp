@@ -470,12 +470,18 @@ std::int64_t totalCost(const Scorer<withTraits>& scorer) {
 
 // Letters of the scripts other languages are written in, the marks that
 // CJK text sets between them and the signs of Latin-1 (¿ ¼ ² ¸): valid
-// UTF-8 of those languages reads as what it is.
+// UTF-8 of those languages reads as what it is. Among the two-byte
+// characters, the points Unicode leaves unassigned are left out: no text
+// holds them, but a capital and a sign of Windows-1251 make them (Чё is
+// U+05F8).
 bool isOtherScriptLetter(char32_t c) {
   static constexpr char32_t ranges[][2] = {
-      {0xA1, 0x24F},     {0x370, 0x3FF},     {0x531, 0x6FF},   {0x900, 0xEFF},
-      {0x10A0, 0x10FF},  {0x1E00, 0x1FFF},   {0x3000, 0x30FF}, {0x3400, 0x4DBF},
-      {0x4E00, 0x9FFF},  {0xAC00, 0xD7A3},   {0xFF00, 0xFFEF}};
+      {0xA1, 0x24F},    {0x370, 0x377},   {0x37A, 0x37F},   {0x384, 0x38A},
+      {0x38C, 0x38C},   {0x38E, 0x3A1},   {0x3A3, 0x3FF},   {0x531, 0x556},
+      {0x559, 0x58A},   {0x58D, 0x58F},   {0x591, 0x5C7},   {0x5D0, 0x5EA},
+      {0x5EF, 0x5F4},   {0x600, 0x6FF},   {0x900, 0xEFF},   {0x10A0, 0x10FF},
+      {0x1E00, 0x1FFF}, {0x3000, 0x30FF}, {0x3400, 0x4DBF}, {0x4E00, 0x9FFF},
+      {0xAC00, 0xD7A3}, {0xFF00, 0xFFEF}};
   for (const auto& [first, last] : ranges)
     if (c >= first && c <= last) return c != 0xD7 && c != 0xF7;
   return false;

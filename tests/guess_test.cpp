@@ -115,6 +115,7 @@ TEST(GuessPage, HardSnippets) {
       {"ки индейцев Севе", codMac},     // Windows reads С as ‘ touching a word
       {"НАЯ БУКВ", codKoi},             // capitals throughout: Windows reads small letters
       {"тип", codDos},                  // E2 A8 AF: valid UTF-8 by chance
+      {"Чё?\n", codWin},                // D7 B8: valid UTF-8, but no character
       {"всё — хорошо", codMac},
       {"СССР и США", codIso},
       {"юксембур", codKoi},             // Windows reads capitals: not initials so long
