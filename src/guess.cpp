@@ -146,6 +146,7 @@ struct Meaning {
   // Windows' capital К, a word of its own or a text's first letter, as one.
   bool noBreakSpace = false;
   bool space = false;
+  bool lineBreak = false;
   bool lookalike = false;  // a Latin letter that looks like a Russian one
   bool closesQuote = false;  // »
   bool clauseMark = false;   // , : ;
@@ -182,6 +183,7 @@ Meaning classify(char32_t c) {
     ascii.fullStop = c == '.';
     ascii.clauseMark = c == ',' || c == ':' || c == ';';
     ascii.space = c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    ascii.lineBreak = c == '\n';
     return ascii;
   }
   if (c >= 0x430 && c <= 0x44F) return {letter(c), false, 0};
@@ -371,6 +373,15 @@ struct Scorer {
   // Mac's reading of Windows' И starting a word.
   bool nothingToClose = false;
   bool afterNumberOrStop = false;
+  // A line with no letter on it (a subtitle's number and times, a blank
+  // line between paragraphs, a rule) leaves the next line to start as a
+  // file's first line does.
+  bool lineHasLetter = false;
+  // Full stops that open a line as an ellipsis (...и тогда) carry on a
+  // sentence begun before it, as the ellipsis character does; a text cut
+  // from anywhere that starts with them more likely starts inside one
+  // (.. Я не совсем).
+  bool lineBlank = false, leadingStops = false;
   // Letters of the word so far while all are capitals (-1 after a small
   // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
   // letters follow one another as initials. Longer ones are words set in
@@ -418,13 +429,24 @@ struct Scorer {
     afterSpace = meaning.space;
     if (meaning.followsWord && !afterWord) cost += gluedCost;
     afterWord = letter || meaning.latinOrDigit;
+    leadingStops = meaning.fullStop && (lineBlank || leadingStops);
+    if (meaning.lineBreak) {
+      if (!lineHasLetter) startPending = lineStart;
+      lineHasLetter = false;
+      lineBlank = true;
+    } else {
+      lineHasLetter = lineHasLetter || letter || (meaning.latinOrDigit && !meaning.digit);
+      lineBlank = lineBlank && meaning.space;
+    }
     if (meaning.symbol == 0) {
       // A full stop right after a one-letter small word shortens a word
       // (т. е., и т. д.) rather than ending a sentence.
       const bool shortens = meaning.fullStop && last != 0 && before == 0 && capitalRun < 0;
       // A comma or a colon after a full stop makes it an abbreviation's
       // (напр., январь).
-      if (meaning.endsSentence && !shortens)
+      if (leadingStops)
+        startPending = 0;
+      else if (meaning.endsSentence && !shortens)
         startPending = sentenceStart;
       else if (meaning.latinOrDigit || meaning.continuesSentence || meaning.clauseMark)
         startPending = 0;
@@ -550,6 +572,7 @@ Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
     scorer.startPending = scorer.capitalContext;
     scorer.startsWord = true;
     scorer.nothingToClose = true;
+    scorer.lineBlank = true;
   }
   const auto& russianWord = inRussianWord();
   std::size_t wordEnd = 0;  // past the last word looked at whole

@@ -148,6 +148,14 @@ TEST(GuessPage, HardSnippets) {
       {"\"Я бы даже сказала невозможно!\"", codWin}, // in quotes it starts a sentence too
       {"— Я вернусь домой поздно вечером.", codWin},  // and after a dialogue dash
       {"…а та послала лучшего своего командира.", codMac}, // an ellipsis carries one on
+      {"  ...я смогу чувствовать души\n", codMac},  // and so do full stops opening a line
+      {"1\n00:00:01,000 --> 00:00:03,500\n...я смогу\n", codMac},
+      // A subtitle's text starts a line, after its number and times.
+      {"1\n00:00:01,000 --> 00:00:03,500\nЯ бы хотел защитить свою жизнь.\n", codWin},
+      {"(особый бонус)\n\n2\n00:00:04,000 --> 00:00:06,500\nС большим волком покончено.\n",
+       codWin},
+      {"кто\nя\n", codMac},  // a line of letters leaves the next to go on
+      {"Linux\nя не знаю, что сказать\n", codMac},
       {"RT @xxxxxx: И поэтому", codWin},   // Mac reads И as » after a colon
       {"разбудишь, И дов", codWin},        // after a comma, and starting a whole text:
       {"И написал Иисyс конвертер water2wine, и стал раздавать его freeware...", codWin},
