@@ -147,6 +147,11 @@ struct Meaning {
   bool noBreakSpace = false;
   bool space = false;
   bool lineBreak = false;
+  // What opens a field in files that machines read: a tag's content
+  // (<p>Я...), a column, and after a number, a subtitle's text after its
+  // frames ({0}{80}Я бы). A word glued to one starts as a line does.
+  bool opensField = false;
+  bool closesBrace = false;
   bool lookalike = false;  // a Latin letter that looks like a Russian one
   bool closesQuote = false;  // »
   bool clauseMark = false;   // , : ;
@@ -184,6 +189,8 @@ Meaning classify(char32_t c) {
     ascii.clauseMark = c == ',' || c == ':' || c == ';';
     ascii.space = c == ' ' || c == '\t' || c == '\n' || c == '\r';
     ascii.lineBreak = c == '\n';
+    ascii.opensField = c == '>' || c == '\t';
+    ascii.closesBrace = c == '}';
     return ascii;
   }
   if (c >= 0x430 && c <= 0x44F) return {letter(c), false, 0};
@@ -382,6 +389,7 @@ struct Scorer {
   // from anywhere that starts with them more likely starts inside one
   // (.. Я не совсем).
   bool lineBlank = false, leadingStops = false;
+  bool afterFieldOpener = false;
   // Letters of the word so far while all are capitals (-1 after a small
   // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
   // letters follow one another as initials. Longer ones are words set in
@@ -422,6 +430,8 @@ struct Scorer {
     if ((meaning.noBreakSpace && afterSpace) || (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
     if (meaning.noBreakSpace && afterNumberOrStop) cost -= boundNoBreakSpaceDiscount;
+    const bool fieldStart = afterFieldOpener;
+    afterFieldOpener = meaning.opensField || (meaning.closesBrace && afterNumberOrStop);
     afterNumberOrStop = meaning.digit || meaning.fullStop;
     if (meaning.closesQuote && nothingToClose) cost += gluedCost;
     nothingToClose = meaning.clauseMark || (nothingToClose && meaning.space);
@@ -464,7 +474,10 @@ struct Scorer {
       capitalRun = 0;
     } else {
       if (capitalContext == 3)
-        capitalContext = afterCapitals ? 6 : startPending != 0 ? startPending : 3;
+        capitalContext = afterCapitals      ? 6
+                         : startPending != 0 ? startPending
+                         : fieldStart        ? lineStart
+                                             : 3;
       if (capitalContext == 1 && capitalRun == 1 && afterCapitals) capitalContext = 7;
       startPending = 0;
       // A capital does not sit inside a word: a text that begins with one

@@ -156,6 +156,10 @@ TEST(GuessPage, HardSnippets) {
        codWin},
       {"кто\nя\n", codMac},  // a line of letters leaves the next to go on
       {"Linux\nя не знаю, что сказать\n", codMac},
+      {"{0}{80}Я бы хотел защитить свою жизнь.\n", codWin},  // and after its frames
+      {"<p>Я... умирать...</p>\n", codWin},  // so does a tag's content
+      {"0\tЯ постараюсь.\n", codWin},       // and a column
+      {"неправилно съдържание в „\\{\\}“", codWin},  // a brace after no number does not
       {"RT @xxxxxx: И поэтому", codWin},   // Mac reads И as » after a colon
       {"разбудишь, И дов", codWin},        // after a comma, and starting a whole text:
       {"И написал Иисyс конвертер water2wine, и стал раздавать его freeware...", codWin},
