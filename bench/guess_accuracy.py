@@ -436,9 +436,10 @@ def cached_guesses(label, command, paths, parse):
         cache[keys[path]] = answer
     if unknown:
         os.makedirs(os.path.dirname(cache_path), exist_ok=True)
-        with open(cache_path + ".new", "w", encoding="utf-8") as f:
+        scratch = f"{cache_path}.{os.getpid()}"  # runs side by side each write their own
+        with open(scratch, "w", encoding="utf-8") as f:
             json.dump(cache, f)
-        os.replace(cache_path + ".new", cache_path)
+        os.replace(scratch, cache_path)
     return {path: cache[keys[path]] for path in paths if keys[path] in cache}
 
 
