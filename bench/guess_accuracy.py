@@ -44,6 +44,11 @@ the set kept for reporting only; with --foreign --fresh, LibreOffice's
 help, a second report set; with --foreign --cjk, the Chinese and Japanese
 help of other packages, a check on the fresh set's rows for those pages.
 
+With --files, the set's lines go into short files of the shapes Russian
+text is kept in (subtitles, tagged paragraphs, columns, quoted mail,
+plain lines), one to three lines a file, half of them with CRLF line
+ends, in place of snippets.
+
 With --sample, writes held-out lines for the test suite to FILE instead
 (with --foreign, lines of the other languages, each with its page).
 """
@@ -244,6 +249,32 @@ def snippets(pages, per_cell, rng):
     items += [("one line", line) for line in rng.sample(long_lines, min(per_cell, len(long_lines)))]
     items += [("whole page", "\n".join(page) + "\n") for page in pages
               if any(RUSSIAN_WORD.search(line) for line in page)][:per_cell]
+    return items
+
+
+def file_shapes(pages, per_cell, rng):
+    """(kind, text) items: short files of shapes people keep Russian text
+    in, one to three of the lines of pages in each: subtitles, tagged
+    paragraphs, columns, quoted mail and plain lines."""
+    lines = [line for page in pages for line in page
+             if RUSSIAN_WORD.search(line) and len(line) <= 80]
+    def cue(number, line):
+        return f"{number}\n00:{number // 60:02}:{number % 60:02},000 --> 00:{number // 60:02}:{number % 60:02},900\n{line}\n"
+    shapes = {
+        "subtitles (SubRip)": lambda chosen: "\n".join(cue(n + 1, line) for n, line in enumerate(chosen)),
+        "subtitles (MicroDVD)": lambda chosen: "".join(
+            f"{{{100 * n}}}{{{100 * n + 80}}}{line}\n" for n, line in enumerate(chosen)),
+        "tagged paragraphs": lambda chosen: "".join(f"<p>{line}</p>\n" for line in chosen),
+        "columns": lambda chosen: "".join(f"{n + 1}\t{line}\n" for n, line in enumerate(chosen)),
+        "quoted mail": lambda chosen: "On Mon, 7 Dec 2026, ivan wrote:\n" + "".join(
+            f"> {line}\n" for line in chosen),
+        "plain lines": lambda chosen: "".join(f"{line}\n" for line in chosen),
+    }
+    items = []
+    for kind, shape in shapes.items():
+        for _ in range(per_cell):
+            text = shape(rng.sample(lines, rng.choice((1, 1, 2, 3))))
+            items.append((kind, text.replace("\n", "\r\n") if rng.random() < 0.5 else text))
     return items
 
 
@@ -546,6 +577,8 @@ def main():
                         help="with --foreign: the fourth report set, LibreOffice's menus and dialogs")
     parser.add_argument("--latin", action="store_true",
                         help="with --foreign: other Latin languages' catalogs and character tables")
+    parser.add_argument("--files", action="store_true",
+                        help="short files of common shapes made of the set's lines, not snippets")
     parser.add_argument("--alone", action="store_true", help="no peers: only bytemorph-guess")
     parser.add_argument("--by-page", action="store_true", help="a row for each page and length")
     parser.add_argument("--sample")
@@ -575,7 +608,7 @@ def main():
                           ("chardetect", "python3-chardet"), ("/usr/include/librcd.h", "librcd-dev")):
         need(tool, package)
     guess = os.path.abspath(args.guess)
-    items = snippets(pages, args.per_cell, rng)
+    items = (file_shapes if args.files else snippets)(pages, args.per_cell, rng)
     work = tempfile.mkdtemp(dir=WORK)
     files = []  # (path, kind, page, text)
     for number, (kind, text) in enumerate(items):
@@ -613,9 +646,9 @@ def main():
     print("\nbytemorph-guess misreads:\n" + "\n".join(misses))
 
     one_line = [p for p, kind, _, _ in files if kind == "one line"]
-    one_line = (one_line * (10000 // len(one_line) + 1))[:10000]
+    one_line = (one_line * (10000 // max(1, len(one_line)) + 1))[:10000]
     for label, command in (("bytemorph-guess", [guess]), ("enca -L russian", ["enca", "-L", "russian"])):
-        if shutil.which(command[0]) or os.path.exists(command[0]):
+        if one_line and (shutil.which(command[0]) or os.path.exists(command[0])):
             start = time.perf_counter()
             subprocess.run(command + one_line, stdout=subprocess.DEVNULL,
                            stderr=subprocess.DEVNULL)
