@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <bitset>
 #include <cmath>
 #include <cstdint>
 #include <string_view>
@@ -119,6 +118,52 @@ constexpr std::int64_t otherScriptLetterCost = 16;
 // The first of a run of them: three CP866 letters (ром, шек) make one CJK
 // or Indic character of UTF-8, alone among ASCII.
 constexpr std::int64_t otherScriptRunCost = 48;
+// What the line so far holds, as a few bits: a line with no letter on
+// it (a subtitle's number and times, a blank line between paragraphs, a
+// rule) leaves the next line to start as a file's first line does; full
+// stops that open a line as an ellipsis (...и тогда) carry on a sentence
+// begun before it, as the ellipsis character does, but a text cut from
+// anywhere that starts with them more likely starts inside one (.. Я не
+// совсем); what opens a field in files that machines read, a tag's
+// content (<p>Я...), a column, or after a number a subtitle's text after
+// its frames ({0}{80}Я бы), starts the word glued to it as a line does.
+namespace LineState {
+constexpr std::uint8_t hasLetter = 1, blank = 2, leadingStops = 4, afterFieldOpener = 8,
+                       afterNumber = 16;
+constexpr std::uint8_t startsLine = 32;  // a line break ended a line with no letter
+constexpr int count = 64;
+}  // namespace LineState
+
+// What a character does to the line state; a table of the two gives the
+// next state with one look-up a character.
+namespace LineClass {
+constexpr std::uint8_t other = 0, letter = 1, digit = 2, fullStop = 3, space = 4, tab = 5,
+                       lineBreak = 6, opensField = 7, brace = 8, count = 9;
+}  // namespace LineClass
+
+constexpr std::array<std::array<std::uint8_t, LineState::count>, LineClass::count>
+lineTransitions = [] {
+  using namespace LineState;
+  std::array<std::array<std::uint8_t, count>, LineClass::count> next{};
+  for (int state = 0; state < count; ++state) {
+    const int letters = state & hasLetter;
+    next[LineClass::other][state] = static_cast<std::uint8_t>(letters);
+    next[LineClass::letter][state] = hasLetter;
+    next[LineClass::digit][state] = static_cast<std::uint8_t>(letters | afterNumber);
+    next[LineClass::fullStop][state] = static_cast<std::uint8_t>(
+        letters | ((state & (blank | leadingStops)) != 0 ? leadingStops : 0));
+    next[LineClass::space][state] = static_cast<std::uint8_t>(letters | (state & blank));
+    next[LineClass::tab][state] =
+        static_cast<std::uint8_t>(letters | (state & blank) | afterFieldOpener);
+    next[LineClass::lineBreak][state] =
+        static_cast<std::uint8_t>(blank | (letters ? 0 : startsLine));
+    next[LineClass::opensField][state] = static_cast<std::uint8_t>(letters | afterFieldOpener);
+    next[LineClass::brace][state] =
+        static_cast<std::uint8_t>(letters | ((state & afterNumber) != 0 ? afterFieldOpener : 0));
+  }
+  return next;
+}();
+
 // What one character is to the model: a letter (symbol 1..33) of either
 // case, or a boundary (symbol 0) costing what its rarity in Russian says.
 struct Meaning {
@@ -146,12 +191,8 @@ struct Meaning {
   // Windows' capital К, a word of its own or a text's first letter, as one.
   bool noBreakSpace = false;
   bool space = false;
-  bool lineBreak = false;
-  // What opens a field in files that machines read: a tag's content
-  // (<p>Я...), a column, and after a number, a subtitle's text after its
-  // frames ({0}{80}Я бы). A word glued to one starts as a line does.
-  bool opensField = false;
-  bool closesBrace = false;
+  // What the character does to the line it is on (LineClass).
+  std::uint8_t lineClass = 0;
   bool lookalike = false;  // a Latin letter that looks like a Russian one
   bool closesQuote = false;  // »
   bool clauseMark = false;   // , : ;
@@ -171,7 +212,7 @@ constexpr std::u16string_view russianLookedLike = u"асеорхуАВСЕНКМ
 
 bool isCyrillic(char32_t c) { return c >= 0x400 && c <= 0x4FF; }
 
-Meaning classify(char32_t c) {
+Meaning classifyCharacter(char32_t c) {
   // а..е, ё, ж..я as the model numbers them.
   auto letter = [](char32_t small) -> unsigned char {
     if (small == 0x451) return 7;
@@ -188,9 +229,14 @@ Meaning classify(char32_t c) {
     ascii.fullStop = c == '.';
     ascii.clauseMark = c == ',' || c == ':' || c == ';';
     ascii.space = c == ' ' || c == '\t' || c == '\n' || c == '\r';
-    ascii.lineBreak = c == '\n';
-    ascii.opensField = c == '>' || c == '\t';
-    ascii.closesBrace = c == '}';
+    ascii.lineClass = ascii.digit ? LineClass::digit
+                      : c == '.'  ? LineClass::fullStop
+                      : c == ' ' || c == '\r' ? LineClass::space
+                      : c == '\t' ? LineClass::tab
+                      : c == '\n' ? LineClass::lineBreak
+                      : c == '>'  ? LineClass::opensField
+                      : c == '}'  ? LineClass::brace
+                                  : LineClass::other;
     return ascii;
   }
   if (c >= 0x430 && c <= 0x44F) return {letter(c), false, 0};
@@ -239,7 +285,7 @@ Meaning classify(char32_t c) {
   static constexpr std::u16string_view kinLetters = u"іїєўґІЇЄЎҐ";
   static constexpr std::u16string_view russianLetters = u"ииеугИИЕУГ";
   if (const auto kin = kinLetters.find(static_cast<char16_t>(c)); kin != kinLetters.npos) {
-    Meaning letter = classify(russianLetters[kin]);
+    Meaning letter = classifyCharacter(russianLetters[kin]);
     letter.cost = c == 0x491 || c == 0x490 ? rareForeignLetterCost : foreignLetterCost;
     return letter;
   }
@@ -250,6 +296,12 @@ Meaning classify(char32_t c) {
     return box;
   }
   return {0, false, oddCost};
+}
+
+Meaning classify(char32_t c) {
+  Meaning meaning = classifyCharacter(c);
+  if (meaning.inWord()) meaning.lineClass = LineClass::letter;
+  return meaning;
 }
 
 // Each 8-bit page's characters, and what each is to the model; built once.
@@ -380,16 +432,7 @@ struct Scorer {
   // Mac's reading of Windows' И starting a word.
   bool nothingToClose = false;
   bool afterNumberOrStop = false;
-  // A line with no letter on it (a subtitle's number and times, a blank
-  // line between paragraphs, a rule) leaves the next line to start as a
-  // file's first line does.
-  bool lineHasLetter = false;
-  // Full stops that open a line as an ellipsis (...и тогда) carry on a
-  // sentence begun before it, as the ellipsis character does; a text cut
-  // from anywhere that starts with them more likely starts inside one
-  // (.. Я не совсем).
-  bool lineBlank = false, leadingStops = false;
-  bool afterFieldOpener = false;
+  std::uint8_t lineState = 0;  // LineState's bits
   // Letters of the word so far while all are capitals (-1 after a small
   // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
   // letters follow one another as initials. Longer ones are words set in
@@ -419,10 +462,17 @@ struct Scorer {
       traits.capitals += meaning.capital;
       traits.marks += meaning.mark;
     }
+    const bool letter = meaning.symbol != 0;
+    // Inside a word only the letters' own costs change: every mark below
+    // already holds what the letter before left, as this one would.
+    if (letter && last != 0 && last != guessTextStart) {
+      cost += meaning.cost;
+      addLetter(meaning);
+      return;
+    }
     cost += meaning.boxDrawing != 0 && meaning.boxDrawing == lastBoxDrawing ? boxRunCost
                                                                              : meaning.cost;
     lastBoxDrawing = meaning.boxDrawing;
-    const bool letter = meaning.symbol != 0;
     if ((meaning.letterBeforeIsOdd && last != 0 && last != guessTextStart) ||
         (oddIfLetterNext && letter))
       cost += gluedCost;
@@ -430,8 +480,6 @@ struct Scorer {
     if ((meaning.noBreakSpace && afterSpace) || (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
     if (meaning.noBreakSpace && afterNumberOrStop) cost -= boundNoBreakSpaceDiscount;
-    const bool fieldStart = afterFieldOpener;
-    afterFieldOpener = meaning.opensField || (meaning.closesBrace && afterNumberOrStop);
     afterNumberOrStop = meaning.digit || meaning.fullStop;
     if (meaning.closesQuote && nothingToClose) cost += gluedCost;
     nothingToClose = meaning.clauseMark || (nothingToClose && meaning.space);
@@ -439,22 +487,15 @@ struct Scorer {
     afterSpace = meaning.space;
     if (meaning.followsWord && !afterWord) cost += gluedCost;
     afterWord = letter || meaning.latinOrDigit;
-    leadingStops = meaning.fullStop && (lineBlank || leadingStops);
-    if (meaning.lineBreak) {
-      if (!lineHasLetter) startPending = lineStart;
-      lineHasLetter = false;
-      lineBlank = true;
-    } else {
-      lineHasLetter = lineHasLetter || letter || (meaning.latinOrDigit && !meaning.digit);
-      lineBlank = lineBlank && meaning.space;
-    }
     if (meaning.symbol == 0) {
+      lineState = lineTransitions[meaning.lineClass][lineState];
+      if (lineState & LineState::startsLine) startPending = lineStart;
       // A full stop right after a one-letter small word shortens a word
       // (т. е., и т. д.) rather than ending a sentence.
       const bool shortens = meaning.fullStop && last != 0 && before == 0 && capitalRun < 0;
       // A comma or a colon after a full stop makes it an abbreviation's
       // (напр., январь).
-      if (leadingStops)
+      if (lineState & LineState::leadingStops)
         startPending = 0;
       else if (meaning.endsSentence && !shortens)
         startPending = sentenceStart;
@@ -472,26 +513,35 @@ struct Scorer {
       afterCapitals = capitalRun >= 2;
       capitalContext = 3;
       capitalRun = 0;
+      before = last;
+      last = 0;
     } else {
-      if (capitalContext == 3)
-        capitalContext = afterCapitals      ? 6
-                         : startPending != 0 ? startPending
-                         : fieldStart        ? lineStart
-                                             : 3;
-      if (capitalContext == 1 && capitalRun == 1 && afterCapitals) capitalContext = 7;
-      startPending = 0;
-      // A capital does not sit inside a word: a text that begins with one
-      // begins a word, as a whole text does.
-      if (last == guessTextStart && (meaning.capital || startsWord)) last = 0;
-      const std::int64_t next = tripleCost(before, last, meaning.symbol);
-      if constexpr (withTraits) traits.spelling += next;
-      cost += (capitalRun >= 1 && capitalRun < longestAbbreviation && meaning.capital
-                   ? eitherCost(next, tripleCost(guessTextStart, 0, meaning.symbol))
-                   : next) +
-              capitalCosts[capitalContext][meaning.capital];
-      capitalRun = meaning.capital && capitalRun >= 0 ? capitalRun + 1 : -1;
-      capitalContext = capitalRun >= 2 ? 5 : meaning.capital ? 1 : 2;
+      addLetter(meaning);
+      // The letters after it in its word leave the line as it holds.
+      lineState = LineState::hasLetter;
     }
+  }
+
+  // A letter: its triple and whether it is a capital where it stands.
+  [[gnu::always_inline]] void addLetter(const Meaning& meaning) {
+    if (capitalContext == 3)
+      capitalContext = afterCapitals      ? 6
+                       : startPending != 0 ? startPending
+                       : (lineState & LineState::afterFieldOpener) != 0 ? lineStart
+                                                                          : 3;
+    if (capitalContext == 1 && capitalRun == 1 && afterCapitals) capitalContext = 7;
+    startPending = 0;
+    // A capital does not sit inside a word: a text that begins with one
+    // begins a word, as a whole text does.
+    if (last == guessTextStart && (meaning.capital || startsWord)) last = 0;
+    const std::int64_t next = tripleCost(before, last, meaning.symbol);
+    if constexpr (withTraits) traits.spelling += next;
+    cost += (capitalRun >= 1 && capitalRun < longestAbbreviation && meaning.capital
+                 ? eitherCost(next, tripleCost(guessTextStart, 0, meaning.symbol))
+                 : next) +
+            capitalCosts[capitalContext][meaning.capital];
+    capitalRun = meaning.capital && capitalRun >= 0 ? capitalRun + 1 : -1;
+    capitalContext = capitalRun >= 2 ? 5 : meaning.capital ? 1 : 2;
     before = last;
     last = meaning.symbol;
   }
@@ -517,8 +567,10 @@ bool isOtherScriptLetter(char32_t c) {
       {0x5EF, 0x5F4},   {0x600, 0x6FF},   {0x900, 0xEFF},   {0x10A0, 0x10FF},
       {0x1E00, 0x1FFF}, {0x3000, 0x30FF}, {0x3400, 0x4DBF}, {0x4E00, 0x9FFF},
       {0xAC00, 0xD7A3}, {0xFF00, 0xFFEF}};
-  for (const auto& [first, last] : ranges)
-    if (c >= first && c <= last) return c != 0xD7 && c != 0xF7;
+  for (const auto& [first, last] : ranges) {
+    if (c < first) return false;
+    if (c <= last) return c != 0xD7 && c != 0xF7;
+  }
   return false;
 }
 
@@ -540,7 +592,10 @@ Utf8Reading scoreUtf8(const unsigned char* text, std::size_t size, bool complete
       ++i;
       continue;
     }
-    Meaning meaning = classify(sequence.codePoint);
+    // ASCII is what it is in every 8-bit page, whose tables hold it ready.
+    Meaning meaning = sequence.codePoint < 0x80
+                          ? pageReadings()[codKoi].meanings[sequence.codePoint]
+                          : classify(sequence.codePoint);
     const bool otherScript = meaning.cost == oddCost && isOtherScriptLetter(sequence.codePoint);
     if (otherScript) {
       meaning.cost = afterOtherScript ? otherScriptLetterCost : otherScriptRunCost;
@@ -585,7 +640,7 @@ Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
     scorer.startPending = scorer.capitalContext;
     scorer.startsWord = true;
     scorer.nothingToClose = true;
-    scorer.lineBlank = true;
+    scorer.lineState = LineState::blank;
   }
   const auto& russianWord = inRussianWord();
   std::size_t wordEnd = 0;  // past the last word looked at whole
@@ -734,13 +789,14 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   return {spelling.cost, letters};
 }
 
-// Whether two readings give the same text for the byte values seen.
-bool sameText(int a, int b, const std::bitset<256>& seen) {
+// Whether two readings give the same text for the byte values the text
+// holds (counts, each byte value's).
+bool sameText(int a, int b, const std::array<std::size_t, 256>& counts) {
   if (a == codUtf || b == codUtf) return a == b;
   const CodeChart& first = pageReadings()[a].characters;
   const CodeChart& second = pageReadings()[b].characters;
   for (int byte = 0x80; byte < 256; ++byte)
-    if (seen[byte] && first[byte] != second[byte]) return false;
+    if (counts[byte] != 0 && first[byte] != second[byte]) return false;
   return true;
 }
 
@@ -785,8 +841,6 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   if (controls >= minBinaryControls && controls * binaryControlShare > size)
     return {codUtf, controls >= conclusiveBinaryControls, GuessVerdict::binary};
   if (upper == 0) return {codUtf, false};
-  std::bitset<256> seen;
-  for (int byte = 0x80; byte < 256; ++byte) seen[byte] = counts[byte] > 0;
 
   const TextStart start = textStart(text, size, complete);
   std::array<std::int64_t, codAfterLast> costs;
@@ -804,7 +858,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const CodeId other = best == codWin ? codMac : codWin;
     // A reading that turns letters into marks (Mac's ”“‘ for Windows' УТФ)
     // has fewer letters to spell, not better spelling.
-    if (costs[other] - costs[best] <= closeReadingsMargin && !sameText(best, other, seen)) {
+    if (costs[other] - costs[best] <= closeReadingsMargin && !sameText(best, other, counts)) {
       const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
       const KinSpelling theirs = kinSpelling(pageReadings()[other].characters, text, size);
       if (theirs.letters >= mine.letters && mine.cost - theirs.cost >= kinPreferenceMargin)
@@ -907,7 +961,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   bool conclusive = -otherLanguage >= conclusiveMargin || best == codUtf;
   for (const CodeId page : preference)
     if (page != best && costs[page] - costs[best] < conclusiveMargin &&
-        !(complete && sameText(page, best, seen)))
+        !(complete && sameText(page, best, counts)))
       conclusive = false;
   return {best, conclusive};
 }
