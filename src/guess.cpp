@@ -120,7 +120,8 @@ constexpr std::int64_t otherScriptLetterCost = 16;
 constexpr std::int64_t otherScriptRunCost = 48;
 // What the line so far holds, as a few bits: a line with no letter on
 // it (a subtitle's number and times, a blank line between paragraphs, a
-// rule) leaves the next line to start as a file's first line does; full
+// rule), or one that ends in a colon (ivan wrote:), leaves the next line
+// to start as a file's first line does; full
 // stops that open a line as an ellipsis (...и тогда) carry on a sentence
 // begun before it, as the ellipsis character does, but a text cut from
 // anywhere that starts with them more likely starts inside one (.. Я не
@@ -129,16 +130,17 @@ constexpr std::int64_t otherScriptRunCost = 48;
 // its frames ({0}{80}Я бы), starts the word glued to it as a line does.
 namespace LineState {
 constexpr std::uint8_t hasLetter = 1, blank = 2, leadingStops = 4, afterFieldOpener = 8,
-                       afterNumber = 16;
-constexpr std::uint8_t startsLine = 32;  // a line break ended a line with no letter
-constexpr int count = 64;
+                       afterNumber = 16, afterColon = 32;
+// A line break ended a line with no letter, or one ending in a colon.
+constexpr std::uint8_t startsLine = 64;
+constexpr int count = 128;
 }  // namespace LineState
 
 // What a character does to the line state; a table of the two gives the
 // next state with one look-up a character.
 namespace LineClass {
 constexpr std::uint8_t other = 0, letter = 1, digit = 2, fullStop = 3, space = 4, tab = 5,
-                       lineBreak = 6, opensField = 7, brace = 8, count = 9;
+                       lineBreak = 6, opensField = 7, brace = 8, colon = 9, count = 10;
 }  // namespace LineClass
 
 constexpr std::array<std::array<std::uint8_t, LineState::count>, LineClass::count>
@@ -152,11 +154,13 @@ lineTransitions = [] {
     next[LineClass::digit][state] = static_cast<std::uint8_t>(letters | afterNumber);
     next[LineClass::fullStop][state] = static_cast<std::uint8_t>(
         letters | ((state & (blank | leadingStops)) != 0 ? leadingStops : 0));
-    next[LineClass::space][state] = static_cast<std::uint8_t>(letters | (state & blank));
+    next[LineClass::space][state] =
+        static_cast<std::uint8_t>(letters | (state & (blank | afterColon)));
+    next[LineClass::colon][state] = static_cast<std::uint8_t>(letters | afterColon);
     next[LineClass::tab][state] =
         static_cast<std::uint8_t>(letters | (state & blank) | afterFieldOpener);
     next[LineClass::lineBreak][state] =
-        static_cast<std::uint8_t>(blank | (letters ? 0 : startsLine));
+        static_cast<std::uint8_t>(blank | (letters && (state & afterColon) == 0 ? 0 : startsLine));
     next[LineClass::opensField][state] = static_cast<std::uint8_t>(letters | afterFieldOpener);
     next[LineClass::brace][state] =
         static_cast<std::uint8_t>(letters | ((state & afterNumber) != 0 ? afterFieldOpener : 0));
@@ -236,6 +240,7 @@ Meaning classifyCharacter(char32_t c) {
                       : c == '\n' ? LineClass::lineBreak
                       : c == '>'  ? LineClass::opensField
                       : c == '}'  ? LineClass::brace
+                      : c == ':'  ? LineClass::colon
                                   : LineClass::other;
     return ascii;
   }

@@ -155,6 +155,7 @@ TEST(GuessPage, HardSnippets) {
       {"(особый бонус)\n\n2\n00:00:04,000 --> 00:00:06,500\nС большим волком покончено.\n",
        codWin},
       {"кто\nя\n", codMac},  // a line of letters leaves the next to go on
+      {"On Mon, 7 Dec 2026, ivan wrote:\r\n> И что же нам делать?\r\n", codWin},  // but a colon not
       {"Linux\nя не знаю, что сказать\n", codMac},
       {"{0}{80}Я бы хотел защитить свою жизнь.\n", codWin},  // and after its frames
       {"<p>Я... умирать...</p>\n", codWin},  // so does a tag's content
