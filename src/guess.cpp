@@ -118,16 +118,16 @@ constexpr std::int64_t otherScriptLetterCost = 16;
 // The first of a run of them: three CP866 letters (ром, шек) make one CJK
 // or Indic character of UTF-8, alone among ASCII.
 constexpr std::int64_t otherScriptRunCost = 48;
-// What the line so far holds, as a few bits: a line with no letter on
-// it (a subtitle's number and times, a blank line between paragraphs, a
+// What the line so far holds, as a few bits: a line with no letter on it
+// (a subtitle's number and times, a blank line between paragraphs, a
 // rule), or one that ends in a colon (ivan wrote:), leaves the next line
-// to start as a file's first line does; full
-// stops that open a line as an ellipsis (...и тогда) carry on a sentence
-// begun before it, as the ellipsis character does, but a text cut from
-// anywhere that starts with them more likely starts inside one (.. Я не
-// совсем); what opens a field in files that machines read, a tag's
-// content (<p>Я...), a column, or after a number a subtitle's text after
-// its frames ({0}{80}Я бы), starts the word glued to it as a line does.
+// to start as a file's first line does; full stops that open a line as an
+// ellipsis (...и тогда) carry on a sentence begun before it, as the
+// ellipsis character does, but a text cut from anywhere that starts with
+// them more likely starts inside one (.. Я не совсем); what opens a field
+// in files that machines read, a tag's content (<p>Я...), a column, or
+// after a number a subtitle's text after its frames ({0}{80}Я бы), starts
+// the word glued to it as a line does.
 namespace LineState {
 constexpr std::uint8_t hasLetter = 1, blank = 2, leadingStops = 4, afterFieldOpener = 8,
                        afterNumber = 16, afterColon = 32;
@@ -137,7 +137,7 @@ constexpr int count = 128;
 }  // namespace LineState
 
 // What a character does to the line state; a table of the two gives the
-// next state with one look-up a character.
+// next state with one look-up at each character between words.
 namespace LineClass {
 constexpr std::uint8_t other = 0, letter = 1, digit = 2, fullStop = 3, space = 4, tab = 5,
                        lineBreak = 6, opensField = 7, brace = 8, colon = 9, count = 10;
@@ -468,9 +468,10 @@ struct Scorer {
       traits.marks += meaning.mark;
     }
     const bool letter = meaning.symbol != 0;
+    const bool afterRussianLetter = last != 0 && last != guessTextStart;
     // Inside a word only the letters' own costs change: every mark below
     // already holds what the letter before left, as this one would.
-    if (letter && last != 0 && last != guessTextStart) {
+    if (letter && afterRussianLetter) {
       cost += meaning.cost;
       addLetter(meaning);
       return;
@@ -478,7 +479,7 @@ struct Scorer {
     cost += meaning.boxDrawing != 0 && meaning.boxDrawing == lastBoxDrawing ? boxRunCost
                                                                              : meaning.cost;
     lastBoxDrawing = meaning.boxDrawing;
-    if ((meaning.letterBeforeIsOdd && last != 0 && last != guessTextStart) ||
+    if ((meaning.letterBeforeIsOdd && afterRussianLetter) ||
         (oddIfLetterNext && letter))
       cost += gluedCost;
     oddIfLetterNext = meaning.letterAfterIsOdd;
