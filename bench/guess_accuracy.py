@@ -282,9 +282,11 @@ def file_shapes(pages, per_cell, rng):
     lines = [line for page in pages for line in page
              if RUSSIAN_WORD.search(line) and len(line) <= 80]
     def cue(number, line):
-        return f"{number}\n00:{number // 60:02}:{number % 60:02},000 --> 00:{number // 60:02}:{number % 60:02},900\n{line}\n"
+        second = f"00:{number // 60:02}:{number % 60:02}"
+        return f"{number}\n{second},000 --> {second},900\n{line}\n"
     shapes = {
-        "subtitles (SubRip)": lambda chosen: "\n".join(cue(n + 1, line) for n, line in enumerate(chosen)),
+        "subtitles (SubRip)": lambda chosen: "\n".join(
+            cue(n + 1, line) for n, line in enumerate(chosen)),
         "subtitles (MicroDVD)": lambda chosen: "".join(
             f"{{{100 * n}}}{{{100 * n + 80}}}{line}\n" for n, line in enumerate(chosen)),
         "tagged paragraphs": lambda chosen: "".join(f"<p>{line}</p>\n" for line in chosen),
