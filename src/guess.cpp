@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 
 #include "guess_model.h"
@@ -44,6 +45,11 @@ constexpr std::size_t minConclusiveUpper = 64;
 constexpr int longestAbbreviation = 3;
 // A margin of 40 bits: the second reading is a trillion times less likely.
 constexpr std::int64_t conclusiveMargin = 160;
+// No reading costs this much: a limit that stops none.
+constexpr std::int64_t noCostLimit = std::numeric_limits<std::int64_t>::max() / 4;
+// How many bytes a reading goes between looks at whether it passed its
+// limit: often enough to stop soon, seldom enough to cost nothing.
+constexpr std::size_t costCheckInterval = 16;
 // How much less likely a reading with a Russian letter may be than one
 // without any and still be taken: a few marks and initials read either way.
 constexpr std::int64_t lettersOverMarksMargin = 16;
@@ -580,16 +586,20 @@ bool isOtherScriptLetter(char32_t c) {
   return false;
 }
 
-// The UTF-8 reading's cost, and whether the text is well-formed UTF-8.
+// The UTF-8 reading's cost, and whether the text is well-formed UTF-8; of
+// malformed text, the cost of as much as stays below limit.
 struct Utf8Reading {
   std::int64_t cost;
   bool wellFormed;
 };
-Utf8Reading scoreUtf8(const unsigned char* text, std::size_t size, bool complete) {
+Utf8Reading scoreUtf8(const unsigned char* text, std::size_t size, bool complete,
+                      std::int64_t limit) {
   Scorer<false> scorer;
   std::int64_t otherScriptLetters = 0;
   bool malformed = false, afterOtherScript = false;
   for (std::size_t i = 0; i < size;) {
+    // Once the text is known to be no UTF-8, the rest counts only as cost.
+    if (malformed && scorer.cost >= limit) break;
     const Sequence sequence = readSequence(text + i, size - i);
     if (sequence.kind == SequenceKind::cutShort && !complete) break;
     if (sequence.kind != SequenceKind::complete) {
@@ -634,9 +644,12 @@ const std::array<Meaning, 128>& inRussianWord() {
   return meanings;
 }
 
+// Scores a page's reading of text, or of as much of it as leaves its cost
+// below limit: past that, no more is read.
 template <bool withTraits>
 Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
-                             const unsigned char* text, std::size_t size, TextStart start) {
+                             const unsigned char* text, std::size_t size, TextStart start,
+                             std::int64_t limit = noCostLimit) {
   Scorer<withTraits> scorer;
   if (start != TextStart::cut) {
     // A whole text starts a word, and a sentence or a line, also past the
@@ -652,6 +665,7 @@ Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
   std::size_t wordEnd = 0;  // past the last word looked at whole
   bool lookalikesAreRussian = false;
   for (std::size_t i = 0; i < size; ++i) {
+    if (i % costCheckInterval == 0 && scorer.cost >= limit) break;
     const Meaning& meaning = meanings[text[i]];
     // A word is looked at whole only for a lookalike in it: whether it has
     // two Russian letters and no Latin one but lookalikes.
@@ -795,6 +809,45 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   return {spelling.cost, letters};
 }
 
+// The readings in the order to score them, likeliest first: UTF-8 where
+// the first byte above 0x7F starts a sequence of its own, else last; the
+// 8-bit pages by what their readings of the bytes above 0x7F cost, each
+// byte alone, in a prefix that tells them apart as well as the whole.
+std::array<CodeId, codAfterLast> likeliestFirst(const unsigned char* text, std::size_t size) {
+  constexpr std::size_t likelyPrefix = 4096;
+  static const auto byteCosts = [] {
+    constexpr int wordInSentence = 3;  // a capital context of the scorer's
+    std::array<std::array<std::uint16_t, codTableColumns>, 128> costs;
+    for (int page = 0; page < codTableColumns; ++page)
+      for (int byte = 0x80; byte < 256; ++byte) {
+        const Meaning& meaning = pageReadings()[page].meanings[byte];
+        costs[byte - 0x80][page] = static_cast<std::uint16_t>(
+            meaning.cost +
+            (meaning.symbol == 0 ? 0
+                                 : tripleCost(guessTextStart, guessTextStart, meaning.symbol) +
+                                       capitalCosts[wordInSentence][meaning.capital]));
+      }
+    return costs;
+  }();
+  std::array<std::uint32_t, codTableColumns> likely{};
+  for (std::size_t i = 0; i < std::min(size, likelyPrefix); ++i)
+    if (text[i] >= 0x80)
+      for (int page = 0; page < codTableColumns; ++page)
+        likely[page] += byteCosts[text[i] - 0x80][page];
+  std::array<CodeId, codAfterLast> order;
+  const std::size_t firstUpper = static_cast<std::size_t>(
+      std::find_if(text, text + size, [](unsigned char byte) { return byte >= 0x80; }) - text);
+  const Sequence first = readSequence(text + firstUpper, size - firstUpper);
+  const bool utf8First = first.kind == SequenceKind::complete && first.length > 1;
+  CodeId* next = order.data();
+  if (utf8First) *next++ = codUtf;
+  for (int page = 0; page < codTableColumns; ++page) *next++ = CodeId(page);
+  std::sort(order.begin() + utf8First, order.begin() + utf8First + codTableColumns,
+            [&](CodeId a, CodeId b) { return likely[a] < likely[b]; });
+  if (!utf8First) order.back() = codUtf;
+  return order;
+}
+
 // Whether two readings give the same text for the byte values the text
 // holds (counts, each byte value's).
 bool sameText(int a, int b, const std::array<std::size_t, 256>& counts) {
@@ -849,12 +902,34 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   if (upper == 0) return {codUtf, false};
 
   const TextStart start = textStart(text, size, complete);
+  // A reading's cost only grows as it reads on, and below only readings
+  // within conclusiveMargin of the best are told apart: scored likeliest
+  // first, each other reading stops where it passes the best so far by
+  // that much, its cost then counting as far enough.
+  // The likeliest reading, when an 8-bit page's, keeps its traits: it is
+  // mostly the best, whose traits are asked for below.
   std::array<std::int64_t, codAfterLast> costs;
-  for (int page = 0; page < codTableColumns; ++page)
-    costs[page] = totalCost(scorePage<false>(pageReadings()[page].meanings, text, size, start));
-  const Utf8Reading utf8 = scoreUtf8(text, size, complete);
-  costs[codUtf] = utf8.cost;
-  for (int page = 0; page < codAfterLast; ++page) costs[page] += pagePriorCost[page];
+  Utf8Reading utf8{};
+  std::int64_t cheapest = noCostLimit;
+  CodeId tracedPage = codUtf;
+  ReadingTraits tracedTraits;
+  for (const CodeId page : likeliestFirst(text, size)) {
+    const std::int64_t limit = cheapest + conclusiveMargin - pagePriorCost[page];
+    if (page == codUtf) {
+      utf8 = scoreUtf8(text, size, complete, limit);
+      costs[page] = utf8.cost;
+    } else if (cheapest == noCostLimit) {
+      const auto scorer = scorePage<true>(pageReadings()[page].meanings, text, size, start);
+      costs[page] = totalCost(scorer);
+      tracedPage = page;
+      tracedTraits = scorer.traits;
+    } else {
+      costs[page] = totalCost(
+          scorePage<false>(pageReadings()[page].meanings, text, size, start, limit));
+    }
+    costs[page] += pagePriorCost[page];
+    cheapest = std::min(cheapest, costs[page]);
+  }
 
   static const CodeId preference[] = {codUtf, codWin, codKoi, codDos, codIso, codMac};
   CodeId best = codUtf;
@@ -876,7 +951,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   std::int64_t otherLanguage = 0;
   if (best != codUtf) {
     const auto traitsOf = [&](CodeId page) {
-      return scorePage<true>(pageReadings()[page].meanings, text, size, start).traits;
+      return page == tracedPage
+                 ? tracedTraits
+                 : scorePage<true>(pageReadings()[page].meanings, text, size, start).traits;
     };
     ReadingTraits reading = traitsOf(best);
     // A reading of marks alone (". -- ‘. " for ". -- Ф. ") gives way to
