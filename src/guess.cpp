@@ -771,13 +771,15 @@ class TripleSpelling {
 };
 
 // How unlikely a text is in a rival language's pages, as its spelling,
-// against the Russian letters of a page's reading.
+// against the Russian letters of a page's reading; once that passes limit,
+// how unlikely as much as was read.
 std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading,
-                           const unsigned char* text, std::size_t size) {
+                           const unsigned char* text, std::size_t size, std::int64_t limit) {
   const RivalLanguage& rival = rivalLanguages[language];
   TripleSpelling spelling(rival.tripleCosts, rival.symbolCount);
   bool afterCapital = false;
   for (std::size_t i = 0; i < size; ++i) {
+    if (i % costCheckInterval == 0 && spelling.cost >= limit) break;
     const int symbol = rival.symbols[text[i]] & ~rivalCapital;
     if (symbol == 0 && reading[text[i]].symbol != 0) spelling.cost += rivalUnreadLetterCost;
     const bool wordStart = spelling.atWordStart();
@@ -1020,9 +1022,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const auto rivalSpellsBetter = [&] {
       const std::int64_t margin =
           reading.longestRun <= longestShortWord ? shortWordRivalMargin : 0;
+      // The rival's spelling only grows as it reads on: past this it
+      // cannot be the better.
+      const std::int64_t bound = reading.spelling - margin;
       for (int rival = 0; rival < rivalLanguageCount; ++rival)
-        if (reading.spelling - rivalSpelling(rival, pageReadings()[best].meanings, text, size) >
-            margin)
+        if (rivalSpelling(rival, pageReadings()[best].meanings, text, size, bound) < bound)
           return true;
       return false;
     };
