@@ -47,9 +47,6 @@ constexpr int longestAbbreviation = 3;
 constexpr std::int64_t conclusiveMargin = 160;
 // No reading costs this much: a limit that stops none.
 constexpr std::int64_t noCostLimit = std::numeric_limits<std::int64_t>::max() / 4;
-// How many bytes a reading goes between looks at whether it passed its
-// limit: often enough to stop soon, seldom enough to cost nothing.
-constexpr std::size_t costCheckInterval = 16;
 // How much less likely a reading with a Russian letter may be than one
 // without any and still be taken: a few marks and initials read either way.
 constexpr std::int64_t lettersOverMarksMargin = 16;
@@ -665,7 +662,7 @@ Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
   std::size_t wordEnd = 0;  // past the last word looked at whole
   bool lookalikesAreRussian = false;
   for (std::size_t i = 0; i < size; ++i) {
-    if (i % costCheckInterval == 0 && scorer.cost >= limit) break;
+    if (scorer.cost >= limit) break;
     const Meaning& meaning = meanings[text[i]];
     // A word is looked at whole only for a lookalike in it: whether it has
     // two Russian letters and no Latin one but lookalikes.
@@ -779,7 +776,7 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
   TripleSpelling spelling(rival.tripleCosts, rival.symbolCount);
   bool afterCapital = false;
   for (std::size_t i = 0; i < size; ++i) {
-    if (i % costCheckInterval == 0 && spelling.cost >= limit) break;
+    if (spelling.cost >= limit) break;
     const int symbol = rival.symbols[text[i]] & ~rivalCapital;
     if (symbol == 0 && reading[text[i]].symbol != 0) spelling.cost += rivalUnreadLetterCost;
     const bool wordStart = spelling.atWordStart();
