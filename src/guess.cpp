@@ -367,11 +367,18 @@ std::array<std::uint8_t, count> decodeCosts(const char* cells) {
   return costs;
 }
 
-std::int64_t tripleCost(int a, int b, int c) {
-  static const auto costs =
-      decodeCosts<guessContextCount * guessContextCount * guessSymbolCount>(letterTripleCosts);
+constexpr std::size_t tripleCount = guessContextCount * guessContextCount * guessSymbolCount;
+
+const std::array<std::uint8_t, tripleCount>& tripleCosts() {
+  static const auto costs = decodeCosts<tripleCount>(letterTripleCosts);
+  return costs;
+}
+
+std::int64_t tripleCost(const std::uint8_t* costs, int a, int b, int c) {
   return costs[(a * guessContextCount + b) * guessSymbolCount + c];
 }
+
+std::int64_t tripleCost(int a, int b, int c) { return tripleCost(tripleCosts().data(), a, b, c); }
 
 std::int64_t fullStopEndCost(int a, int b) {
   static const auto costs =
@@ -452,6 +459,8 @@ struct Scorer {
   char16_t lastBoxDrawing = 0;
   ReadingTraits traits;
   Meaning previous{};  // for the traits: what touches what
+  // Looked up once for the reading rather than at every letter.
+  const std::uint8_t* triples = tripleCosts().data();
   std::size_t run = 0;
 
   // Inlined into the loops over a text's bytes, which the compiler would
@@ -512,7 +521,7 @@ struct Scorer {
         startPending = 0;
       if (last == 0) return;  // runs of boundaries count as one
       const std::int64_t wordEnds =
-          meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(before, last, 0);
+          meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(triples, before, last, 0);
       if constexpr (withTraits) traits.spelling += wordEnds;
       // An abbreviation in capitals takes no full stop (США, ЦП): Windows'
       // руб. and кв.м. read in KOI8-R as ПУА. and ЙЧ.Л. are no abbreviations.
@@ -543,10 +552,10 @@ struct Scorer {
     // A capital does not sit inside a word: a text that begins with one
     // begins a word, as a whole text does.
     if (last == guessTextStart && (meaning.capital || startsWord)) last = 0;
-    const std::int64_t next = tripleCost(before, last, meaning.symbol);
+    const std::int64_t next = tripleCost(triples, before, last, meaning.symbol);
     if constexpr (withTraits) traits.spelling += next;
     cost += (capitalRun >= 1 && capitalRun < longestAbbreviation && meaning.capital
-                 ? eitherCost(next, tripleCost(guessTextStart, 0, meaning.symbol))
+                 ? eitherCost(next, tripleCost(triples, guessTextStart, 0, meaning.symbol))
                  : next) +
             capitalCosts[capitalContext][meaning.capital];
     capitalRun = meaning.capital && capitalRun >= 0 ? capitalRun + 1 : -1;
