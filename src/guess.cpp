@@ -1005,11 +1005,12 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     if (reading.letters == 0) return otherLanguageText(upper >= minConclusiveUpper);
     const bool longEnough = size >= shortestOtherLanguage;
     // A word of three Russian letters is no accented letter of a Latin
-    // text's: Russian among code and commands keeps its page.
-    const std::size_t latinBeside = latinLettersBesideUpper(text, size);
+    // text's: Russian among code and commands keeps its page. Below, only
+    // readings without one count the Latin letters beside theirs.
+    const bool noWord = reading.longestRun < 3;
+    const std::size_t latinBeside = noWord ? latinLettersBesideUpper(text, size) : 0;
     const bool fewAmongLatin =
-        reading.longestRun < 3 &&
-        reading.letters * latinShareOfOtherLanguage < reading.letters + latinBeside;
+        noWord && reading.letters * latinShareOfOtherLanguage < reading.letters + latinBeside;
     // A lone letter at the text's edge may be what a cut left of a word.
     const auto russianLetter = [&](unsigned char byte) {
       return pageReadings()[best].meanings[byte].symbol != 0;
