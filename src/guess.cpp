@@ -842,17 +842,14 @@ std::array<CodeId, codAfterLast> likeliestFirst(const unsigned char* text, std::
     if (text[i] >= 0x80)
       for (int page = 0; page < codTableColumns; ++page)
         likely[page] += byteCosts[text[i] - 0x80][page];
-  std::array<CodeId, codAfterLast> order;
+  std::array<CodeId, codAfterLast> order{codKoi, codWin, codDos, codMac, codIso, codUtf};
+  std::sort(order.begin(), order.begin() + codTableColumns,
+            [&](CodeId a, CodeId b) { return likely[a] < likely[b]; });
   const std::size_t firstUpper = static_cast<std::size_t>(
       std::find_if(text, text + size, [](unsigned char byte) { return byte >= 0x80; }) - text);
   const Sequence first = readSequence(text + firstUpper, size - firstUpper);
-  const bool utf8First = first.kind == SequenceKind::complete && first.length > 1;
-  CodeId* next = order.data();
-  if (utf8First) *next++ = codUtf;
-  for (int page = 0; page < codTableColumns; ++page) *next++ = CodeId(page);
-  std::sort(order.begin() + utf8First, order.begin() + utf8First + codTableColumns,
-            [&](CodeId a, CodeId b) { return likely[a] < likely[b]; });
-  if (!utf8First) order.back() = codUtf;
+  if (first.kind == SequenceKind::complete && first.length > 1)
+    std::rotate(order.begin(), order.end() - 1, order.end());
   return order;
 }
 
@@ -913,9 +910,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   // A reading's cost only grows as it reads on, and below only readings
   // within conclusiveMargin of the best are told apart: scored likeliest
   // first, each other reading stops where it passes the best so far by
-  // that much, its cost then counting as far enough.
-  // The likeliest reading, when an 8-bit page's, keeps its traits: it is
-  // mostly the best, whose traits are asked for below.
+  // that much, its cost then counting as far enough. The likeliest, when
+  // an 8-bit page's, keeps its traits: it is mostly the best, whose traits
+  // are asked for below.
   std::array<std::int64_t, codAfterLast> costs;
   Utf8Reading utf8{};
   std::int64_t cheapest = noCostLimit;
