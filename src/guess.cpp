@@ -438,7 +438,9 @@ struct Scorer {
   bool startsWord = false;  // the text is whole, not cut inside a word
   // A mark touching a letter on its wrong side is rare: Mac reads Windows'
   // capitals С and Р as dashes glued to their words, Windows reads Mac's
-  // Е as an ellipsis glued to the rest of its word.
+  // Е as an ellipsis glued to the rest of its word. So is a sign that
+  // Russian seldom sets between two letters: Mac reads the Ukrainian і of
+  // Windows-1251 as ≥ (вих≥дний).
   bool oddIfLetterNext = false;
   bool afterWord = false;  // the last character was a letter or a digit
   bool afterSpace = true, afterNoBreakSpace = false;
@@ -494,7 +496,7 @@ struct Scorer {
     if ((meaning.letterBeforeIsOdd && afterRussianLetter) ||
         (oddIfLetterNext && letter))
       cost += gluedCost;
-    oddIfLetterNext = meaning.letterAfterIsOdd;
+    oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.mark && afterRussianLetter);
     if ((meaning.noBreakSpace && afterSpace) || (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
     if (meaning.noBreakSpace && afterNumberOrStop) cost -= boundNoBreakSpaceDiscount;
