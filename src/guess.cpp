@@ -208,6 +208,9 @@ struct Meaning {
   // A sign beyond ASCII that Russian typography seldom sets: ° ± • © and
   // the like, not its dashes, quotation marks, ellipsis, № or §.
   bool mark = false;
+  // Such a sign that has no place between two letters: all but the middle
+  // dot, which stands for a space where spaces are shown (отправки·в·этот).
+  bool oddBetweenLetters = false;
 
   bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
 };
@@ -330,6 +333,7 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         meaning.mark = c >= 0x80 && meaning.symbol == 0 && meaning.boxDrawing == 0 &&
                        !meaning.noBreakSpace && !isCyrillic(c) &&
                        std::u32string_view(U"«»„“”‘’—–…№§").find(c) == std::u32string_view::npos;
+        meaning.oddBetweenLetters = meaning.mark && c != 0xB7;
       }
       if (page == codMac)
         for (int byte = 0x80; byte < 256; ++byte)
@@ -496,7 +500,7 @@ struct Scorer {
     if ((meaning.letterBeforeIsOdd && afterRussianLetter) ||
         (oddIfLetterNext && letter))
       cost += gluedCost;
-    oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.mark && afterRussianLetter);
+    oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.oddBetweenLetters && afterRussianLetter);
     if ((meaning.noBreakSpace && afterSpace) || (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
     if (meaning.noBreakSpace && afterNumberOrStop) cost -= boundNoBreakSpaceDiscount;

@@ -167,6 +167,7 @@ TEST(GuessPage, HardSnippets) {
       {"не вказано вхідний файл", codMac}, // Windows reads Mac's і as ґ
       {"Північноамериканські індіанські мови", codWin}, // і spells as и
       {"вихідний код мовою D", codWin},    // Mac reads і as ≥, a sign inside a word
+      {"оправки·в·этот·д", codWin},        // but a middle dot shows a space: Mac reads Ј
       {"Індоєвропейські мови", codMac},     // Windows reads § and № and ґ
       {"немагчыма вярнуцца ў пачатковую працоўную тэчку", codMac}, // and Щ for ў
       // Spelled unlike Russian, but as the other Cyrillic languages spell.
