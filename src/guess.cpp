@@ -45,7 +45,7 @@ constexpr std::size_t minConclusiveUpper = 64;
 constexpr int longestAbbreviation = 3;
 // A margin of 40 bits: the second reading is a trillion times less likely.
 constexpr std::int64_t conclusiveMargin = 160;
-// No reading costs this much: a limit that stops none.
+// No reading costs this much, a margin added or not: a limit that stops none.
 constexpr std::int64_t noCostLimit = std::numeric_limits<std::int64_t>::max() / 4;
 // How much less likely a reading with a Russian letter may be than one
 // without any and still be taken: a few marks and initials read either way.
