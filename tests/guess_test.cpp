@@ -129,6 +129,7 @@ TEST(GuessPage, HardSnippets) {
       {"БУКВА ИОТА С ДИАЛИТИКОЙ и ТОНОСОМ", codDos}, // Mac reads и as ® after a space
       {"ТОВАРНЫЙ ЗНАК к ЗАКАЗУ", codDos},           // and к as ™
       {"Тeпeрь мoжнo нe бoятьcя чeлoвeкa c винчecтeрoм!", codKoi}, // Latin e, o, c typed for е, о, с
+      {"кнопка OК в окне", codMac},     // but one Russian letter makes no Latin O Russian
       {". -- Ф. ", codWin},                // Mac reads ‘ and no letter at all
       {"ром %lu:", codDos},                // E0 AE AC: one Tamil letter in UTF-8
       {"шек Кумо", codDos},                // a CJK letter and malformed UTF-8
