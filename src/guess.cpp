@@ -208,9 +208,6 @@ struct Meaning {
   // A sign beyond ASCII that Russian typography seldom sets: ° ± • © and
   // the like, not its dashes, quotation marks, ellipsis, № or §.
   bool mark = false;
-  // Such a sign that has no place between two letters: all but the middle
-  // dot, which stands for a space where spaces are shown (отправки·в·этот).
-  bool oddBetweenLetters = false;
 
   bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
 };
@@ -333,7 +330,11 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         meaning.mark = c >= 0x80 && meaning.symbol == 0 && meaning.boxDrawing == 0 &&
                        !meaning.noBreakSpace && !isCyrillic(c) &&
                        std::u32string_view(U"«»„“”‘’—–…№§").find(c) == std::u32string_view::npos;
-        meaning.oddBetweenLetters = meaning.mark && c != 0xB7;
+        // Such a sign does not end a word: Mac reads the Ukrainian і of
+        // Windows-1251 as ≥ (вих≥дний, м≥ст≥), and Chinese in GBK as
+        // letters with signs after them (і¶µƒ). The middle dot stands for
+        // a space where spaces are shown (отправки·в·этот).
+        meaning.letterBeforeIsOdd |= meaning.mark && c != 0xB7;
       }
       if (page == codMac)
         for (int byte = 0x80; byte < 256; ++byte)
@@ -442,9 +443,7 @@ struct Scorer {
   bool startsWord = false;  // the text is whole, not cut inside a word
   // A mark touching a letter on its wrong side is rare: Mac reads Windows'
   // capitals С and Р as dashes glued to their words, Windows reads Mac's
-  // Е as an ellipsis glued to the rest of its word. So is a sign that
-  // Russian seldom sets between two letters: Mac reads the Ukrainian і of
-  // Windows-1251 as ≥ (вих≥дний).
+  // Е as an ellipsis glued to the rest of its word.
   bool oddIfLetterNext = false;
   bool afterWord = false;  // the last character was a letter or a digit
   bool afterSpace = true, afterNoBreakSpace = false;
@@ -500,7 +499,7 @@ struct Scorer {
     if ((meaning.letterBeforeIsOdd && afterRussianLetter) ||
         (oddIfLetterNext && letter))
       cost += gluedCost;
-    oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.oddBetweenLetters && afterRussianLetter);
+    oddIfLetterNext = meaning.letterAfterIsOdd;
     if ((meaning.noBreakSpace && afterSpace) || (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
     if (meaning.noBreakSpace && afterNumberOrStop) cost -= boundNoBreakSpaceDiscount;

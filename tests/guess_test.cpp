@@ -168,6 +168,7 @@ TEST(GuessPage, HardSnippets) {
       {"не вказано вхідний файл", codMac}, // Windows reads Mac's і as ґ
       {"Північноамериканські індіанські мови", codWin}, // і spells as и
       {"вихідний код мовою D", codWin},    // Mac reads і as ≥, a sign inside a word
+      {"кластер наразі не може", codWin},  // and at a word's end
       {"оправки·в·этот·д", codWin},        // but a middle dot shows a space: Mac reads Ј
       {"Індоєвропейські мови", codMac},     // Windows reads § and № and ґ
       {"немагчыма вярнуцца ў пачатковую працоўную тэчку", codMac}, // and Щ for ў
@@ -287,6 +288,9 @@ TEST(GuessPage, NotRussian) {
       {"Chinese in GBK, which Mac reads as letters among as many signs",
        "Ubuntu \xBB\xB0\xA3\xAC\xC7\xEB\xB4\xF2\xBF\xAA\xD1\xA1\xD6\xD0\xCD\xBC", true,
        "unknown", false},
+      {"Chinese in GBK, which Mac reads as letters with signs after them",
+       "%2$X/%3$X \xB4\xA6\xB5\xC4 block_id %1$u \xCB\xB3\xD0\xF2\xB4\xED\xCE\xF3", true,
+       "unknown", true},
       {"Japanese in EUC-JP, which Mac reads with § inside words",
        "side-position-interface \xA4\xF2\xBB\xC8\xCD\xD1\xA4\xB9\xA4\xEB", true, "unknown", true},
       {"Russian typography's own signs, more than the letters", "\xA7 12 \x97 \xB9 5 \x97 \xF1\xEC. \xA7 3",
