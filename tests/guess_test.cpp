@@ -169,6 +169,8 @@ TEST(GuessPage, HardSnippets) {
       {"Північноамериканські індіанські мови", codWin}, // і spells as и
       {"вихідний код мовою D", codWin},    // Mac reads і as ≥, a sign inside a word
       {"кластер наразі не може", codWin},  // and at a word's end
+      {"Јужни француски територии", codWin}, // Mac reads Ј as £, a sign that starts no word
+      {"Єврейська автономна область", codWin}, // nor ™, Mac's reading of Є
       {"оправки·в·этот·д", codWin},        // but a middle dot shows a space: Mac reads Ј
       {"Індоєвропейські мови", codMac},     // Windows reads § and № and ґ
       {"немагчыма вярнуцца ў пачатковую працоўную тэчку", codMac}, // and Щ for ў
