@@ -18,6 +18,10 @@ constexpr std::int64_t quoteCost = 24;         // « », which typography pairs
 constexpr std::int64_t punctuationCost = 36;   // – — … № § © ° and the like
 constexpr std::int64_t rareMarkCost = 48;      // ‘ ’ “ ” „ • £ µ ¶
 constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a letter
+// № before a word, not a number: Windows' reading of Mac's Ukrainian є
+// (не № файлом), but also a column's heading (№ заказа), which a whole
+// glued mark's cost would give to Mac.
+constexpr std::int64_t wordAfterNumberSignCost = 24;
 // A no-break space after a number or a full stop is where typography
 // puts one (10 руб., т. е.); Windows' К there (10Круб.) is rare.
 constexpr std::int64_t boundNoBreakSpaceDiscount = 16;
@@ -202,6 +206,7 @@ struct Meaning {
   std::uint8_t lineClass = 0;
   bool lookalike = false;  // a Latin letter that looks like a Russian one
   bool closesQuote = false;  // »
+  bool numberFollows = false;  // №
   bool clauseMark = false;   // , : ;
   bool digit = false;
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
@@ -273,7 +278,11 @@ Meaning classifyCharacter(char32_t c) {
   // № and § stand before a number (№ 5, §5), never inside a word: Mac and
   // ISO 8859-5 read Greek letters as № there (ч№сбозт), Mac reads
   // Japanese in EUC-JP as §тї»Ќ—§є§л.
-  if (c == 0x2116 || c == 0xA7) return {0, false, punctuationCost, false, true, true};
+  if (c == 0x2116 || c == 0xA7) {
+    Meaning sign{0, false, punctuationCost, false, true, true};
+    sign.numberFollows = c == 0x2116;
+    return sign;
+  }
   switch (c) {
     case 0xAE: case 0x2122: {
       Meaning mark{0, false, punctuationCost};
@@ -456,6 +465,7 @@ struct Scorer {
   // one, and a whole text does not start with it: there (", » ") it is
   // Mac's reading of Windows' И starting a word.
   bool nothingToClose = false;
+  bool numberDue = false;  // № and spaces since: a number should follow
   bool afterNumberOrStop = false;
   std::uint8_t lineState = 0;  // LineState's bits
   // Letters of the word so far while all are capitals (-1 after a small
@@ -511,6 +521,8 @@ struct Scorer {
     afterNumberOrStop = meaning.digit || meaning.fullStop;
     if (meaning.closesQuote && nothingToClose) cost += gluedCost;
     nothingToClose = meaning.clauseMark || (nothingToClose && meaning.space);
+    if (numberDue && letter) cost += wordAfterNumberSignCost;
+    numberDue = meaning.numberFollows || (numberDue && meaning.space);
     afterNoBreakSpace = meaning.noBreakSpace;
     afterSpace = meaning.space;
     if (meaning.followsWord && !afterWord) cost += gluedCost;

@@ -171,6 +171,8 @@ TEST(GuessPage, HardSnippets) {
       {"кластер наразі не може", codWin},  // and at a word's end
       {"Јужни француски територии", codWin}, // Mac reads Ј as £, a sign that starts no word
       {"Єврейська автономна область", codWin}, // nor ™, Mac's reading of Є
+      {"курсор \"%s\" має аргументи", codMac}, // Windows reads є as №, before no number
+      {"№ заказа", codWin},                 // but a heading may number a word
       {"оправки·в·этот·д", codWin},        // but a middle dot shows a space: Mac reads Ј
       {"Індоєвропейські мови", codMac},     // Windows reads § and № and ґ
       {"немагчыма вярнуцца ў пачатковую працоўную тэчку", codMac}, // and Щ for ў
