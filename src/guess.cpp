@@ -207,6 +207,10 @@ struct Meaning {
   bool lookalike = false;  // a Latin letter that looks like a Russian one
   bool closesQuote = false;  // »
   bool numberFollows = false;  // №
+  // A middle dot stands for a space where spaces are shown, between
+  // words, not after a space: there it is Windows' reading of Mac's Ј
+  // (република ·емен).
+  bool showsSpace = false;
   bool clauseMark = false;   // , : ;
   bool digit = false;
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
@@ -289,7 +293,12 @@ Meaning classifyCharacter(char32_t c) {
       mark.followsWord = true;
       return mark;
     }
-    case 0xA9: case 0xB0: case 0xB1: case 0xB7:
+    case 0xB7: {
+      Meaning dot{0, false, punctuationCost};
+      dot.showsSpace = true;
+      return dot;
+    }
+    case 0xA9: case 0xB0: case 0xB1:
       return {0, false, punctuationCost};
     case 0x2018: case 0x2019: case 0x201C: case 0x2022:
     case 0xA3: case 0xB5: case 0xB6:
@@ -343,7 +352,7 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         // Windows-1251 as ≥ (вих≥дний, м≥ст≥), and Chinese in GBK as
         // letters with signs after them (і¶µƒ). The middle dot stands for
         // a space where spaces are shown (отправки·в·этот).
-        meaning.letterBeforeIsOdd |= meaning.mark && c != 0xB7;
+        meaning.letterBeforeIsOdd |= meaning.mark && !meaning.showsSpace;
         // Nor does it start one, but for the dot, the degree of °С, © and a
         // bullet: Mac reads the Ј of Windows-1251 as £ (£ужни), Windows
         // reads Mac's capitals Ж, И, Й as † € ‰.
@@ -514,7 +523,7 @@ struct Scorer {
     if ((meaning.letterBeforeIsOdd && afterRussianLetter) ||
         (oddIfLetterNext && letter))
       cost += gluedCost;
-    oddIfLetterNext = meaning.letterAfterIsOdd;
+    oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.showsSpace && afterSpace);
     if ((meaning.noBreakSpace && afterSpace) || (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
     if (meaning.noBreakSpace && afterNumberOrStop) cost -= boundNoBreakSpaceDiscount;
