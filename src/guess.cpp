@@ -214,6 +214,11 @@ struct Meaning {
   bool clauseMark = false;   // , : ;
   bool digit = false;
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
+  // A corner or a tee reaches out to the line it joins: a space on that
+  // side is odd (CP866 reads Mac's ÷ as ╓ in ÷ ЗНАК ДЕЛЕНИЯ). Lines alone
+  // stand between spaces, as DOS text sets ─ for a dash.
+  bool spaceBeforeIsOdd = false;
+  bool spaceAfterIsOdd = false;
   // A sign beyond ASCII that Russian typography seldom sets: ° ± • © and
   // the like, not its dashes, quotation marks, ellipsis, № or §.
   bool mark = false;
@@ -319,6 +324,10 @@ Meaning classifyCharacter(char32_t c) {
   if (c >= 0x2500 && c <= 0x259F) {
     Meaning box{0, false, boxDrawingCost};
     box.boxDrawing = static_cast<char16_t>(c);
+    static constexpr std::u16string_view leftArms = u"┐┘┤┬┴┼╕╖╗╛╜╝╡╢╣╤╥╦╧╨╩╪╫╬";
+    static constexpr std::u16string_view rightArms = u"┌└├┬┴┼╒╓╔╘╙╚╞╟╠╤╥╦╧╨╩╪╫╬";
+    box.spaceBeforeIsOdd = leftArms.find(static_cast<char16_t>(c)) != leftArms.npos;
+    box.spaceAfterIsOdd = rightArms.find(static_cast<char16_t>(c)) != rightArms.npos;
     return box;
   }
   return {0, false, oddCost};
@@ -475,6 +484,7 @@ struct Scorer {
   // Mac's reading of Windows' И starting a word.
   bool nothingToClose = false;
   bool numberDue = false;  // № and spaces since: a number should follow
+  bool spaceIsOddNext = false;
   bool afterNumberOrStop = false;
   std::uint8_t lineState = 0;  // LineState's bits
   // Letters of the word so far while all are capitals (-1 after a small
@@ -533,6 +543,9 @@ struct Scorer {
     if (numberDue && letter) cost += wordAfterNumberSignCost;
     numberDue = meaning.numberFollows || (numberDue && meaning.space);
     afterNoBreakSpace = meaning.noBreakSpace;
+    if ((meaning.spaceBeforeIsOdd && afterSpace) || (spaceIsOddNext && meaning.space))
+      cost += gluedCost;
+    spaceIsOddNext = meaning.spaceAfterIsOdd;
     afterSpace = meaning.space;
     if (meaning.followsWord && !afterWord) cost += gluedCost;
     afterWord = letter || meaning.latinOrDigit;

@@ -185,6 +185,7 @@ TEST(GuessPage, HardSnippets) {
       // Windows and Mac read these nearly alike as Russian; Serbian tells.
       {"%D хексадецимални број уређаја (st_dev)", codWin}, // Mac reads ђ as capital Р
       {"не могу да претворим ниску у УТФ-8", codWin},     // Mac reads УТФ as marks
+      {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
        "╠══════════════╬══════════╣\n║ Хлеб         ║ 10 руб.  ║\n", codDos},
