@@ -207,6 +207,9 @@ struct Meaning {
   bool lookalike = false;  // a Latin letter that looks like a Russian one
   bool closesQuote = false;  // »
   bool numberFollows = false;  // №
+  // ї, which is no word of its own as the и it spells as is: Mac reads
+  // the Ukrainian є of Windows-1251, a word, as Ї (не Ї файлом).
+  bool neverAlone = false;
   // A middle dot stands for a space where spaces are shown, between
   // words, not after a space: there it is Windows' reading of Mac's Ј
   // (република ·емен).
@@ -318,6 +321,7 @@ Meaning classifyCharacter(char32_t c) {
   if (const auto kin = kinLetters.find(static_cast<char16_t>(c)); kin != kinLetters.npos) {
     Meaning letter = classifyCharacter(russianLetters[kin]);
     letter.cost = c == 0x491 || c == 0x490 ? rareForeignLetterCost : foreignLetterCost;
+    letter.neverAlone = c == 0x457 || c == 0x407;
     return letter;
   }
   if (isCyrillic(c)) return {0, false, foreignLetterCost};
@@ -485,6 +489,7 @@ struct Scorer {
   bool nothingToClose = false;
   bool numberDue = false;  // № and spaces since: a number should follow
   bool spaceIsOddNext = false;
+  bool firstLetterNeverAlone = false;  // of the word so far
   bool afterNumberOrStop = false;
   std::uint8_t lineState = 0;  // LineState's bits
   // Letters of the word so far while all are capitals (-1 after a small
@@ -564,6 +569,7 @@ struct Scorer {
       else if (meaning.latinOrDigit || meaning.continuesSentence || meaning.clauseMark)
         startPending = 0;
       if (last == 0) return;  // runs of boundaries count as one
+      if (before == 0 && firstLetterNeverAlone) cost += gluedCost;
       const std::int64_t wordEnds =
           meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(triples, before, last, 0);
       if constexpr (withTraits) traits.spelling += wordEnds;
@@ -579,6 +585,7 @@ struct Scorer {
       last = 0;
     } else {
       addLetter(meaning);
+      firstLetterNeverAlone = meaning.neverAlone;
       // The letters after it in its word leave the line as it holds.
       lineState = LineState::hasLetter;
     }

@@ -173,6 +173,7 @@ TEST(GuessPage, HardSnippets) {
       {"Єврейська автономна область", codWin}, // nor ™, Mac's reading of Є
       {"курсор \"%s\" має аргументи", codMac}, // Windows reads є as №, before no number
       {"№ заказа", codWin},                 // but a heading may number a word
+      {"операнд є ненульовим", codWin},     // Mac reads є as Ї, which is no word
       {"оправки·в·этот·д", codWin},        // but a middle dot shows a space: Mac reads Ј
       {"Демократска република Јемен", codMac}, // after a space it shows none: Windows reads Ј
       {"Індоєвропейські мови", codMac},     // Windows reads § and № and ґ
