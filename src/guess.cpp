@@ -207,8 +207,8 @@ struct Meaning {
   bool lookalike = false;  // a Latin letter that looks like a Russian one
   bool closesQuote = false;  // »
   bool numberFollows = false;  // №
-  // ї, which is no word of its own as the и it spells as is: Mac reads
-  // the Ukrainian є of Windows-1251, a word, as Ї (не Ї файлом).
+  // ї, which is no word of its own: Mac reads the Ukrainian є of
+  // Windows-1251, which is one, as Ї (не Ї файлом).
   bool neverAlone = false;
   // A middle dot stands for a space where spaces are shown, between
   // words, not after a space: there it is Windows' reading of Mac's Ј
@@ -314,10 +314,12 @@ Meaning classifyCharacter(char32_t c) {
   }
   // Ukrainian's and Belarusian's own letters spell their words as the
   // Russian ones they stand for do: read as those, the words around them
-  // stay words, still at a foreign letter's cost. Ґ is rare, and Mac
-  // Cyrillic's і, the commonest Ukrainian letter, is Windows' ґ.
+  // stay words, still at a foreign letter's cost. ї sounds as йі and
+  // mostly follows a vowel (останньої, країна), where Russian writes й.
+  // Ґ is rare, and Mac Cyrillic's і, the commonest Ukrainian letter, is
+  // Windows' ґ.
   static constexpr std::u16string_view kinLetters = u"іїєўґІЇЄЎҐ";
-  static constexpr std::u16string_view russianLetters = u"ииеугИИЕУГ";
+  static constexpr std::u16string_view russianLetters = u"ийеугИЙЕУГ";
   if (const auto kin = kinLetters.find(static_cast<char16_t>(c)); kin != kinLetters.npos) {
     Meaning letter = classifyCharacter(russianLetters[kin]);
     letter.cost = c == 0x491 || c == 0x490 ? rareForeignLetterCost : foreignLetterCost;

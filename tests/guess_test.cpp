@@ -174,6 +174,7 @@ TEST(GuessPage, HardSnippets) {
       {"курсор \"%s\" має аргументи", codMac}, // Windows reads є as №, before no number
       {"№ заказа", codWin},                 // but a heading may number a word
       {"операнд є ненульовим", codWin},     // Mac reads є as Ї, which is no word
+      {"статус останньої запущеної команди.", codWin}, // and ї as њ: -ої spells as -ой
       {"оправки·в·этот·д", codWin},        // but a middle dot shows a space: Mac reads Ј
       {"Демократска република Јемен", codMac}, // after a space it shows none: Windows reads Ј
       {"Індоєвропейські мови", codMac},     // Windows reads § and № and ґ
@@ -293,8 +294,8 @@ TEST(GuessPage, NotRussian) {
       {"a Greek placeholder in capitals, which KOI8-R reads as small letters",
        "%s [\xC5\xD0\xC9\xCB\xCF\xC3\xC7] [DATADIR]", true, "unknown", false},
       {"Chinese in GBK, which Mac reads as letters among as many signs",
-       "Ubuntu \xBB\xB0\xA3\xAC\xC7\xEB\xB4\xF2\xBF\xAA\xD1\xA1\xD6\xD0\xCD\xBC", true,
-       "unknown", false},
+       "\xB4\xED\xCE\xF3\xB5\xC4 dumpdir: \xD0\xE8\xD2\xAA\xA1\xB0%c\xA1\xB1\xB5\xAB\xCA\xB5\xBC\xCA"
+       "\xCE\xAA %#3o", true, "unknown", false},
       {"Chinese in GBK, which Mac reads as letters with signs after them",
        "%2$X/%3$X \xB4\xA6\xB5\xC4 block_id %1$u \xCB\xB3\xD0\xF2\xB4\xED\xCE\xF3", true,
        "unknown", true},
