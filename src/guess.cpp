@@ -210,10 +210,11 @@ struct Meaning {
   // ї, which is no word of its own: Mac reads the Ukrainian є of
   // Windows-1251, which is one, as Ї (не Ї файлом).
   bool neverAlone = false;
-  // A middle dot stands for a space where spaces are shown, between
-  // words, not after a space: there it is Windows' reading of Mac's Ј
-  // (република ·емен).
-  bool showsSpace = false;
+  // A middle dot stands for a space where spaces are shown and ’ for an
+  // apostrophe: between words or inside one, never starting one after a
+  // space, where they are Windows' reading of Mac's Ј (република ·емен)
+  // and Mac's of Windows' Х (’орошо).
+  bool startsNoWord = false;
   bool clauseMark = false;   // , : ;
   bool digit = false;
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
@@ -303,12 +304,17 @@ Meaning classifyCharacter(char32_t c) {
     }
     case 0xB7: {
       Meaning dot{0, false, punctuationCost};
-      dot.showsSpace = true;
+      dot.startsNoWord = true;
       return dot;
     }
     case 0xA9: case 0xB0: case 0xB1:
       return {0, false, punctuationCost};
-    case 0x2018: case 0x2019: case 0x201C: case 0x2022:
+    case 0x2019: {
+      Meaning apostrophe{0, false, rareMarkCost};
+      apostrophe.startsNoWord = true;
+      return apostrophe;
+    }
+    case 0x2018: case 0x201C: case 0x2022:
     case 0xA3: case 0xB5: case 0xB6:
       return {0, false, rareMarkCost};
   }
@@ -367,7 +373,7 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         // Windows-1251 as ≥ (вих≥дний, м≥ст≥), and Chinese in GBK as
         // letters with signs after them (і¶µƒ). The middle dot stands for
         // a space where spaces are shown (отправки·в·этот).
-        meaning.letterBeforeIsOdd |= meaning.mark && !meaning.showsSpace;
+        meaning.letterBeforeIsOdd |= meaning.mark && !meaning.startsNoWord;
         // Nor does it start one, but for the dot, the degree of °С, © and a
         // bullet: Mac reads the Ј of Windows-1251 as £ (£ужни), Windows
         // reads Mac's capitals Ж, И, Й as † € ‰.
@@ -540,7 +546,7 @@ struct Scorer {
     if ((meaning.letterBeforeIsOdd && afterRussianLetter) ||
         (oddIfLetterNext && letter))
       cost += gluedCost;
-    oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.showsSpace && afterSpace);
+    oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.startsNoWord && afterSpace);
     if ((meaning.noBreakSpace && afterSpace) || (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
     if (meaning.noBreakSpace && afterNumberOrStop) cost -= boundNoBreakSpaceDiscount;

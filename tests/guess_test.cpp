@@ -177,6 +177,8 @@ TEST(GuessPage, HardSnippets) {
       {"статус останньої запущеної команди.", codWin}, // and ї as њ: -ої spells as -ой
       {"оправки·в·этот·д", codWin},        // but a middle dot shows a space: Mac reads Ј
       {"Демократска република Јемен", codMac}, // after a space it shows none: Windows reads Ј
+      {"она красивее Яди, Хе", codWin},     // nor does ’ start a word: Mac reads Х as one
+      {"1\tТэорин\n", codMac},               // and Windows reads Т so
       {"Індоєвропейські мови", codMac},     // Windows reads § and № and ґ
       {"немагчыма вярнуцца ў пачатковую працоўную тэчку", codMac}, // and Щ for ў
       // Spelled unlike Russian, but as the other Cyrillic languages spell.
