@@ -171,6 +171,8 @@ TEST(GuessPage, HardSnippets) {
       {"кластер наразі не може", codWin},  // and at a word's end
       {"Јужни француски територии", codWin}, // Mac reads Ј as £, a sign that starts no word
       {"Єврейська автономна область", codWin}, // nor ™, Mac's reading of Є
+      {"Хмарна погода", codMac},           // nor a bullet, Windows' reading of Х
+      {"Ігноруємо їх.", codWin},            // nor ©, KOI8-R's of ї
       {"курсор \"%s\" має аргументи", codMac}, // Windows reads є as №, before no number
       {"№ заказа", codWin},                 // but a heading may number a word
       {"операнд є ненульовим", codWin},     // Mac reads є as Ї, which is no word
@@ -190,6 +192,7 @@ TEST(GuessPage, HardSnippets) {
       {"%D хексадецимални број уређаја (st_dev)", codWin}, // Mac reads ђ as capital Р
       {"не могу да претворим ниску у УТФ-8", codWin},     // Mac reads УТФ as marks
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
+      {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
        "╠══════════════╬══════════╣\n║ Хлеб         ║ 10 руб.  ║\n", codDos},
