@@ -374,12 +374,11 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         // letters with signs after them (і¶µƒ). The middle dot stands for
         // a space where spaces are shown (отправки·в·этот).
         meaning.letterBeforeIsOdd |= meaning.mark && !meaning.startsNoWord;
-        // Nor does it start one, but for the dot and the degree of °С: Mac
-        // reads the Ј of Windows-1251 as £ (£ужни), Windows reads Mac's
-        // capitals Ж, И, Й, Х as † € ‰ • (•марна), KOI8-R reads Windows'
-        // ї as © (©х).
-        meaning.letterAfterIsOdd |=
-            meaning.mark && std::u32string_view(U"·°").find(c) == std::u32string_view::npos;
+        // Nor does it start one: Mac reads the Ј of Windows-1251 as £
+        // (£ужни), Windows reads Mac's capitals Ж, И, Й, Х as † € ‰ •
+        // (•марна), KOI8-R reads Windows' ї as © (©х). The degree of °С
+        // is read so too, but no text was seen to turn on it.
+        meaning.letterAfterIsOdd |= meaning.mark && !meaning.startsNoWord;
       }
       if (page == codMac)
         for (int byte = 0x80; byte < 256; ++byte)
