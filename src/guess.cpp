@@ -369,16 +369,16 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         meaning.mark = c >= 0x80 && meaning.symbol == 0 && meaning.boxDrawing == 0 &&
                        !meaning.noBreakSpace && !isCyrillic(c) &&
                        std::u32string_view(U"«»„“”‘’—–…№§").find(c) == std::u32string_view::npos;
-        // Such a sign does not end a word: Mac reads the Ukrainian і of
-        // Windows-1251 as ≥ (вих≥дний, м≥ст≥), and Chinese in GBK as
-        // letters with signs after them (і¶µƒ). The middle dot stands for
-        // a space where spaces are shown (отправки·в·этот).
-        meaning.letterBeforeIsOdd |= meaning.mark && !meaning.startsNoWord;
-        // Nor does it start one: Mac reads the Ј of Windows-1251 as £
-        // (£ужни), Windows reads Mac's capitals Ж, И, Й, Х as † € ‰ •
-        // (•марна), KOI8-R reads Windows' ї as © (©х). The degree of °С
-        // is read so too, but no text was seen to turn on it.
-        meaning.letterAfterIsOdd |= meaning.mark && !meaning.startsNoWord;
+        // Such a sign neither ends a word nor starts one. Mac reads the
+        // Ukrainian і of Windows-1251 as ≥ (вих≥дний, м≥ст≥), Chinese in GBK
+        // as letters with signs after them (і¶µƒ), and Windows' Ј as £
+        // (£ужни); Windows reads Mac's capitals Ж, И, Й, Х as † € ‰ •
+        // (•марна); KOI8-R reads Windows' ї as © (©х). The degree of °С is
+        // held to it too, as no text was seen to turn on it. The middle dot
+        // stands for a space where spaces are shown (отправки·в·этот).
+        const bool oddBesideLetter = meaning.mark && !meaning.startsNoWord;
+        meaning.letterBeforeIsOdd |= oddBesideLetter;
+        meaning.letterAfterIsOdd |= oddBesideLetter;
       }
       if (page == codMac)
         for (int byte = 0x80; byte < 256; ++byte)
