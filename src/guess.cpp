@@ -115,6 +115,10 @@ constexpr std::size_t latinLettersAroundLoneLetter = 5;
 // unconverted costs less than converting it with a wrong page.
 constexpr std::size_t latinShareOfText = 20;
 constexpr std::size_t shortestWordAmongLatin = 5;
+// A word this long at a snippet's edge may be what a cut left of a longer
+// one. A single letter there is as often another page's sign: a Latin-1
+// line's closing … reads as CP866's Е, Mac Roman's as KOI8-R's и.
+constexpr std::size_t shortestWordAtEdge = 2;
 // A snippet shorter than a line may be cut from anywhere in a word, and
 // its few letters tell too little: only from this many bytes on is a text
 // called another language for its spelling or its Latin.
@@ -777,6 +781,28 @@ std::size_t latinLettersBesideUpper(const unsigned char* text, std::size_t size)
   return total;
 }
 
+// Whether a word of Russian letters at least shortestWordAtEdge long
+// starts or ends the text, with a space or a mark on its other side: a cut
+// may have left it of a longer word, so it tells nothing of how few the
+// Russian words are. A Chinese or Japanese character glued to a number
+// (EUC-JP's 図17.3, which ISO 8859-5 reads Яо17.3) is no such word.
+bool wordAtEdge(const Meaning* meanings, const unsigned char* text, std::size_t size) {
+  const auto russianLetter = [&](std::size_t i) {
+    return text[i] >= 0x80 && meanings[text[i]].symbol != 0;
+  };
+  const auto endsWord = [&](std::size_t run, std::size_t beside) {
+    return run >= shortestWordAtEdge &&
+           (run == size || !(static_cast<unsigned>((text[beside] | 0x20) - 'a') < 26 ||
+                             static_cast<unsigned>(text[beside] - '0') < 10));
+  };
+  std::size_t run = 0;
+  while (run < size && russianLetter(run)) ++run;
+  if (endsWord(run, run)) return true;
+  run = 0;
+  while (run < size && russianLetter(size - 1 - run)) ++run;
+  return endsWord(run, size - 1 - run);
+}
+
 // Whether every run of bytes above 0x7F has an even length, as the
 // two-byte characters of Chinese and Japanese pages make them, and there
 // are at least two runs or a run of four: a Russian text's words are odd
@@ -1100,9 +1126,14 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                  kinSpelling(pageReadings()[best].characters, text, size).cost <=
              -kinLanguageMargin;
     };
-    if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewAmongLatin ||
-                       loneLetterAmongLatin || rareAmongLatin || lettersApart ||
-                       marksOverLetters || rivalSpellsBetter()))
+    // Counting Russian words is for whole ones: a snippet's edge may cut
+    // a long word short.
+    const bool fewRussianWords =
+        (fewAmongLatin || rareAmongLatin) &&
+        !(start == TextStart::cut && wordAtEdge(pageReadings()[best].meanings.data(), text, size));
+    if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewRussianWords ||
+                       loneLetterAmongLatin || lettersApart || marksOverLetters ||
+                       rivalSpellsBetter()))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   // Readings that give the same text are one answer only for all of it:
