@@ -1126,11 +1126,14 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                  kinSpelling(pageReadings()[best].characters, text, size).cost <=
              -kinLanguageMargin;
     };
-    // Counting Russian words is for whole ones: a snippet's edge may cut
-    // a long word short.
+    // Counting Russian words is for whole ones: a cut through a line may
+    // have cut a long word short. Text of several lines, or in pairs of
+    // bytes (a Chinese word at a line's end), has whole words at its edges.
+    const bool edgeMayBeCut = start == TextStart::cut && !paired &&
+                              std::find(text, text + size, '\n') == text + size;
     const bool fewRussianWords =
         (fewAmongLatin || rareAmongLatin) &&
-        !(start == TextStart::cut && wordAtEdge(pageReadings()[best].meanings.data(), text, size));
+        !(edgeMayBeCut && wordAtEdge(pageReadings()[best].meanings.data(), text, size));
     if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewRussianWords ||
                        loneLetterAmongLatin || lettersApart || marksOverLetters ||
                        rivalSpellsBetter()))
