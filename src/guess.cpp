@@ -35,6 +35,10 @@ constexpr std::u16string_view macKinLetters = u"іїєўІЇЄЎ";
 constexpr std::int64_t macKinLetterCost = 56;
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
 constexpr std::int64_t boxRunCost = 4;         // the same line drawn on: ════
+// A letter drawn out past its second time (Ааааа, Уууу): three bits,
+// where the model, learned from edited text, has most triples of one
+// letter at ten bits or more.
+constexpr std::int64_t repeatedLetterCost = 12;
 constexpr std::int64_t oddCost = 96;           // anything else
 constexpr std::int64_t malformedCost = 96;     // a byte no UTF-8 reads
 // Binary data: at least this many foreign control bytes, more than one
@@ -615,7 +619,12 @@ struct Scorer {
     // A capital does not sit inside a word: a text that begins with one
     // begins a word, as a whole text does.
     if (last == guessTextStart && (meaning.capital || startsWord)) last = 0;
-    const std::int64_t next = tripleCost(triples, before, last, meaning.symbol);
+    // A letter said a third time in a row is drawn out for emphasis
+    // (Дааааа, Хммм), which the triples of written Russian never saw.
+    const std::int64_t next =
+        meaning.symbol == last && last == before
+            ? std::min(repeatedLetterCost, tripleCost(triples, before, last, meaning.symbol))
+            : tripleCost(triples, before, last, meaning.symbol);
     if constexpr (withTraits) traits.spelling += next;
     cost += (capitalRun >= 1 && capitalRun < longestAbbreviation && meaning.capital
                  ? eitherCost(next, tripleCost(triples, guessTextStart, 0, meaning.symbol))

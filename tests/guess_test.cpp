@@ -188,6 +188,12 @@ TEST(GuessPage, HardSnippets) {
       {"давньоперська (бл. 600-400 до н.е.)", codKoi},
       {"Сървърът не поддържа търсене.", codIso},
       {"ці: %s [ВЫБАР]... ПЕРШЫ АПОШНІ", codWin},
+      // Letters drawn out: Windows reads Mac's У as “, CP866 reads KOI8-R's
+      // р as a line drawn on, ISO 8859-5 reads Windows' р as №.
+      {"Уууу, как страшно", codMac},
+      {"Ррррр!", codKoi},
+      {"Ррррр!", codWin},
+      {"Хммм...", codDos},
       // Windows and Mac read these nearly alike as Russian; Serbian tells.
       {"%D хексадецимални број уређаја (st_dev)", codWin}, // Mac reads ђ as capital Р
       {"не могу да претворим ниску у УТФ-8", codWin},     // Mac reads УТФ as marks
