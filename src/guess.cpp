@@ -791,25 +791,39 @@ std::size_t latinLettersBesideUpper(const unsigned char* text, std::size_t size)
 }
 
 // Whether a word of Russian letters at least shortestWordAtEdge long
-// starts or ends the text, with a space or a mark on its other side: a cut
-// may have left it of a longer word, so it tells nothing of how few the
-// Russian words are. A Chinese or Japanese character glued to a number
-// (EUC-JP's 図17.3, which ISO 8859-5 reads Яо17.3) is no such word.
+// starts or ends the text, with a space or a mark on its other side, and
+// spells as the end or the start of a Russian word may, at no more than
+// the bits a letter of another language's text costs: a cut may have
+// left it of a longer word, so it tells nothing of how few the Russian
+// words are. A Chinese or Japanese character at a line's edge reads as
+// two letters that seldom spell so (GBK's 行: reads пп: in KOI8-R), and
+// one glued to a number (EUC-JP's 図17.3, ISO 8859-5's Яо17.3) is no word.
 bool wordAtEdge(const Meaning* meanings, const unsigned char* text, std::size_t size) {
   const auto russianLetter = [&](std::size_t i) {
     return text[i] >= 0x80 && meanings[text[i]].symbol != 0;
   };
-  const auto endsWord = [&](std::size_t run, std::size_t beside) {
+  const auto wordBeside = [&](std::size_t run, std::size_t beside) {
     return run >= shortestWordAtEdge &&
            (run == size || !(static_cast<unsigned>((text[beside] | 0x20) - 'a') < 26 ||
                              static_cast<unsigned>(text[beside] - '0') < 10));
   };
+  const auto spellsAsRussian = [&](std::size_t first, std::size_t run, bool endsWord) {
+    int before = guessTextStart, last = endsWord ? guessTextStart : 0;
+    std::int64_t cost = 0;
+    for (std::size_t i = first; i < first + run; ++i) {
+      cost += tripleCost(before, last, meanings[text[i]].symbol);
+      before = last;
+      last = meanings[text[i]].symbol;
+    }
+    if (endsWord) cost += tripleCost(before, last, 0);
+    return cost <= otherLanguageLetterCost * static_cast<std::int64_t>(run);
+  };
   std::size_t run = 0;
   while (run < size && russianLetter(run)) ++run;
-  if (endsWord(run, run)) return true;
+  if (wordBeside(run, run) && spellsAsRussian(0, run, true)) return true;
   run = 0;
   while (run < size && russianLetter(size - 1 - run)) ++run;
-  return endsWord(run, size - 1 - run);
+  return wordBeside(run, size - 1 - run) && spellsAsRussian(size - run, run, false);
 }
 
 // Whether every run of bytes above 0x7F has an even length, as the

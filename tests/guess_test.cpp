@@ -340,6 +340,8 @@ TEST(GuessPage, NotRussian) {
        "unknown", false},
       {"a Chinese word in GBK at a line's start, which Windows reads as two letters and marks",
        "\xD3\xC3\xBB\xA7: select the layer and press Enter", true, "unknown", false},
+      {"a Chinese character at a line's start, which KOI8-R reads as two letters no word ends in",
+       "\xD0\xD0: select the layer and press Enter", true, "unknown", false},
       {"a letter alone at the edge may be a Latin page's sign", "SCHED_RR, SCHED_DEADLINE; \xD3",
        true, "unknown", false},
       {"EUC-JP's 図 glued to a number, which ISO 8859-5 reads as two letters",
