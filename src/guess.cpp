@@ -799,9 +799,7 @@ std::size_t latinLettersBesideUpper(const unsigned char* text, std::size_t size)
 // two letters that seldom spell so (GBK's 行: reads пп: in KOI8-R), and
 // one glued to a number (EUC-JP's 図17.3, ISO 8859-5's Яо17.3) is no word.
 bool wordAtEdge(const Meaning* meanings, const unsigned char* text, std::size_t size) {
-  const auto russianLetter = [&](std::size_t i) {
-    return text[i] >= 0x80 && meanings[text[i]].symbol != 0;
-  };
+  const auto russianLetter = [&](std::size_t i) { return meanings[text[i]].symbol != 0; };
   const auto wordBeside = [&](std::size_t run, std::size_t beside) {
     return run >= shortestWordAtEdge &&
            (run == size || !(static_cast<unsigned>((text[beside] | 0x20) - 'a') < 26 ||
