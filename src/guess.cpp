@@ -1087,10 +1087,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                                    : paired                                ? pairedLetterCost
                                                                            : otherLanguageLetterCost;
     // A word or two among more Latin letters has less room to spell unlike
-    // Russian for being cut: among twice as many, or among as many where
-    // the bytes come in pairs, as a Chinese or Japanese word among English.
-    const bool amongLatin = 2 * reading.letters <= latinLetters ||
-                            (paired && reading.letters <= latinLetters);
+    // Russian for being cut: among twice as many on their lines, or among
+    // as many where the bytes come in pairs, as a Chinese or Japanese word
+    // among English. A quoted name under a mail's English header line
+    // (> Гвимли) stands among none.
+    const std::size_t latinBeside = latinLettersBesideUpper(text, size);
+    const bool amongLatin = 2 * reading.letters <= latinBeside ||
+                            (paired && reading.letters <= latinBeside);
     const std::int64_t slack = amongLatin ? otherLanguageSlack / 2 : otherLanguageSlack;
     // Russian tables keep their lines apart from their words; CJK pages
     // read in KOI8-R glue box drawing to letters (光盘 reads ╧Бел).
@@ -1109,9 +1112,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool longEnough = size >= shortestOtherLanguage;
     // A word of three Russian letters is no accented letter of a Latin
     // text's: Russian among code and commands keeps its page. Below, only
-    // readings without one count the Latin letters beside theirs.
+    // readings without one are called Latin text for the letters beside
+    // theirs.
     const bool noWord = reading.longestRun < 3;
-    const std::size_t latinBeside = noWord ? latinLettersBesideUpper(text, size) : 0;
     const bool fewAmongLatin =
         noWord && reading.letters * latinShareOfOtherLanguage < reading.letters + latinBeside;
     // A lone letter at the text's edge may be what a cut left of a word.

@@ -188,6 +188,8 @@ TEST(GuessPage, HardSnippets) {
       {"давньоперська (бл. 600-400 до н.е.)", codKoi},
       {"Сървърът не поддържа търсене.", codIso},
       {"ці: %s [ВЫБАР]... ПЕРШЫ АПОШНІ", codWin},
+      // A name quoted under a mail's header: among no Latin on its line.
+      {"On Mon, 7 Dec 2026, ivan wrote:\n> Багг\n", codKoi},
       // Letters drawn out: Windows reads Mac's У as “, CP866 reads KOI8-R's
       // р as a line drawn on, ISO 8859-5 reads Windows' р as №.
       {"Уууу, как страшно", codMac},
