@@ -621,10 +621,10 @@ struct Scorer {
     if (last == guessTextStart && (meaning.capital || startsWord)) last = 0;
     // A letter said a third time in a row is drawn out for emphasis
     // (Дааааа, Хммм), which the triples of written Russian never saw.
-    const std::int64_t next =
-        meaning.symbol == last && last == before
-            ? std::min(repeatedLetterCost, tripleCost(triples, before, last, meaning.symbol))
-            : tripleCost(triples, before, last, meaning.symbol);
+    const std::int64_t spelled = tripleCost(triples, before, last, meaning.symbol);
+    const std::int64_t next = meaning.symbol == last && last == before
+                                  ? std::min(repeatedLetterCost, spelled)
+                                  : spelled;
     if constexpr (withTraits) traits.spelling += next;
     cost += (capitalRun >= 1 && capitalRun < longestAbbreviation && meaning.capital
                  ? eitherCost(next, tripleCost(triples, guessTextStart, 0, meaning.symbol))
@@ -801,9 +801,7 @@ std::size_t latinLettersBesideUpper(const unsigned char* text, std::size_t size)
 bool wordAtEdge(const Meaning* meanings, const unsigned char* text, std::size_t size) {
   const auto russianLetter = [&](std::size_t i) { return meanings[text[i]].symbol != 0; };
   const auto wordBeside = [&](std::size_t run, std::size_t beside) {
-    return run >= shortestWordAtEdge &&
-           (run == size || !(static_cast<unsigned>((text[beside] | 0x20) - 'a') < 26 ||
-                             static_cast<unsigned>(text[beside] - '0') < 10));
+    return run >= shortestWordAtEdge && (run == size || !meanings[text[beside]].latinOrDigit);
   };
   const auto spellsAsRussian = [&](std::size_t first, std::size_t run, bool endsWord) {
     int before = guessTextStart, last = endsWord ? guessTextStart : 0;
