@@ -105,7 +105,11 @@ constexpr std::int64_t kinLanguageMargin = 64;
 // Russian spells both readings within this much, the other Cyrillic
 // languages may tell them apart: their reading wins by this margin.
 constexpr std::int64_t closeReadingsMargin = 32;
-constexpr std::int64_t kinPreferenceMargin = 128;
+constexpr std::int64_t kinPreferenceMargin = 96;
+// Where those languages set no capital: after a small letter in a word, or
+// starting a word inside a sentence. Windows reads Mac's Serbian ј as А
+// (Ае, краАу), Mac reads Windows' љ and ђ as Ъ and Р (недеЪи, наслеРене).
+constexpr std::int64_t kinOddCapitalCost = 96;
 // Fewer Russian letters than this share of all letters: Latin text with a
 // few accented letters.
 constexpr std::size_t latinShareOfOtherLanguage = 10;
@@ -902,23 +906,38 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
 }
 
 // How unlikely a page's reading of a text is in Ukrainian, Belarusian,
-// Bulgarian, Serbian or Macedonian, as its letters spell, and how many
-// Cyrillic letters it reads.
+// Bulgarian, Serbian or Macedonian, as its letters spell and, apart, as
+// its capitals stand, and how many Cyrillic letters it reads.
 struct KinSpelling {
   std::int64_t cost = 0;
+  std::int64_t capitalsCost = 0;
   std::size_t letters = 0;
 };
 KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
                         std::size_t size) {
   TripleSpelling spelling(kinLanguages.tripleCosts, kinLanguages.symbolCount);
-  std::size_t letters = 0;
+  KinSpelling result;
+  bool afterSmall = false;
+  bool inSentence = false;  // a word ended in a small letter since the last stop
   for (std::size_t i = 0; i < size; ++i) {
     const char32_t c = characters[text[i]];
     const bool cyrillic = isCyrillic(c);
-    letters += cyrillic;
+    result.letters += cyrillic;
+    const bool wordStart = spelling.atWordStart();
     spelling.add(cyrillic ? kinLanguages.symbols[c - 0x400] : 0);
+    if (cyrillic) {
+      const bool capital = c < 0x430 || (c >= 0x460 && c % 2 == 0);
+      if (capital && (afterSmall || (wordStart && inSentence)))
+        result.capitalsCost += kinOddCapitalCost;
+      afterSmall = !capital;
+    } else {
+      inSentence = (inSentence || afterSmall) &&
+                   std::u32string_view(U".!?:\n\"(«„").find(c) == std::u32string_view::npos;
+      afterSmall = false;
+    }
   }
-  return {spelling.cost, letters};
+  result.cost = spelling.cost;
+  return result;
 }
 
 // The readings in the order to score them, likeliest first: UTF-8 where
@@ -1051,7 +1070,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     if (costs[other] - costs[best] <= closeReadingsMargin && !sameText(best, other, counts)) {
       const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
       const KinSpelling theirs = kinSpelling(pageReadings()[other].characters, text, size);
-      if (theirs.letters >= mine.letters && mine.cost - theirs.cost >= kinPreferenceMargin)
+      if (theirs.letters >= mine.letters &&
+          mine.cost + mine.capitalsCost - theirs.cost - theirs.capitalsCost >=
+              kinPreferenceMargin)
         best = other;
     }
   }

@@ -199,6 +199,16 @@ TEST(GuessPage, HardSnippets) {
       // Windows and Mac read these nearly alike as Russian; Serbian tells.
       {"%D хексадецимални број уређаја (st_dev)", codWin}, // Mac reads ђ as capital Р
       {"не могу да претворим ниску у УТФ-8", codWin},     // Mac reads УТФ as marks
+      // ... and where each reads capitals that Serbian sets nowhere: Windows
+      // reads Mac's ј as А inside a sentence and a word, Mac reads
+      // Windows' ђ as Р and њ as Ь inside a word.
+      {"датотека је превелика", codMac},
+      {"сотски, јужни", codMac},
+      {"корумпиран објект", codMac},
+      {"выражается в КиБ.", codMac},  // both readings' capitals count
+      {"--help приказује ову помоћ и излази", codMac},
+      {"иконв: непотпун знак на крају међумеморије", codWin},
+      {"радње мреже нису подржане", codWin},
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
