@@ -110,6 +110,11 @@ constexpr std::int64_t kinPreferenceMargin = 96;
 // starting a word inside a sentence. Windows reads Mac's Serbian ј as А
 // (Ае, краАу), Mac reads Windows' љ and ђ as Ъ and Р (недеЪи, наслеРене).
 constexpr std::int64_t kinOddCapitalCost = 96;
+// A reading whose letters no one of the Cyrillic alphabets holds gives way
+// to the other of the two within this much that one alphabet does: Mac
+// reads Windows' Ukrainian ї as Serbian њ among и and й (пристроњв), and
+// Windows reads Mac's capitals as Serbian letters among ы and э.
+constexpr std::int64_t oneAlphabetMargin = 128;
 // Fewer Russian letters than this share of all letters: Latin text with a
 // few accented letters.
 constexpr std::size_t latinShareOfOtherLanguage = 10;
@@ -912,7 +917,34 @@ struct KinSpelling {
   std::int64_t cost = 0;
   std::int64_t capitalsCost = 0;
   std::size_t letters = 0;
+  unsigned alphabets = ~0u;  // alphabetsOf's bits that hold every letter
 };
+
+// Which of the Cyrillic languages' alphabets hold a letter, small or
+// capital: Russian, Ukrainian, Belarusian, Bulgarian, Serbian, Macedonian
+// as bits 0 to 5.
+unsigned alphabetsOf(char32_t c) {
+  enum : unsigned { ru = 1, uk = 2, be = 4, bg = 8, sr = 16, mk = 32, all = 63 };
+  if (c >= 0x400 && c < 0x410) c += 0x50;
+  else if (c >= 0x410 && c < 0x430) c += 0x20;
+  else if (c == 0x490) c = 0x491;
+  switch (c) {
+    case U'и': return ru | uk | bg | sr | mk;
+    case U'й': case U'ь': case U'ю': case U'я': return ru | uk | be | bg;
+    case U'щ': return ru | uk | bg;
+    case U'ъ': return ru | bg;
+    case U'ы': case U'э': case U'ё': return ru | be;
+    case U'і': return uk | be;
+    case U'ї': case U'є': case U'ґ': return uk;
+    case U'ў': return be;
+    case U'ђ': case U'ћ': return sr;
+    case U'ј': case U'љ': case U'њ': case U'џ': return sr | mk;
+    case U'ѓ': case U'ѕ': case U'ќ': return mk;
+    case U'ѝ': return bg;
+    case U'ѐ': return bg | mk;
+  }
+  return c >= 0x430 && c < 0x450 ? unsigned{all} : 0u;
+}
 KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
                         std::size_t size) {
   TripleSpelling spelling(kinLanguages.tripleCosts, kinLanguages.symbolCount);
@@ -923,6 +955,7 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     const char32_t c = characters[text[i]];
     const bool cyrillic = isCyrillic(c);
     result.letters += cyrillic;
+    if (cyrillic) result.alphabets &= alphabetsOf(c);
     const bool wordStart = spelling.atWordStart();
     spelling.add(cyrillic ? kinLanguages.symbols[c - 0x400] : 0);
     if (cyrillic) {
@@ -1065,14 +1098,19 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     if (costs[page] < costs[best]) best = page;
   if (best == codWin || best == codMac) {
     const CodeId other = best == codWin ? codMac : codWin;
-    // A reading that turns letters into marks (Mac's ”“‘ for Windows' УТФ)
-    // has fewer letters to spell, not better spelling.
-    if (costs[other] - costs[best] <= closeReadingsMargin && !sameText(best, other, counts)) {
+    if (costs[other] - costs[best] <= oneAlphabetMargin && !sameText(best, other, counts)) {
       const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
       const KinSpelling theirs = kinSpelling(pageReadings()[other].characters, text, size);
-      if (theirs.letters >= mine.letters &&
+      const bool spellsBetter =
+          costs[other] - costs[best] <= closeReadingsMargin &&
           mine.cost + mine.capitalsCost - theirs.cost - theirs.capitalsCost >=
-              kinPreferenceMargin)
+              kinPreferenceMargin;
+      // A reading that turns letters into marks (Mac's ”“‘ for Windows' УТФ)
+      // has fewer letters to spell, not better spelling; but its letters
+      // may still keep to one alphabet where the other's do not (Mac reads
+      // Windows' „ as Д).
+      if ((theirs.letters >= mine.letters && spellsBetter) ||
+          (mine.alphabets == 0 && theirs.alphabets != 0))
         best = other;
     }
   }

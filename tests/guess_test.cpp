@@ -206,6 +206,12 @@ TEST(GuessPage, HardSnippets) {
       {"сотски, јужни", codMac},
       {"корумпиран објект", codMac},
       {"выражается в КиБ.", codMac},  // both readings' capitals count
+      // ... and where one of them mixes letters of alphabets that no one
+      // language holds together: Mac reads Windows' ї as Serbian њ beside
+      // й, Windows reads Mac's П as Serbian Џ beside ы.
+      {"координатних пристроїв (наприклад мишей)", codWin},
+      {"одного работающего ЦП.", codMac},
+      {"директоријум, „popd -1“ претпоследњи.", codWin},  // Mac reads „ as Д
       {"--help приказује ову помоћ и излази", codMac},
       {"иконв: непотпун знак на крају међумеморије", codWin},
       {"радње мреже нису подржане", codWin},
