@@ -32,7 +32,7 @@ constexpr std::int64_t rareForeignLetterCost = 96; // ґ, which Ukrainian seldom
 // neighbours Mac reads as marks, so Ukrainian and Belarusian in Mac
 // Cyrillic may pay less for them without drawing Russian text to Mac.
 constexpr std::u16string_view macKinLetters = u"іїєўІЇЄЎ";
-constexpr std::int64_t macKinLetterCost = 56;
+constexpr std::int64_t macKinLetterCost = 48;
 constexpr std::int64_t boxDrawingCost = 64;    // DOS tables
 constexpr std::int64_t boxRunCost = 4;         // the same line drawn on: ════
 // A letter drawn out past its second time (Ааааа, Уууу): three bits,
