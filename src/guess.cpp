@@ -831,6 +831,24 @@ bool wordAtEdge(const Meaning* meanings, const unsigned char* text, std::size_t 
   return wordBeside(run, size - 1 - run) && spellsAsRussian(size - run, run, false);
 }
 
+// Whether a text's only Russian letters, a word of two, stand as Russian
+// sets no such word: a capital and a small letter inside a line after a
+// Latin word, or two small letters glued after a number (Shift_JIS's →
+// reads as CP866's Би in `Edit Би Input Devices`, EUC-JP's 対 as ISO
+// 8859-5's Та, GBK's ° as CP866's бу in `Rotate 90бу clockwise`). At the
+// text's end the word may be what a cut left of a longer one.
+bool oddPairAmongLatin(const Meaning* meanings, const unsigned char* text, std::size_t size) {
+  std::size_t first = 0;
+  while (first < size && meanings[text[first]].symbol == 0) ++first;
+  if (first == 0 || first + 2 >= size) return false;
+  const bool capitalFirst = meanings[text[first]].capital;
+  if (meanings[text[first + 1]].capital) return false;
+  if (!capitalFirst) return meanings[text[first - 1]].digit;
+  std::size_t before = first;
+  while (before > 0 && meanings[text[before - 1]].space) --before;
+  return before > 0 && before < first && meanings[text[before - 1]].latinLetter;
+}
+
 // Whether every run of bytes above 0x7F has an even length, as the
 // two-byte characters of Chinese and Japanese pages make them, and there
 // are at least two runs or a run of four: a Russian text's words are odd
@@ -1181,6 +1199,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool loneLetterAmongLatin = reading.letters == 1 && !russianLetter(text[0]) &&
                                       !russianLetter(text[size - 1]) &&
                                       latinBeside >= latinLettersAroundLoneLetter;
+    const bool pairAmongLatin =
+        reading.letters == 2 && reading.longestRun == 2 &&
+        latinBeside >= latinLettersAroundLoneLetter &&
+        oddPairAmongLatin(pageReadings()[best].meanings.data(), text, size);
     const bool rareAmongLatin = reading.longestRun < shortestWordAmongLatin &&
                                 reading.letters * latinShareOfText < reading.letters + latinLetters;
     // Russian letters of which no two touch spell no word: another
@@ -1216,8 +1238,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         (fewAmongLatin || rareAmongLatin) &&
         !(edgeMayBeCut && wordAtEdge(pageReadings()[best].meanings.data(), text, size));
     if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewRussianWords ||
-                       loneLetterAmongLatin || lettersApart || marksOverLetters ||
-                       rivalSpellsBetter()))
+                       loneLetterAmongLatin || pairAmongLatin || lettersApart ||
+                       marksOverLetters || rivalSpellsBetter()))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   // Readings that give the same text are one answer only for all of it:
