@@ -935,17 +935,22 @@ struct KinSpelling {
   std::int64_t cost = 0;
   std::int64_t capitalsCost = 0;
   std::size_t letters = 0;
-  unsigned alphabets = ~0u;  // alphabetsOf's bits that hold every letter
 };
+
+// The small letter of a Cyrillic capital that the 8-bit pages hold (all
+// of theirs are in U+0400..U+042F but Ґ), else c itself.
+char32_t smallCyrillic(char32_t c) {
+  if (c >= 0x400 && c < 0x410) return c + 0x50;
+  if (c >= 0x410 && c < 0x430) return c + 0x20;
+  return c == 0x490 ? 0x491 : c;
+}
 
 // Which of the Cyrillic languages' alphabets hold a letter, small or
 // capital: Russian, Ukrainian, Belarusian, Bulgarian, Serbian, Macedonian
 // as bits 0 to 5.
 unsigned alphabetsOf(char32_t c) {
   enum : unsigned { ru = 1, uk = 2, be = 4, bg = 8, sr = 16, mk = 32, all = 63 };
-  if (c >= 0x400 && c < 0x410) c += 0x50;
-  else if (c >= 0x410 && c < 0x430) c += 0x20;
-  else if (c == 0x490) c = 0x491;
+  c = smallCyrillic(c);
   switch (c) {
     case U'и': return ru | uk | bg | sr | mk;
     case U'й': case U'ь': case U'ю': case U'я': return ru | uk | be | bg;
@@ -973,11 +978,10 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     const char32_t c = characters[text[i]];
     const bool cyrillic = isCyrillic(c);
     result.letters += cyrillic;
-    if (cyrillic) result.alphabets &= alphabetsOf(c);
     const bool wordStart = spelling.atWordStart();
     spelling.add(cyrillic ? kinLanguages.symbols[c - 0x400] : 0);
     if (cyrillic) {
-      const bool capital = c < 0x430 || (c >= 0x460 && c % 2 == 0);
+      const bool capital = smallCyrillic(c) != c;
       if (capital && (afterSmall || (wordStart && inSentence)))
         result.capitalsCost += kinOddCapitalCost;
       afterSmall = !capital;
@@ -1036,6 +1040,17 @@ bool sameText(int a, int b, const std::array<std::size_t, 256>& counts) {
   for (int byte = 0x80; byte < 256; ++byte)
     if (counts[byte] != 0 && first[byte] != second[byte]) return false;
   return true;
+}
+
+// alphabetsOf's bits that hold every Cyrillic letter of an 8-bit page's
+// reading of the byte values the text holds (counts, each byte value's).
+unsigned readingAlphabets(int page, const std::array<std::size_t, 256>& counts) {
+  const CodeChart& characters = pageReadings()[page].characters;
+  unsigned alphabets = ~0u;
+  for (int byte = 0x80; byte < 256; ++byte)
+    if (counts[byte] != 0 && isCyrillic(characters[byte]))
+      alphabets &= alphabetsOf(characters[byte]);
+  return alphabets;
 }
 
 }  // namespace
@@ -1116,20 +1131,22 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     if (costs[page] < costs[best]) best = page;
   if (best == codWin || best == codMac) {
     const CodeId other = best == codWin ? codMac : codWin;
-    if (costs[other] - costs[best] <= oneAlphabetMargin && !sameText(best, other, counts)) {
-      const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
-      const KinSpelling theirs = kinSpelling(pageReadings()[other].characters, text, size);
-      const bool spellsBetter =
-          costs[other] - costs[best] <= closeReadingsMargin &&
-          mine.cost + mine.capitalsCost - theirs.cost - theirs.capitalsCost >=
-              kinPreferenceMargin;
-      // A reading that turns letters into marks (Mac's ”“‘ for Windows' УТФ)
-      // has fewer letters to spell, not better spelling; but its letters
-      // may still keep to one alphabet where the other's do not (Mac reads
-      // Windows' „ as Д).
-      if ((theirs.letters >= mine.letters && spellsBetter) ||
-          (mine.alphabets == 0 && theirs.alphabets != 0))
+    const std::int64_t apart = costs[other] - costs[best];
+    if (apart <= oneAlphabetMargin && !sameText(best, other, counts)) {
+      // A reading with fewer letters may still keep to one alphabet where
+      // the other does not (Mac reads Windows' „ as Д).
+      if (readingAlphabets(best, counts) == 0 && readingAlphabets(other, counts) != 0) {
         best = other;
+      } else if (apart <= closeReadingsMargin) {
+        const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
+        const KinSpelling theirs = kinSpelling(pageReadings()[other].characters, text, size);
+        // A reading that turns letters into marks (Mac's ”“‘ for Windows'
+        // УТФ) has fewer letters to spell, not better spelling.
+        if (theirs.letters >= mine.letters &&
+            mine.cost + mine.capitalsCost - theirs.cost - theirs.capitalsCost >=
+                kinPreferenceMargin)
+          best = other;
+      }
     }
   }
   // How much worse the best reading spells than Russian does: above 0 it

@@ -206,6 +206,7 @@ TEST(GuessPage, HardSnippets) {
       {"сотски, јужни", codMac},
       {"корумпиран објект", codMac},
       {"выражается в КиБ.", codMac},  // both readings' capitals count
+      {"ван Павлов <pavi", codWin},  // a name; Mac reads no capital, 10 bits worse
       // ... and where one of them mixes letters of alphabets that no one
       // language holds together: Mac reads Windows' ї as Serbian њ beside
       // й, Windows reads Mac's П as Serbian Џ beside ы.
