@@ -222,6 +222,9 @@ struct Meaning {
   // What the character does to the line it is on (LineClass).
   std::uint8_t lineClass = 0;
   bool lookalike = false;  // a Latin letter that looks like a Russian one
+  // A small Russian letter's Latin lookalike, or 0: typed into an English
+  // word (comрleted, oрeration), the letter is the Latin one it stands for.
+  unsigned char latinTwin = 0;
   bool closesQuote = false;  // »
   bool numberFollows = false;  // №
   // ї, which is no word of its own: Mac reads the Ukrainian є of
@@ -396,6 +399,10 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         const bool oddBesideLetter = meaning.mark && !meaning.startsNoWord;
         meaning.letterBeforeIsOdd |= oddBesideLetter;
         meaning.letterAfterIsOdd |= oddBesideLetter;
+        // A capital inside a word of small letters would not pass for Latin.
+        const auto twin = russianLookedLike.find(static_cast<char16_t>(c));
+        if (twin != russianLookedLike.npos && c >= 0x430)
+          meaning.latinTwin = static_cast<unsigned char>(russianLookalikes[twin]);
       }
       if (page == codMac)
         for (int byte = 0x80; byte < 256; ++byte)
@@ -475,6 +482,9 @@ struct ReadingTraits {
   std::size_t capitalsAfterSmall = 0;
   std::size_t longestRun = 0;  // Russian letters in a row
   std::size_t marks = 0;       // signs that Russian seldom sets
+  // Russian letters typed into Latin words, read as the Latin ones: no
+  // letters for the spelling, but Cyrillic characters all the same.
+  std::size_t typedIn = 0;
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
 };
 
@@ -731,12 +741,16 @@ const std::array<Meaning, 128>& inRussianWord() {
   return meanings;
 }
 
+bool latinInWord(const Meaning& meaning) { return meaning.latinLetter || meaning.lookalike; }
+
 // Scores a page's reading of text, or of as much of it as leaves its cost
-// below limit: past that, no more is read.
-template <bool withTraits>
-Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
-                             const unsigned char* text, std::size_t size, TextStart start,
-                             std::int64_t limit = noCostLimit) {
+// below limit: past that, no more is read. Russian letters are looked for
+// in Latin words only where typedInPossible: a text without an ASCII
+// letter beside a byte above 0x7F has none.
+template <bool withTraits, bool typedInPossible>
+Scorer<withTraits> scoreReading(const std::array<Meaning, 256>& meanings,
+                                const unsigned char* text, std::size_t size, TextStart start,
+                                std::int64_t limit) {
   Scorer<withTraits> scorer;
   if (start != TextStart::cut) {
     // A whole text starts a word, and a sentence or a line, also past the
@@ -750,27 +764,81 @@ Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
   }
   const auto& russianWord = inRussianWord();
   std::size_t wordEnd = 0;  // past the last word looked at whole
-  bool lookalikesAreRussian = false;
+  bool lookalikesAreRussian = false, russianTypedIn = false;
   for (std::size_t i = 0; i < size; ++i) {
     if (scorer.cost >= limit) break;
-    const Meaning& meaning = meanings[text[i]];
-    // A word is looked at whole only for a lookalike in it: whether it has
-    // two Russian letters and no Latin one but lookalikes.
-    if (i >= wordEnd && meaning.lookalike) {
+    const Meaning* meaning = &meanings[text[i]];
+    // A word is looked at whole only for a lookalike in it: a Latin one,
+    // or a Russian one that starts a run of Russian letters beside Latin.
+    bool lookAtWord = i >= wordEnd && meaning->lookalike;
+    if constexpr (typedInPossible)
+      lookAtWord |= i >= wordEnd && meaning->latinTwin != 0 &&
+                    (scorer.last == 0 || scorer.last == guessTextStart) &&
+                    ((i > 0 && latinInWord(meanings[text[i - 1]])) ||
+                     (i + 1 < size && latinInWord(meanings[text[i + 1]])));
+    if (lookAtWord) {
       std::size_t start = i;
       while (start > 0 && meanings[text[start - 1]].inWord()) --start;
-      std::size_t russian = 0;
-      bool latin = false;
+      std::size_t russian = 0, latinLetters = 0;
+      bool latin = false, twinned = true, smallLatin = false;
       for (wordEnd = start; wordEnd < size && meanings[text[wordEnd]].inWord(); ++wordEnd) {
-        russian += meanings[text[wordEnd]].symbol != 0;
-        latin |= meanings[text[wordEnd]].latinLetter;
+        const Meaning& inWord = meanings[text[wordEnd]];
+        russian += inWord.symbol != 0;
+        latinLetters += inWord.symbol == 0;
+        latin |= inWord.latinLetter;
+        smallLatin |= text[wordEnd] >= 'a' && text[wordEnd] <= 'z';
+        twinned &= inWord.symbol == 0 || inWord.latinTwin != 0;
       }
+      // Two Russian letters and no Latin one but lookalikes: a Russian
+      // word. Small Russian lookalikes among two small Latin letters or
+      // more: an English one (not a format's %sх, nor a word in capitals),
+      // unless one ends it, as KOI8-R reads Mac's closing quotes (“ as р).
       lookalikesAreRussian = russian >= 2 && !latin;
+      russianTypedIn = typedInPossible && latin && twinned && smallLatin && latinLetters >= 2 &&
+                       meanings[text[wordEnd - 1]].symbol == 0;
+      if constexpr (withTraits) {
+        // A Latin text's accented letters read as lookalikes typed in too:
+        // each touches a Latin letter, as a Russian letter there does.
+        for (std::size_t k = start; russianTypedIn && k < wordEnd; ++k) {
+          if (meanings[text[k]].symbol == 0) continue;
+          ++scorer.traits.typedIn;
+          scorer.traits.mixed += (k > start && meanings[text[k - 1]].latinLetter) ||
+                                 (k + 1 < wordEnd && meanings[text[k + 1]].latinLetter);
+        }
+      }
     }
-    scorer.add(meaning.lookalike && lookalikesAreRussian && i < wordEnd ? russianWord[text[i]]
-                                                                        : meaning);
+    if (i < wordEnd) {
+      if (meaning->lookalike && lookalikesAreRussian)
+        meaning = &russianWord[text[i]];
+      else if (russianTypedIn && meaning->latinTwin != 0)
+        meaning = &meanings[meaning->latinTwin];
+    }
+    scorer.add(*meaning);
   }
   return scorer;
+}
+
+template <bool withTraits>
+Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
+                             const unsigned char* text, std::size_t size, TextStart start,
+                             bool typedInPossible, std::int64_t limit = noCostLimit) {
+  return typedInPossible
+             ? scoreReading<withTraits, true>(meanings, text, size, start, limit)
+             : scoreReading<withTraits, false>(meanings, text, size, start, limit);
+}
+
+// Whether an ASCII letter touches a byte above 0x7F anywhere: only then
+// may a Russian letter be typed into a Latin word.
+bool upperBesideLatin(const unsigned char* text, std::size_t size) {
+  // Without a branch, so that the compiler can vectorize it.
+  unsigned char beside = 0;
+  for (std::size_t i = 1; i < size; ++i) {
+    const unsigned char before = text[i - 1], here = text[i];
+    const unsigned char latinBefore = static_cast<unsigned char>((before | 0x20) - 'a') < 26;
+    const unsigned char latinHere = static_cast<unsigned char>((here | 0x20) - 'a') < 26;
+    beside |= (latinBefore & (here >> 7)) | (latinHere & (before >> 7));
+  }
+  return beside != 0;
 }
 
 // C0 controls that text does not hold. Tab, line and page breaks are
@@ -1096,6 +1164,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   if (upper == 0) return {codUtf, false};
 
   const TextStart start = textStart(text, size, complete);
+  std::size_t smallLatin = 0;
+  for (int byte = 'a'; byte <= 'z'; ++byte) smallLatin += counts[byte];
+  const bool typedInPossible = smallLatin >= 2 && upperBesideLatin(text, size);
   // A reading's cost only grows as it reads on, and below only readings
   // within conclusiveMargin of the best are told apart: scored likeliest
   // first, each other reading stops where it passes the best so far by
@@ -1113,13 +1184,15 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       utf8 = scoreUtf8(text, size, complete, limit);
       costs[page] = utf8.cost;
     } else if (cheapest == noCostLimit) {
-      const auto scorer = scorePage<true>(pageReadings()[page].meanings, text, size, start);
+      const auto scorer =
+          scorePage<true>(pageReadings()[page].meanings, text, size, start, typedInPossible);
       costs[page] = totalCost(scorer);
       tracedPage = page;
       tracedTraits = scorer.traits;
     } else {
       costs[page] = totalCost(
-          scorePage<false>(pageReadings()[page].meanings, text, size, start, limit));
+          scorePage<false>(pageReadings()[page].meanings, text, size, start, typedInPossible,
+                           limit));
     }
     costs[page] += pagePriorCost[page];
     cheapest = std::min(cheapest, costs[page]);
@@ -1156,13 +1229,15 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const auto traitsOf = [&](CodeId page) {
       return page == tracedPage
                  ? tracedTraits
-                 : scorePage<true>(pageReadings()[page].meanings, text, size, start).traits;
+                 : scorePage<true>(pageReadings()[page].meanings, text, size, start,
+                                   typedInPossible)
+                       .traits;
     };
     ReadingTraits reading = traitsOf(best);
     // A reading of marks alone (". -- ‘. " for ". -- Ф. ") gives way to
     // one nearly as likely that holds a Russian letter.
     for (const CodeId page : preference) {
-      if (reading.letters != 0 || page == codUtf || page == best ||
+      if (reading.letters + reading.typedIn != 0 || page == codUtf || page == best ||
           costs[page] - costs[best] > lettersOverMarksMargin)
         continue;
       const ReadingTraits other = traitsOf(page);
@@ -1200,8 +1275,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       return utf8.wellFormed ? PageGuess{codUtf, conclusive}
                              : PageGuess{best, conclusive, GuessVerdict::unknown};
     };
-    if (reading.letters == 0) return otherLanguageText(upper >= minConclusiveUpper);
     const bool longEnough = size >= shortestOtherLanguage;
+    // A snippet too short to judge may hold no letter but one typed into an
+    // English word.
+    if (reading.letters == 0 && (reading.typedIn == 0 || longEnough))
+      return otherLanguageText(upper >= minConclusiveUpper);
     // A word of three Russian letters is no accented letter of a Latin
     // text's: Russian among code and commands keeps its page. Below, only
     // readings without one are called Latin text for the letters beside

@@ -130,6 +130,11 @@ TEST(GuessPage, HardSnippets) {
       {"ТОВАРНЫЙ ЗНАК к ЗАКАЗУ", codDos},           // and к as ™
       {"Тeпeрь мoжнo нe бoятьcя чeлoвeкa c винчecтeрoм!", codKoi}, // Latin e, o, c typed for е, о, с
       {"кнопка OК в окне", codMac},     // but one Russian letter makes no Latin O Russian
+      // A Russian р typed into English words is the p it looks like: ISO 8859-5
+      // reads KOI8-R's as the word в.
+      {"int oрeration. (", codKoi},
+      {"Думаю. 37% comрleted...", codKoi},
+      {"„sysv“, „posix“ или „just-symbols“.", codMac},  // but KOI8-R's р for “ ends a word
       {". -- Ф. ", codWin},                // Mac reads ‘ and no letter at all
       {"ром %lu:", codDos},                // E0 AE AC: one Tamil letter in UTF-8
       {"шек Кумо", codDos},                // a CJK letter and malformed UTF-8
