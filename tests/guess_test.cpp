@@ -135,6 +135,7 @@ TEST(GuessPage, HardSnippets) {
       {"int oрeration. (", codKoi},
       {"Думаю. 37% comрleted...", codKoi},
       {"„sysv“, „posix“ или „just-symbols“.", codMac},  // but KOI8-R's р for “ ends a word
+      {"«%s%s» д", codMac},              // nor does KOI8-R's х for » after a format's %s
       {". -- Ф. ", codWin},                // Mac reads ‘ and no letter at all
       {"ром %lu:", codDos},                // E0 AE AC: one Tamil letter in UTF-8
       {"шек Кумо", codDos},                // a CJK letter and malformed UTF-8
@@ -298,6 +299,8 @@ TEST(GuessPage, NotRussian) {
        "\xB5\xC4\xD0\xC5\xCF\xA2.", false, "unknown", true},
       {"French in Windows-1252: a lone accented letter", "Signaler les bogues \xE0 <bugs@x.org>.",
        true, "unknown", false},
+      // Windows reads ã as у, a Russian letter typed in: still touching Latin.
+      {"Portuguese in Windows-1252", "Opera\xE7\xE3o n\xE3o suportada", true, "unknown", false},
       {"French in Windows-1252: one accented letter among Latin words", "N'a pas pu ex\xE9" "cuter %s",
        true, "unknown", false},
       {"Japanese in EUC-JP", "\xA5\xBD\xA5\xB1\xA5\xC3\xA5\xC8 I/O \xA4\xAC\xA5\xBF"
