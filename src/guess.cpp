@@ -20,8 +20,9 @@ constexpr std::int64_t rareMarkCost = 48;      // ‘ ’ “ ” „ • £ µ 
 constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a letter
 // № before a word, not a number: Windows' reading of Mac's Ukrainian є
 // (не № файлом), but also a column's heading (№ заказа), which a whole
-// glued mark's cost would give to Mac.
+// glued mark's cost would give to Mac. A heading starts its line.
 constexpr std::int64_t wordAfterNumberSignCost = 24;
+constexpr std::int64_t wordAfterNumberSignInLineCost = 64;
 // A no-break space after a number or a full stop is where typography
 // puts one (10 руб., т. е.); Windows' К there (10Круб.) is rare.
 constexpr std::int64_t boundNoBreakSpaceDiscount = 16;
@@ -522,7 +523,8 @@ struct Scorer {
   // one, and a whole text does not start with it: there (", » ") it is
   // Mac's reading of Windows' И starting a word.
   bool nothingToClose = false;
-  bool numberDue = false;  // № and spaces since: a number should follow
+  // № and spaces since: a number should follow, or this is paid.
+  std::int64_t numberDueCost = 0;
   bool spaceIsOddNext = false;
   bool firstLetterNeverAlone = false;  // of the word so far
   bool afterNumberOrStop = false;
@@ -580,8 +582,12 @@ struct Scorer {
     afterNumberOrStop = meaning.digit || meaning.fullStop;
     if (meaning.closesQuote && nothingToClose) cost += gluedCost;
     nothingToClose = meaning.clauseMark || (nothingToClose && meaning.space);
-    if (numberDue && letter) cost += wordAfterNumberSignCost;
-    numberDue = meaning.numberFollows || (numberDue && meaning.space);
+    if (letter) cost += numberDueCost;
+    numberDueCost = meaning.numberFollows ? ((lineState & LineState::hasLetter) != 0
+                                                 ? wordAfterNumberSignInLineCost
+                                                 : wordAfterNumberSignCost)
+                    : meaning.space ? numberDueCost
+                                    : 0;
     afterNoBreakSpace = meaning.noBreakSpace;
     if ((meaning.spaceBeforeIsOdd && afterSpace) || (spaceIsOddNext && meaning.space))
       cost += gluedCost;

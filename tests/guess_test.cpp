@@ -181,6 +181,7 @@ TEST(GuessPage, HardSnippets) {
       {"Ігноруємо їх.", codWin},            // nor ©, KOI8-R's of ї
       {"курсор \"%s\" має аргументи", codMac}, // Windows reads є as №, before no number
       {"№ заказа", codWin},                 // but a heading may number a word
+      {"\"%s\" не є файлом або каталогом", codMac},  // though not one inside a line
       {"операнд є ненульовим", codWin},     // Mac reads є as Ї, which is no word
       {"статус останньої запущеної команди.", codWin}, // and ї as њ: -ої spells as -ой
       {"оправки·в·этот·д", codWin},        // but a middle dot shows a space: Mac reads Ј
