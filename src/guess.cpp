@@ -101,6 +101,10 @@ constexpr std::int64_t rivalUnreadLetterCost = 64;
 // How much better than the bound for Russian the other Cyrillic languages
 // must spell a reading to keep it from being called another language.
 constexpr std::int64_t kinLanguageMargin = 64;
+// Less where most letters are capitals, whose lower allowance above
+// already keeps out Greek and Hebrew read in KOI8-R: Serbian and Bulgarian
+// set a command's arguments so ([ ПИБ | КОРИСНИК ], -F ОТСПИСЪК).
+constexpr std::int64_t kinCapitalsMargin = 32;
 // Windows-1251 and Mac Cyrillic differ in capitals and in a few letters
 // (Serbian's ђ љ њ ћ џ are Mac's capitals, Mac's і is Windows' ґ). Where
 // Russian spells both readings within this much, the other Cyrillic
@@ -1328,7 +1332,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const auto spellsAsKin = [&] {
       return otherLanguage - reading.spelling +
                  kinSpelling(pageReadings()[best].characters, text, size).cost <=
-             -kinLanguageMargin;
+             -(perLetter == otherLanguageCapitalCost ? kinCapitalsMargin : kinLanguageMargin);
     };
     // Counting Russian words is for whole ones: a cut through a line may
     // have cut a long word short. Text of several lines, or in pairs of

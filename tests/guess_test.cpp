@@ -194,6 +194,7 @@ TEST(GuessPage, HardSnippets) {
       {"Выкарыстаньне: %s [ВЫБАР] [УВАХОДЗЯЧЫ_ФАЙЛ]...", codDos},
       {"давньоперська (бл. 600-400 до н.е.)", codKoi},
       {"Сървърът не поддържа търсене.", codIso},
+      {"[ -A | -G | -U ] [ ПИБ | КОРИСНИК ]", codDos},  // in capitals
       {"ці: %s [ВЫБАР]... ПЕРШЫ АПОШНІ", codWin},
       // A name quoted under a mail's header: among no Latin on its line.
       {"On Mon, 7 Dec 2026, ivan wrote:\n> Багг\n", codKoi},
