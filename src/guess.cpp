@@ -115,6 +115,10 @@ constexpr std::int64_t kinPreferenceMargin = 96;
 // starting a word inside a sentence. Windows reads Mac's Serbian ј as А
 // (Ае, краАу), Mac reads Windows' љ and ђ as Ъ and Р (недеЪи, наслеРене).
 constexpr std::int64_t kinOddCapitalCost = 96;
+// A « that no » closes later: Mac reads Windows' З starting a word so
+// (Звантажено, «вантажено; З часу, « часу), which Ukrainian words start
+// with more than Russian ones do.
+constexpr std::int64_t kinUnclosedQuoteCost = 160;
 // A reading whose letters no one of the Cyrillic alphabets holds gives way
 // to the other of the two within this much that one alphabet does: Mac
 // reads Windows' Ukrainian ї as Serbian њ among и and й (пристроњв), and
@@ -1008,10 +1012,11 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
 
 // How unlikely a page's reading of a text is in Ukrainian, Belarusian,
 // Bulgarian, Serbian or Macedonian, as its letters spell and, apart, as
-// its capitals stand, and how many Cyrillic letters it reads.
+// its capitals and quotation marks stand, and how many Cyrillic letters it
+// reads.
 struct KinSpelling {
   std::int64_t cost = 0;
-  std::int64_t capitalsCost = 0;
+  std::int64_t misplacedCost = 0;
   std::size_t letters = 0;
 };
 
@@ -1052,16 +1057,19 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   KinSpelling result;
   bool afterSmall = false;
   bool inSentence = false;  // a word ended in a small letter since the last stop
+  std::int64_t openQuotes = 0;
   for (std::size_t i = 0; i < size; ++i) {
     const char32_t c = characters[text[i]];
     const bool cyrillic = isCyrillic(c);
+    // A « at the text's end opens what was cut off.
+    openQuotes += c == U'«' && i + 1 < size ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
     result.letters += cyrillic;
     const bool wordStart = spelling.atWordStart();
     spelling.add(cyrillic ? kinLanguages.symbols[c - 0x400] : 0);
     if (cyrillic) {
       const bool capital = smallCyrillic(c) != c;
       if (capital && (afterSmall || (wordStart && inSentence)))
-        result.capitalsCost += kinOddCapitalCost;
+        result.misplacedCost += kinOddCapitalCost;
       afterSmall = !capital;
     } else {
       inSentence = (inSentence || afterSmall) &&
@@ -1070,6 +1078,7 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     }
   }
   result.cost = spelling.cost;
+  result.misplacedCost += kinUnclosedQuoteCost * openQuotes;
   return result;
 }
 
@@ -1226,7 +1235,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         // A reading that turns letters into marks (Mac's ”“‘ for Windows'
         // УТФ) has fewer letters to spell, not better spelling.
         if (theirs.letters >= mine.letters &&
-            mine.cost + mine.capitalsCost - theirs.cost - theirs.capitalsCost >=
+            mine.cost + mine.misplacedCost - theirs.cost - theirs.misplacedCost >=
                 kinPreferenceMargin)
           best = other;
       }

@@ -225,6 +225,9 @@ TEST(GuessPage, HardSnippets) {
       {"--help приказује ову помоћ и излази", codMac},
       {"иконв: непотпун знак на крају међумеморије", codWin},
       {"радње мреже нису подржане", codWin},
+      {"Звантажено", codWin},  // nor a « that no » closes: Mac reads З so
+      {"волы со специальным значением: «", codMac},  // but the cut may close it
+      {"И Звантажено", codWin},  // and a » before it closes none
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
