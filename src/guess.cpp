@@ -1061,8 +1061,11 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   for (std::size_t i = 0; i < size; ++i) {
     const char32_t c = characters[text[i]];
     const bool cyrillic = isCyrillic(c);
-    // A « at the text's end opens what was cut off.
-    openQuotes += c == U'«' && i + 1 < size ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
+    // Only where Windows' З would start a word, at the start or after a
+    // space, and not at the end: there, or after a bracket (ие («лож), it
+    // opens a quote that a cut may close beyond.
+    const bool opens = c == U'«' && i + 1 < size && (i == 0 || text[i - 1] == ' ');
+    openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
     result.letters += cyrillic;
     const bool wordStart = spelling.atWordStart();
     spelling.add(cyrillic ? kinLanguages.symbols[c - 0x400] : 0);

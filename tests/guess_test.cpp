@@ -227,6 +227,7 @@ TEST(GuessPage, HardSnippets) {
       {"радње мреже нису подржане", codWin},
       {"Звантажено", codWin},  // nor a « that no » closes: Mac reads З so
       {"волы со специальным значением: «", codMac},  // but the cut may close it
+      {"ие («лож", codMac},                          // so after a bracket
       {"И Звантажено", codWin},  // and a » before it closes none
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
