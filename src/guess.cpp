@@ -841,6 +841,10 @@ Scorer<withTraits> scorePage(const std::array<Meaning, 256>& meanings,
              : scoreReading<withTraits, false>(meanings, text, size, start, limit);
 }
 
+unsigned char isAsciiLetter(unsigned char byte) {
+  return static_cast<unsigned char>((byte | 0x20) - 'a') < 26;
+}
+
 // Whether an ASCII letter touches a byte above 0x7F anywhere: only then
 // may a Russian letter be typed into a Latin word.
 bool upperBesideLatin(const unsigned char* text, std::size_t size) {
@@ -848,9 +852,7 @@ bool upperBesideLatin(const unsigned char* text, std::size_t size) {
   unsigned char beside = 0;
   for (std::size_t i = 1; i < size; ++i) {
     const unsigned char before = text[i - 1], here = text[i];
-    const unsigned char latinBefore = static_cast<unsigned char>((before | 0x20) - 'a') < 26;
-    const unsigned char latinHere = static_cast<unsigned char>((here | 0x20) - 'a') < 26;
-    beside |= (latinBefore & (here >> 7)) | (latinHere & (before >> 7));
+    beside |= (isAsciiLetter(before) & (here >> 7)) | (isAsciiLetter(here) & (before >> 7));
   }
   return beside != 0;
 }
@@ -870,7 +872,7 @@ std::size_t latinLettersBesideUpper(const unsigned char* text, std::size_t size)
   std::size_t total = 0, line = 0;
   bool upperOnLine = false;
   for (std::size_t i = 0; i < size; ++i) {
-    line += static_cast<unsigned>((text[i] | 0x20) - 'a') < 26;
+    line += isAsciiLetter(text[i]);
     upperOnLine |= text[i] >= 0x80;
     if (text[i] == '\n' || i + 1 == size) {
       total += upperOnLine ? line : 0;
@@ -1186,8 +1188,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   if (upper == 0) return {codUtf, false};
 
   const TextStart start = textStart(text, size, complete);
-  std::size_t smallLatin = 0;
-  for (int byte = 'a'; byte <= 'z'; ++byte) smallLatin += counts[byte];
+  std::size_t smallLatin = 0, capitalLatin = 0;
+  for (int byte = 'a'; byte <= 'z'; ++byte) {
+    smallLatin += counts[byte];
+    capitalLatin += counts[byte - 0x20];
+  }
   const bool typedInPossible = smallLatin >= 2 && upperBesideLatin(text, size);
   // A reading's cost only grows as it reads on, and below only readings
   // within conclusiveMargin of the best are told apart: scored likeliest
@@ -1269,12 +1274,12 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       }
     }
     const std::int64_t letters = static_cast<std::int64_t>(reading.letters);
-    std::size_t latinLetters = 0;
-    for (int byte = 'a'; byte <= 'z'; ++byte) latinLetters += counts[byte] + counts[byte - 0x20];
+    const std::size_t latinLetters = smallLatin + capitalLatin;
     const bool paired = inPairs(text, size);
-    const std::int64_t perLetter = 2 * reading.capitals > reading.letters ? otherLanguageCapitalCost
-                                   : paired                                ? pairedLetterCost
-                                                                           : otherLanguageLetterCost;
+    const bool mostlyCapitals = 2 * reading.capitals > reading.letters;
+    const std::int64_t perLetter = mostlyCapitals ? otherLanguageCapitalCost
+                                   : paired       ? pairedLetterCost
+                                                  : otherLanguageLetterCost;
     // A word or two among more Latin letters has less room to spell unlike
     // Russian for being cut: among twice as many on their lines, or among
     // as many where the bytes come in pairs, as a Chinese or Japanese word
@@ -1344,7 +1349,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const auto spellsAsKin = [&] {
       return otherLanguage - reading.spelling +
                  kinSpelling(pageReadings()[best].characters, text, size).cost <=
-             -(perLetter == otherLanguageCapitalCost ? kinCapitalsMargin : kinLanguageMargin);
+             -(mostlyCapitals ? kinCapitalsMargin : kinLanguageMargin);
     };
     // Counting Russian words is for whole ones: a cut through a line may
     // have cut a long word short. Text of several lines, or in pairs of
