@@ -115,6 +115,11 @@ constexpr std::int64_t kinPreferenceMargin = 96;
 // starting a word inside a sentence. Windows reads Mac's Serbian ј as А
 // (Ае, краАу), Mac reads Windows' љ and ђ as Ъ and Р (недеЪи, наслеРене).
 constexpr std::int64_t kinOddCapitalCost = 96;
+// Three such capitals more let a reading with fewer letters win: fewer
+// letters spell cheaper, but quotes read as capitals glued to what they
+// quote are no spelling. Two let Serbian's transliterated names (Фаст
+// Тракера ИИ, ТеКс) lose to Mac's quotes.
+constexpr std::int64_t kinFewerLettersMargin = 3 * kinOddCapitalCost;
 // A « that no » closes later: Mac reads Windows' З starting a word so
 // (Звантажено, «вантажено; З часу, « часу), which Ukrainian words start
 // with more than Russian ones do.
@@ -1242,9 +1247,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         const KinSpelling theirs = kinSpelling(pageReadings()[other].characters, text, size);
         // A reading that turns letters into marks (Mac's ”“‘ for Windows'
         // УТФ) has fewer letters to spell, not better spelling.
-        if (theirs.letters >= mine.letters &&
-            mine.cost + mine.misplacedCost - theirs.cost - theirs.misplacedCost >=
-                kinPreferenceMargin)
+        // Unless the one with more sets capitals where none stand: Mac
+        // reads Windows' „%s“ as Д%sУ, Windows reads Mac's „vms“ as ЧvmsТ.
+        const std::int64_t misplacedApart = mine.misplacedCost - theirs.misplacedCost;
+        if ((theirs.letters >= mine.letters || misplacedApart >= kinFewerLettersMargin) &&
+            mine.cost - theirs.cost + misplacedApart >= kinPreferenceMargin)
           best = other;
       }
     }

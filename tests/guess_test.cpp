@@ -221,6 +221,10 @@ TEST(GuessPage, HardSnippets) {
       {"координатних пристроїв (наприклад мишей)", codWin},
       {"одного работающего ЦП.", codMac},
       {"директоријум, „popd -1“ претпоследњи.", codWin},  // Mac reads „ as Д
+      // A reading that turns quotes into capitals glued to what they quote
+      // has more letters, none of them spelled.
+      {"не могу да пређем у директоријум „%s“", codWin},  // Mac's Д%sУ
+      {"оштећена „vms“ вредност", codMac},                // Windows' ЧvmsТ
       {"не вказано папку резервної копії", codMac},  // Windows reads ї as »
       {"--help приказује ову помоћ и излази", codMac},
       {"иконв: непотпун знак на крају међумеморије", codWin},
