@@ -110,6 +110,10 @@ constexpr std::int64_t kinCapitalsMargin = 32;
 // Russian spells both readings within this much, the other Cyrillic
 // languages may tell them apart: their reading wins by this margin.
 constexpr std::int64_t closeReadingsMargin = 32;
+// Twice that where the better reading sets a capital after a small letter
+// inside a word and the other does not: Windows reads Mac's Macedonian ј
+// so (заглавАе), and Russian rates a capital there less rare than ј.
+constexpr std::int64_t capitalInWordReadingsMargin = 64;
 constexpr std::int64_t kinPreferenceMargin = 96;
 // Where those languages set no capital: after a small letter in a word, or
 // starting a word inside a sentence. Windows reads Mac's Serbian ј as А
@@ -1024,6 +1028,7 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
 struct KinSpelling {
   std::int64_t cost = 0;
   std::int64_t misplacedCost = 0;
+  std::size_t capitalsAfterSmall = 0;  // inside a word
   std::size_t letters = 0;
 };
 
@@ -1080,6 +1085,7 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       const bool capital = smallCyrillic(c) != c;
       if (capital && (afterSmall || (wordStart && inSentence)))
         result.misplacedCost += kinOddCapitalCost;
+      result.capitalsAfterSmall += capital && afterSmall;
       afterSmall = !capital;
     } else {
       inSentence = (inSentence || afterSmall) &&
@@ -1242,15 +1248,18 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // the other does not (Mac reads Windows' „ as Д).
       if (readingAlphabets(best, counts) == 0 && readingAlphabets(other, counts) != 0) {
         best = other;
-      } else if (apart <= closeReadingsMargin) {
+      } else if (apart <= capitalInWordReadingsMargin) {
         const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
         const KinSpelling theirs = kinSpelling(pageReadings()[other].characters, text, size);
+        const bool close = apart <= closeReadingsMargin ||
+                           mine.capitalsAfterSmall > theirs.capitalsAfterSmall;
         // A reading that turns letters into marks (Mac's ”“‘ for Windows'
         // УТФ) has fewer letters to spell, not better spelling.
         // Unless the one with more sets capitals where none stand: Mac
         // reads Windows' „%s“ as Д%sУ, Windows reads Mac's „vms“ as ЧvmsТ.
         const std::int64_t misplacedApart = mine.misplacedCost - theirs.misplacedCost;
-        if ((theirs.letters >= mine.letters || misplacedApart >= kinFewerLettersMargin) &&
+        if (close &&
+            (theirs.letters >= mine.letters || misplacedApart >= kinFewerLettersMargin) &&
             mine.cost - theirs.cost + misplacedApart >= kinPreferenceMargin)
           best = other;
       }
