@@ -942,6 +942,17 @@ bool oddPairAmongLatin(const Meaning* meanings, const unsigned char* text, std::
   return before > 0 && before < first && meanings[text[before - 1]].latinLetter;
 }
 
+// Whether a text's one Russian letter ends an ordinal written in figures
+// (2-я версия, 90-х, 3-й): a word of its own after a number and a hyphen.
+bool ordinalEnding(const Meaning* meanings, const CodeChart& characters,
+                   const unsigned char* text, std::size_t size) {
+  std::size_t at = 0;
+  while (at < size && meanings[text[at]].symbol == 0) ++at;
+  return at >= 2 && at + 1 < size && text[at - 1] == '-' && meanings[text[at - 2]].digit &&
+         !meanings[text[at + 1]].latinLetter &&
+         std::u32string_view(U"еймхюя").find(characters[text[at]]) != std::u32string_view::npos;
+}
+
 // Whether every run of bytes above 0x7F has an even length, as the
 // two-byte characters of Chinese and Japanese pages make them, and there
 // are at least two runs or a run of four: a Russian text's words are odd
@@ -1334,7 +1345,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const auto russianLetter = [&](unsigned char byte) {
       return pageReadings()[best].meanings[byte].symbol != 0;
     };
-    const bool loneLetterAmongLatin = reading.letters == 1 && !russianLetter(text[0]) &&
+    const bool ordinal = reading.letters == 1 && ordinalEnding(pageReadings()[best].meanings.data(),
+                                                               pageReadings()[best].characters,
+                                                               text, size);
+    const bool loneLetterAmongLatin = reading.letters == 1 && !ordinal &&
+                                      !russianLetter(text[0]) &&
                                       !russianLetter(text[size - 1]) &&
                                       latinBeside >= latinLettersAroundLoneLetter;
     const bool pairAmongLatin =
@@ -1373,7 +1388,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool edgeMayBeCut = start == TextStart::cut && !paired &&
                               std::find(text, text + size, '\n') == text + size;
     const bool fewRussianWords =
-        (fewAmongLatin || rareAmongLatin) &&
+        (fewAmongLatin || rareAmongLatin) && !ordinal &&
         !(edgeMayBeCut && wordAtEdge(pageReadings()[best].meanings.data(), text, size));
     if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewRussianWords ||
                        loneLetterAmongLatin || pairAmongLatin || lettersApart ||
