@@ -244,6 +244,8 @@ struct Meaning {
   // word (comрleted, oрeration), the letter is the Latin one it stands for.
   unsigned char latinTwin = 0;
   bool closesQuote = false;  // »
+  bool opensQuote = false;   // " « „
+  bool colon = false;
   bool numberFollows = false;  // №
   // ї, which is no word of its own: Mac reads the Ukrainian є of
   // Windows-1251, which is one, as Ї (не Ї файлом).
@@ -291,6 +293,8 @@ Meaning classifyCharacter(char32_t c) {
     ascii.latinOrDigit = latin || ascii.digit;
     ascii.fullStop = c == '.';
     ascii.clauseMark = c == ',' || c == ':' || c == ';';
+    ascii.colon = c == ':';
+    ascii.opensQuote = c == '"';
     ascii.space = c == ' ' || c == '\t' || c == '\n' || c == '\r';
     ascii.lineClass = ascii.digit ? LineClass::digit
                       : c == '.'  ? LineClass::fullStop
@@ -307,13 +311,21 @@ Meaning classifyCharacter(char32_t c) {
   if (c >= 0x410 && c <= 0x42F) return {letter(c + 0x20), true, 0};
   if (c == 0x451) return {7, false, 0};
   if (c == 0x401) return {7, true, 0};
-  if (c == 0xAB) return {0, false, quoteCost, false, true, false};
+  if (c == 0xAB) {
+    Meaning quote{0, false, quoteCost, false, true, false};
+    quote.opensQuote = true;
+    return quote;
+  }
   if (c == 0xBB) {
     Meaning quote{0, false, quoteCost, false, false, true};
     quote.closesQuote = true;
     return quote;
   }
-  if (c == 0x201E) return {0, false, rareMarkCost, false, true, false};
+  if (c == 0x201E) {
+    Meaning quote{0, false, rareMarkCost, false, true, false};
+    quote.opensQuote = true;
+    return quote;
+  }
   if (c == 0x201D) return {0, false, rareMarkCost, false, false, true};
   if (c == 0xA0) {
     Meaning noBreak{0, false, punctuationCost};
@@ -545,6 +557,7 @@ struct Scorer {
   bool spaceIsOddNext = false;
   bool firstLetterNeverAlone = false;  // of the word so far
   bool afterNumberOrStop = false;
+  bool afterColonAndSpaces = false;  // a quote there opens direct speech
   std::uint8_t lineState = 0;  // LineState's bits
   // Letters of the word so far while all are capitals (-1 after a small
   // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
@@ -612,6 +625,8 @@ struct Scorer {
     afterSpace = meaning.space;
     if (meaning.followsWord && !afterWord) cost += gluedCost;
     afterWord = letter || meaning.latinOrDigit;
+    const bool opensSpeech = meaning.opensQuote && afterColonAndSpaces;
+    afterColonAndSpaces = meaning.colon || (afterColonAndSpaces && meaning.space);
     if (meaning.symbol == 0) {
       lineState = lineTransitions[meaning.lineClass][lineState];
       if (lineState & LineState::startsLine) startPending = lineStart;
@@ -626,6 +641,7 @@ struct Scorer {
         startPending = sentenceStart;
       else if (meaning.latinOrDigit || meaning.continuesSentence || meaning.clauseMark)
         startPending = 0;
+      if (opensSpeech) startPending = sentenceStart;
       if (last == 0) return;  // runs of boundaries count as one
       if (before == 0 && firstLetterNeverAlone) cost += gluedCost;
       const std::int64_t wordEnds =
