@@ -175,14 +175,18 @@ constexpr std::uint8_t hasLetter = 1, blank = 2, leadingStops = 4, afterFieldOpe
                        afterNumber = 16, afterColon = 32;
 // A line break ended a line with no letter, or one ending in a colon.
 constexpr std::uint8_t startsLine = 64;
-constexpr int count = 128;
+// A quote opened after a colon: direct speech, whose first word takes a
+// capital as a sentence's does.
+constexpr std::uint8_t opensSpeech = 128;
+constexpr int count = 256;
 }  // namespace LineState
 
 // What a character does to the line state; a table of the two gives the
 // next state with one look-up at each character between words.
 namespace LineClass {
 constexpr std::uint8_t other = 0, letter = 1, digit = 2, fullStop = 3, space = 4, tab = 5,
-                       lineBreak = 6, opensField = 7, brace = 8, colon = 9, count = 10;
+                       lineBreak = 6, opensField = 7, brace = 8, colon = 9, opensQuote = 10,
+                       count = 11;
 }  // namespace LineClass
 
 constexpr std::array<std::array<std::uint8_t, LineState::count>, LineClass::count>
@@ -204,6 +208,8 @@ lineTransitions = [] {
     next[LineClass::lineBreak][state] =
         static_cast<std::uint8_t>(blank | (letters && (state & afterColon) == 0 ? 0 : startsLine));
     next[LineClass::opensField][state] = static_cast<std::uint8_t>(letters | afterFieldOpener);
+    next[LineClass::opensQuote][state] =
+        static_cast<std::uint8_t>(letters | ((state & afterColon) != 0 ? opensSpeech : 0));
     next[LineClass::brace][state] =
         static_cast<std::uint8_t>(letters | ((state & afterNumber) != 0 ? afterFieldOpener : 0));
   }
@@ -244,8 +250,6 @@ struct Meaning {
   // word (comрleted, oрeration), the letter is the Latin one it stands for.
   unsigned char latinTwin = 0;
   bool closesQuote = false;  // »
-  bool opensQuote = false;   // " « „
-  bool colon = false;
   bool numberFollows = false;  // №
   // ї, which is no word of its own: Mac reads the Ukrainian є of
   // Windows-1251, which is one, as Ї (не Ї файлом).
@@ -293,8 +297,6 @@ Meaning classifyCharacter(char32_t c) {
     ascii.latinOrDigit = latin || ascii.digit;
     ascii.fullStop = c == '.';
     ascii.clauseMark = c == ',' || c == ':' || c == ';';
-    ascii.colon = c == ':';
-    ascii.opensQuote = c == '"';
     ascii.space = c == ' ' || c == '\t' || c == '\n' || c == '\r';
     ascii.lineClass = ascii.digit ? LineClass::digit
                       : c == '.'  ? LineClass::fullStop
@@ -304,6 +306,7 @@ Meaning classifyCharacter(char32_t c) {
                       : c == '>'  ? LineClass::opensField
                       : c == '}'  ? LineClass::brace
                       : c == ':'  ? LineClass::colon
+                      : c == '"'  ? LineClass::opensQuote
                                   : LineClass::other;
     return ascii;
   }
@@ -313,7 +316,7 @@ Meaning classifyCharacter(char32_t c) {
   if (c == 0x401) return {7, true, 0};
   if (c == 0xAB) {
     Meaning quote{0, false, quoteCost, false, true, false};
-    quote.opensQuote = true;
+    quote.lineClass = LineClass::opensQuote;
     return quote;
   }
   if (c == 0xBB) {
@@ -323,7 +326,7 @@ Meaning classifyCharacter(char32_t c) {
   }
   if (c == 0x201E) {
     Meaning quote{0, false, rareMarkCost, false, true, false};
-    quote.opensQuote = true;
+    quote.lineClass = LineClass::opensQuote;
     return quote;
   }
   if (c == 0x201D) return {0, false, rareMarkCost, false, false, true};
@@ -557,7 +560,6 @@ struct Scorer {
   bool spaceIsOddNext = false;
   bool firstLetterNeverAlone = false;  // of the word so far
   bool afterNumberOrStop = false;
-  bool afterColonAndSpaces = false;  // a quote there opens direct speech
   std::uint8_t lineState = 0;  // LineState's bits
   // Letters of the word so far while all are capitals (-1 after a small
   // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
@@ -625,11 +627,10 @@ struct Scorer {
     afterSpace = meaning.space;
     if (meaning.followsWord && !afterWord) cost += gluedCost;
     afterWord = letter || meaning.latinOrDigit;
-    const bool opensSpeech = meaning.opensQuote && afterColonAndSpaces;
-    afterColonAndSpaces = meaning.colon || (afterColonAndSpaces && meaning.space);
     if (meaning.symbol == 0) {
       lineState = lineTransitions[meaning.lineClass][lineState];
-      if (lineState & LineState::startsLine) startPending = lineStart;
+      if (lineState & (LineState::startsLine | LineState::opensSpeech))
+        startPending = lineState & LineState::startsLine ? lineStart : sentenceStart;
       // A full stop right after a one-letter small word shortens a word
       // (т. е., и т. д.) rather than ending a sentence.
       const bool shortens = meaning.fullStop && last != 0 && before == 0 && capitalRun < 0;
@@ -641,7 +642,6 @@ struct Scorer {
         startPending = sentenceStart;
       else if (meaning.latinOrDigit || meaning.continuesSentence || meaning.clauseMark)
         startPending = 0;
-      if (opensSpeech) startPending = sentenceStart;
       if (last == 0) return;  // runs of boundaries count as one
       if (before == 0 && firstLetterNeverAlone) cost += gluedCost;
       const std::int64_t wordEnds =
