@@ -630,7 +630,7 @@ struct Scorer {
     if (meaning.symbol == 0) {
       lineState = lineTransitions[meaning.lineClass][lineState];
       if (lineState & (LineState::startsLine | LineState::opensSpeech))
-        startPending = lineState & LineState::startsLine ? lineStart : sentenceStart;
+        startPending = (lineState & LineState::startsLine) != 0 ? lineStart : sentenceStart;
       // A full stop right after a one-letter small word shortens a word
       // (т. е., и т. д.) rather than ending a sentence.
       const bool shortens = meaning.fullStop && last != 0 && before == 0 && capitalRun < 0;
