@@ -371,6 +371,8 @@ TEST(GuessPage, NotRussian) {
       {"but an ordinal's ending after a number and a hyphen", "--purge (1), 2-\xD1 (2), (3)",
        true, "koi", false},
       {"which no other letter is", "--purge (1), 2-\xC9 (2), (3)", true, "unknown", false},
+      {"nor one after a hyphen without a number", "--purge (1), x-\xD1 (2), (3)", true,
+       "unknown", false},
       {"a Russian letter alone among four Latin letters", "--help (1), \xC9 (2), (3)", true, "koi",
        false},
       {"a Russian letter alone at the start, where a cut may have left it of a word",
