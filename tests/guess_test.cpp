@@ -200,6 +200,7 @@ TEST(GuessPage, HardSnippets) {
       {"On Mon, 7 Dec 2026, ivan wrote:\n> Багг\n", codKoi},
       // Direct speech opens a sentence: Mac reads Windows' Я there as я.
       {"ны: \"Я хотела ви", codWin},
+      {"ны: „Я хотела ви", codWin},
       // Letters drawn out: Windows reads Mac's У as “, CP866 reads KOI8-R's
       // р as a line drawn on, ISO 8859-5 reads Windows' р as №.
       {"Уууу, как страшно", codMac},
