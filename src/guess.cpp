@@ -111,8 +111,9 @@ constexpr std::int64_t kinCapitalsMargin = 32;
 // languages may tell them apart: their reading wins by this margin.
 constexpr std::int64_t closeReadingsMargin = 32;
 // Twice that where the better reading sets a capital after a small letter
-// inside a word and the other does not: Windows reads Mac's Macedonian ј
-// so (заглавАе), and Russian rates a capital there less rare than ј.
+// inside a word and the other does not: Windows reads Mac's Serbian and
+// Macedonian ј so (подножАе), and Russian rates a capital there less rare
+// than ј.
 constexpr std::int64_t capitalInWordReadingsMargin = 64;
 constexpr std::int64_t kinPreferenceMargin = 96;
 // Where those languages set no capital: after a small letter in a word, or
