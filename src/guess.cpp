@@ -1306,15 +1306,20 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     };
     ReadingTraits reading = traitsOf(best);
     // A reading of marks alone (". -- ‘. " for ". -- Ф. ") gives way to
-    // one nearly as likely that holds a Russian letter.
-    for (const CodeId page : preference) {
-      if (reading.letters + reading.typedIn != 0 || page == codUtf || page == best ||
-          costs[page] - costs[best] > lettersOverMarksMargin)
-        continue;
-      const ReadingTraits other = traitsOf(page);
-      if (other.letters != 0) {
-        best = page;
-        reading = other;
+    // the likeliest of those nearly as likely that hold a Russian letter
+    // (CP866 reads KOI8-R's 28 мм as 28 ══, Windows as 28 НН).
+    if (reading.letters + reading.typedIn == 0) {
+      const CodeId marksAlone = best;
+      for (const CodeId page : preference) {
+        if (page == codUtf || page == marksAlone ||
+            costs[page] - costs[marksAlone] > lettersOverMarksMargin ||
+            (best != marksAlone && costs[page] >= costs[best]))
+          continue;
+        const ReadingTraits other = traitsOf(page);
+        if (other.letters != 0) {
+          best = page;
+          reading = other;
+        }
       }
     }
     const std::int64_t letters = static_cast<std::int64_t>(reading.letters);

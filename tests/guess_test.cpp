@@ -408,6 +408,8 @@ TEST(GuessPage, NotRussian) {
        "Rotate 90\xA1\xE3 clockwise /", true, "unknown", false},
       {"a unit after a number, capitalized", "Canon EF 100 \xED\xCD f/2.8 Macro", true,
        "koi", false},
+      {"and in small letters, which CP866 reads as a line and Windows as capitals",
+       "Canon EF 28 \xCD\xCD f/1.8 USM", true, "koi", false},
       {"a capitalized word at the end, where a cut may have left it of a longer one",
        "APT::AutoRemove::SuggestsImportant \xF0\xD2", true, "koi", false},
       {"a small word of two among English, not glued to a number",
