@@ -947,9 +947,15 @@ bool wordAtEdge(const Meaning* meanings, const unsigned char* text, std::size_t 
 // reads as CP866's Би in `Edit Би Input Devices`, EUC-JP's 対 as ISO
 // 8859-5's Та, GBK's ° as CP866's бу in `Rotate 90бу clockwise`). At the
 // text's end the word may be what a cut left of a longer one.
-bool oddPairAmongLatin(const Meaning* meanings, const unsigned char* text, std::size_t size) {
+std::size_t firstRussianLetter(const Meaning* meanings, const unsigned char* text,
+                               std::size_t size) {
   std::size_t first = 0;
   while (first < size && meanings[text[first]].symbol == 0) ++first;
+  return first;
+}
+
+bool oddPairAmongLatin(const Meaning* meanings, const unsigned char* text, std::size_t size) {
+  const std::size_t first = firstRussianLetter(meanings, text, size);
   if (first == 0 || first + 2 >= size) return false;
   const bool capitalFirst = meanings[text[first]].capital;
   if (meanings[text[first + 1]].capital) return false;
@@ -963,8 +969,7 @@ bool oddPairAmongLatin(const Meaning* meanings, const unsigned char* text, std::
 // (2-я версия, 90-х, 3-й): a word of its own after a number and a hyphen.
 bool ordinalEnding(const Meaning* meanings, const CodeChart& characters,
                    const unsigned char* text, std::size_t size) {
-  std::size_t at = 0;
-  while (at < size && meanings[text[at]].symbol == 0) ++at;
+  const std::size_t at = firstRussianLetter(meanings, text, size);
   return at >= 2 && at + 1 < size && text[at - 1] == '-' && meanings[text[at - 2]].digit &&
          !meanings[text[at + 1]].latinLetter &&
          std::u32string_view(U"еймхюя").find(characters[text[at]]) != std::u32string_view::npos;
@@ -1322,6 +1327,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         }
       }
     }
+    const PageReading& bestReading = pageReadings()[best];
+    const Meaning* meanings = bestReading.meanings.data();
     const std::int64_t letters = static_cast<std::int64_t>(reading.letters);
     const std::size_t latinLetters = smallLatin + capitalLatin;
     const bool paired = inPairs(text, size);
@@ -1365,11 +1372,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         noWord && reading.letters * latinShareOfOtherLanguage < reading.letters + latinBeside;
     // A lone letter at the text's edge may be what a cut left of a word.
     const auto russianLetter = [&](unsigned char byte) {
-      return pageReadings()[best].meanings[byte].symbol != 0;
+      return meanings[byte].symbol != 0;
     };
-    const bool ordinal = reading.letters == 1 && ordinalEnding(pageReadings()[best].meanings.data(),
-                                                               pageReadings()[best].characters,
-                                                               text, size);
+    const bool ordinal =
+        reading.letters == 1 && ordinalEnding(meanings, bestReading.characters, text, size);
     const bool loneLetterAmongLatin = reading.letters == 1 && !ordinal &&
                                       !russianLetter(text[0]) &&
                                       !russianLetter(text[size - 1]) &&
@@ -1377,7 +1383,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool pairAmongLatin =
         reading.letters == 2 && reading.longestRun == 2 &&
         latinBeside >= latinLettersAroundLoneLetter &&
-        oddPairAmongLatin(pageReadings()[best].meanings.data(), text, size);
+        oddPairAmongLatin(meanings, text, size);
     const bool rareAmongLatin = reading.longestRun < shortestWordAmongLatin &&
                                 reading.letters * latinShareOfText < reading.letters + latinLetters;
     // Russian letters of which no two touch spell no word: another
@@ -1393,7 +1399,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // cannot be the better.
       const std::int64_t bound = reading.spelling - margin;
       for (int rival = 0; rival < rivalLanguageCount; ++rival)
-        if (rivalSpelling(rival, pageReadings()[best].meanings, text, size, bound) < bound)
+        if (rivalSpelling(rival, bestReading.meanings, text, size, bound) < bound)
           return true;
       return false;
     };
@@ -1401,7 +1407,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Russian; a reading they spell well enough is Cyrillic all the same.
     const auto spellsAsKin = [&] {
       return otherLanguage - reading.spelling +
-                 kinSpelling(pageReadings()[best].characters, text, size).cost <=
+                 kinSpelling(bestReading.characters, text, size).cost <=
              -(mostlyCapitals ? kinCapitalsMargin : kinLanguageMargin);
     };
     // Counting Russian words is for whole ones: a cut through a line may
@@ -1411,7 +1417,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                               std::find(text, text + size, '\n') == text + size;
     const bool fewRussianWords =
         (fewAmongLatin || rareAmongLatin) && !ordinal &&
-        !(edgeMayBeCut && wordAtEdge(pageReadings()[best].meanings.data(), text, size));
+        !(edgeMayBeCut && wordAtEdge(meanings, text, size));
     if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewRussianWords ||
                        loneLetterAmongLatin || pairAmongLatin || lettersApart ||
                        marksOverLetters || rivalSpellsBetter()))
