@@ -975,6 +975,44 @@ bool ordinalEnding(const Meaning* meanings, const CodeChart& characters,
          std::u32string_view(U"еймхюя").find(characters[text[at]]) != std::u32string_view::npos;
 }
 
+// Russian's words of one small letter, on bytes that no Western, Greek or
+// Turkish page reads as a word or a sign of its own: Latin-1 reads KOI8-R's
+// с as Ó, Windows' в as â, CP866's и as ¨. Set between spaces among Latin
+// (CPU с Apple, sigtimedwait(2) и sigwait(3)) they are Russian, where an
+// accented letter would be a Latin text's. Left out: Windows' а and и,
+// French à and Italian è; its у, CP437's ≤; KOI8-R's в, Latin-1's ×, and
+// its и and я, Mac Roman's … and —; CP866's с and о, Mac Roman's · and
+// CP850's «; ISO 8859-5's о, Greek's ή.
+constexpr std::string_view wordsAmongLatin[codTableColumns] = {
+    "\xC1\xCB\xCF\xD3\xD5", "\xE2\xEA\xEE\xF1", "\xA2\xA8\xAA", "\xE2\xEA\xEE\xF1",
+    "\xD2\xD8"};
+
+// Whether every byte above 0x7F of a text is one of a page's words among
+// Latin, between spaces and not after a number, decimal or hexadecimal: a
+// character table sets each sign of a Latin page so (242 162 A2 ¢ CENT
+// SIGN, CP866's в).
+bool onlyWordsAmongLatin(CodeId page, const unsigned char* text, std::size_t size) {
+  const auto spaceAt = [&](std::size_t i) {
+    return i >= size || text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r';
+  };
+  const auto afterNumber = [&](std::size_t i) {
+    std::size_t start = i;
+    while (start > 0 && !spaceAt(start - 1)) --start;
+    return start < i && std::all_of(text + start, text + i, [](unsigned char byte) {
+             return (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'F');
+           });
+  };
+  bool any = false;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (text[i] < 0x80) continue;
+    if (wordsAmongLatin[page].find(static_cast<char>(text[i])) == std::string_view::npos ||
+        !spaceAt(i + 1) || (i > 0 && (!spaceAt(i - 1) || afterNumber(i - 1))))
+      return false;
+    any = true;
+  }
+  return any;
+}
+
 // Whether every run of bytes above 0x7F has an even length, as the
 // two-byte characters of Chinese and Japanese pages make them, and there
 // are at least two runs or a run of four: a Russian text's words are odd
@@ -1418,9 +1456,12 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool fewRussianWords =
         (fewAmongLatin || rareAmongLatin) && !ordinal &&
         !(edgeMayBeCut && wordAtEdge(meanings, text, size));
-    if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || fewRussianWords ||
-                       loneLetterAmongLatin || pairAmongLatin || lettersApart ||
-                       marksOverLetters || rivalSpellsBetter()))
+    const auto accentsOfLatin = [&] {
+      return (fewRussianWords || loneLetterAmongLatin || lettersApart) &&
+             !onlyWordsAmongLatin(best, text, size);
+    };
+    if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || accentsOfLatin() ||
+                       pairAmongLatin || marksOverLetters || rivalSpellsBetter()))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   // Readings that give the same text are one answer only for all of it:
