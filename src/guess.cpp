@@ -975,6 +975,9 @@ bool ordinalEnding(const Meaning* meanings, const CodeChart& characters,
          std::u32string_view(U"еймхюя").find(characters[text[at]]) != std::u32string_view::npos;
 }
 
+// The order that breaks ties between readings: the commoner page first.
+constexpr CodeId preference[] = {codUtf, codWin, codKoi, codDos, codIso, codMac};
+
 // Russian's words of one small letter, on bytes that no Western, Greek or
 // Turkish page reads as a word or a sign of its own: Latin-1 reads KOI8-R's
 // с as Ó, Windows' в as â, CP866's и as ¨. Set between spaces among Latin
@@ -982,15 +985,17 @@ bool ordinalEnding(const Meaning* meanings, const CodeChart& characters,
 // accented letter would be a Latin text's. Left out: Windows' а and и,
 // French à and Italian è; its у, CP437's ≤; KOI8-R's в, Latin-1's ×, and
 // its и and я, Mac Roman's … and —; CP866's с and о, Mac Roman's · and
-// CP850's «; ISO 8859-5's о, Greek's ή.
+// CP850's «; ISO 8859-5's о, Greek's ή, and its к, KOI8-R's з. With them,
+// Ukrainian's and Belarusian's з (CD-ROM з Ubuntu), but for ISO 8859-5's,
+// Latin-1's ×; CP866's is Latin-1's §, which stands before a number.
 constexpr std::string_view wordsAmongLatin[codTableColumns] = {
-    "\xC1\xCB\xCF\xD3\xD5", "\xE2\xEA\xEE\xF1", "\xA2\xA8\xAA", "\xE2\xEA\xEE\xF1",
-    "\xD2\xD8"};
+    "\xC1\xCB\xCF\xD3\xD5\xDA", "\xE2\xE7\xEA\xEE\xF1", "\xA2\xA7\xA8\xAA",
+    "\xE2\xE7\xEA\xEE\xF1", "\xD2\xD8"};
 
 // Whether every byte above 0x7F of a text is one of a page's words among
-// Latin, between spaces and not after a number, decimal or hexadecimal: a
-// character table sets each sign of a Latin page so (242 162 A2 ¢ CENT
-// SIGN, CP866's в).
+// Latin, between spaces and not beside a number: a character table sets
+// each sign of a Latin page after one, decimal or hexadecimal (242 162 A2
+// ¢ CENT SIGN, CP866's в), and a law's paragraph sign stands before one.
 bool onlyWordsAmongLatin(CodeId page, const unsigned char* text, std::size_t size) {
   const auto spaceAt = [&](std::size_t i) {
     return i >= size || text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r';
@@ -1002,15 +1007,30 @@ bool onlyWordsAmongLatin(CodeId page, const unsigned char* text, std::size_t siz
              return (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'F');
            });
   };
+  const auto beforeNumber = [&](std::size_t i) {
+    return i + 1 < size && text[i + 1] >= '0' && text[i + 1] <= '9';
+  };
   bool any = false;
   for (std::size_t i = 0; i < size; ++i) {
     if (text[i] < 0x80) continue;
     if (wordsAmongLatin[page].find(static_cast<char>(text[i])) == std::string_view::npos ||
-        !spaceAt(i + 1) || (i > 0 && (!spaceAt(i - 1) || afterNumber(i - 1))))
+        !spaceAt(i + 1) || beforeNumber(i + 1) ||
+        (i > 0 && (!spaceAt(i - 1) || afterNumber(i - 1))))
       return false;
     any = true;
   }
   return any;
+}
+
+// The page whose reading of a text sets each of its bytes above 0x7F as
+// one of that page's words among Latin: the likeliest reading's own, or
+// the first other in order, as ISO 8859-5 reads the Belarusian з of KOI8-R
+// as a Russian к; codAfterLast where none does.
+CodeId pageOfWordsAmongLatin(CodeId likeliest, const unsigned char* text, std::size_t size) {
+  if (onlyWordsAmongLatin(likeliest, text, size)) return likeliest;
+  for (const CodeId page : preference)
+    if (page != codUtf && onlyWordsAmongLatin(page, text, size)) return page;
+  return codAfterLast;
 }
 
 // Whether every run of bytes above 0x7F has an even length, as the
@@ -1307,7 +1327,6 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     cheapest = std::min(cheapest, costs[page]);
   }
 
-  static const CodeId preference[] = {codUtf, codWin, codKoi, codDos, codIso, codMac};
   CodeId best = codUtf;
   for (const CodeId page : preference)
     if (costs[page] < costs[best]) best = page;
@@ -1399,8 +1418,12 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool longEnough = size >= shortestOtherLanguage;
     // A snippet too short to judge may hold no letter but one typed into an
     // English word.
-    if (reading.letters == 0 && (reading.typedIn == 0 || longEnough))
+    if (reading.letters == 0 && (reading.typedIn == 0 || longEnough)) {
+      // Windows reads CP866's Belarusian з as §: CD-ROM § Ubuntu.
+      const CodeId wordsPage = longEnough ? pageOfWordsAmongLatin(best, text, size) : codAfterLast;
+      if (wordsPage != codAfterLast) return {wordsPage, false};
       return otherLanguageText(upper >= minConclusiveUpper);
+    }
     // A word of three Russian letters is no accented letter of a Latin
     // text's: Russian among code and commands keeps its page. Below, only
     // readings without one are called Latin text for the letters beside
@@ -1456,12 +1479,16 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool fewRussianWords =
         (fewAmongLatin || rareAmongLatin) && !ordinal &&
         !(edgeMayBeCut && wordAtEdge(meanings, text, size));
-    const auto accentsOfLatin = [&] {
-      return (fewRussianWords || loneLetterAmongLatin || lettersApart) &&
-             !onlyWordsAmongLatin(best, text, size);
-    };
-    if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || accentsOfLatin() ||
-                       pairAmongLatin || marksOverLetters || rivalSpellsBetter()))
+    // Letters that stand as words among Latin are a Latin text's accents
+    // unless some page's reading sets each on a byte no Latin page sets
+    // alone.
+    const bool lettersAsAccents = fewRussianWords || loneLetterAmongLatin || lettersApart;
+    const CodeId wordsPage =
+        lettersAsAccents ? pageOfWordsAmongLatin(best, text, size) : codAfterLast;
+    if (longEnough && wordsPage != codAfterLast && wordsPage != best) return {wordsPage, false};
+    if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) ||
+                       (lettersAsAccents && wordsPage == codAfterLast) || pairAmongLatin ||
+                       marksOverLetters || rivalSpellsBetter()))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   // Readings that give the same text are one answer only for all of it:
