@@ -232,6 +232,7 @@ TEST(GuessPage, HardSnippets) {
       // Russian rates Windows' А for Mac's ј as a capital inside a word,
       // likelier than the ј: Serbian and Macedonian tell it from further.
       {"подножје", codMac},
+      {"BMP сликата има неподдржана големина на заглавје", codMac},  // even where they spell it worse
       {"еквивалент за ПрП или ПоП; празно ако", codWin},  // but not twice as far
       {"не вказано папку резервної копії", codMac},  // Windows reads ї as »
       {"--help приказује ову помоћ и излази", codMac},
