@@ -1165,6 +1165,8 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   KinSpelling result;
   bool afterSmall = false;
   bool inSentence = false;  // a word ended in a small letter since the last stop
+  // A unit after a number sets capitals after small letters (100 мкА, 5 кВт).
+  bool afterNumber = false, unit = false;
   std::int64_t openQuotes = 0;
   for (std::size_t i = 0; i < size; ++i) {
     const char32_t c = characters[text[i]];
@@ -1179,13 +1181,16 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     spelling.add(cyrillic ? kinLanguages.symbols[c - 0x400] : 0);
     if (cyrillic) {
       const bool capital = smallCyrillic(c) != c;
+      if (wordStart) unit = afterNumber;
+      afterNumber = false;
       if (capital && afterSmall)
-        result.misplacedCost += kinCapitalInWordCost;
+        result.misplacedCost += unit ? kinOddCapitalCost : kinCapitalInWordCost;
       else if (capital && wordStart && inSentence)
         result.misplacedCost += kinOddCapitalCost;
       result.capitalsAfterSmall += capital && afterSmall;
       afterSmall = !capital;
     } else {
+      afterNumber = (c >= U'0' && c <= U'9') || (afterNumber && (c == U' ' || c == 0xA0));
       inSentence = (inSentence || afterSmall) &&
                    std::u32string_view(U".!?:\n\"(«„").find(c) == std::u32string_view::npos;
       afterSmall = false;
@@ -1343,9 +1348,14 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     if (apart <= oneAlphabetMargin && !sameText(best, other, counts)) {
       // A reading with fewer letters may still keep to one alphabet where
       // the other does not (Mac reads Windows' „ as Д).
-      if (readingAlphabets(best, counts) == 0 && readingAlphabets(other, counts) != 0) {
+      const bool bestInOneAlphabet = readingAlphabets(best, counts) != 0;
+      const bool otherInOneAlphabet = readingAlphabets(other, counts) != 0;
+      if (!bestInOneAlphabet && otherInOneAlphabet) {
         best = other;
-      } else if (apart <= capitalInWordReadingsMargin) {
+      } else if (apart <= capitalInWordReadingsMargin &&
+                 (otherInOneAlphabet || !bestInOneAlphabet)) {
+        // Nor may their spelling choose a reading that mixes alphabets:
+        // Mac reads Windows' мкА as мкј beside ы.
         const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
         const KinSpelling theirs = kinSpelling(pageReadings()[other].characters, text, size);
         const bool close = apart <= closeReadingsMargin ||

@@ -233,6 +233,8 @@ TEST(GuessPage, HardSnippets) {
       // likelier than the ј: Serbian and Macedonian tell it from further.
       {"подножје", codMac},
       {"BMP сликата има неподдржана големина на заглавје", codMac},  // even where they spell it worse
+      {"ток 100 мкА", codWin},  // but a unit after a number sets a capital so (Mac's мкј)
+      {"обычно не превышает тока мкА и им", codWin},  // nor one beside ы, which Serbian lacks
       {"еквивалент за ПрП или ПоП; празно ако", codWin},  // but not twice as far
       {"не вказано папку резервної копії", codMac},  // Windows reads ї as »
       {"--help приказује ову помоћ и излази", codMac},
