@@ -1002,18 +1002,17 @@ constexpr std::string_view wordsAmongLatin[codTableColumns] = {
 // each sign of a Latin page after one, decimal or hexadecimal (242 162 A2
 // ¢ CENT SIGN, CP866's в), and a law's paragraph sign stands before one.
 bool onlyWordsAmongLatin(CodeId page, const unsigned char* text, std::size_t size) {
-  const auto spaceAt = [&](std::size_t i) {
-    return i >= size || text[i] == ' ' || text[i] == '\t' || text[i] == '\n' || text[i] == '\r';
-  };
+  const Meaning* meanings = pageReadings()[page].meanings.data();
+  const auto spaceAt = [&](std::size_t i) { return i >= size || meanings[text[i]].space; };
   const auto afterNumber = [&](std::size_t i) {
     std::size_t start = i;
     while (start > 0 && !spaceAt(start - 1)) --start;
-    return start < i && std::all_of(text + start, text + i, [](unsigned char byte) {
-             return (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'F');
+    return start < i && std::all_of(text + start, text + i, [&](unsigned char byte) {
+             return meanings[byte].digit || (byte >= 'A' && byte <= 'F');
            });
   };
   const auto beforeNumber = [&](std::size_t i) {
-    return i + 1 < size && text[i + 1] >= '0' && text[i + 1] <= '9';
+    return i + 1 < size && meanings[text[i + 1]].digit;
   };
   bool any = false;
   for (std::size_t i = 0; i < size; ++i) {
@@ -1034,7 +1033,7 @@ bool onlyWordsAmongLatin(CodeId page, const unsigned char* text, std::size_t siz
 CodeId pageOfWordsAmongLatin(CodeId likeliest, const unsigned char* text, std::size_t size) {
   if (onlyWordsAmongLatin(likeliest, text, size)) return likeliest;
   for (const CodeId page : preference)
-    if (page != codUtf && onlyWordsAmongLatin(page, text, size)) return page;
+    if (page != codUtf && page != likeliest && onlyWordsAmongLatin(page, text, size)) return page;
   return codAfterLast;
 }
 
