@@ -40,3 +40,9 @@ struct KinLanguages {
 };
 
 extern const KinLanguages kinLanguages;
+
+/// Each of the five alone (Ukrainian, Belarusian, Bulgarian, Serbian,
+/// Macedonian), over kinLanguages' symbols: how unlikely symbol c is after
+/// a and b, as KinLanguages::tripleCosts.
+constexpr int kinLanguageCount = 5;
+extern const char* const kinLanguageTripleCosts[kinLanguageCount];
