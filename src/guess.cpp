@@ -1116,6 +1116,28 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
   return spelling.cost;
 }
 
+// How unlikely a page's reading of a text is, as its letters spell, in the
+// one of Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian that
+// spells it best, or in the five taken as one. A text is in one of them,
+// whose own triples know it better than the five's do (Belarusian
+// вэрсыю, Bulgarian ИЗРАЗът), unless its language's catalogs are too few
+// to have seen its words.
+std::int64_t bestKinTripleCost(const CodeChart& characters, const unsigned char* text,
+                               std::size_t size) {
+  const auto costIn = [&](const char* tripleCosts) {
+    TripleSpelling spelling(tripleCosts, kinLanguages.symbolCount);
+    for (std::size_t i = 0; i < size; ++i) {
+      const char32_t c = characters[text[i]];
+      spelling.add(isCyrillic(c) ? kinLanguages.symbols[c - 0x400] : 0);
+    }
+    return spelling.cost;
+  };
+  std::int64_t best = costIn(kinLanguages.tripleCosts);
+  for (const char* tripleCosts : kinLanguageTripleCosts)
+    best = std::min(best, costIn(tripleCosts));
+  return best;
+}
+
 // How unlikely a page's reading of a text is in Ukrainian, Belarusian,
 // Bulgarian, Serbian or Macedonian, as its letters spell and, apart, as
 // its capitals and quotation marks stand, and how many Cyrillic letters it
@@ -1484,7 +1506,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Russian; a reading they spell well enough is Cyrillic all the same.
     const auto spellsAsKin = [&] {
       return otherLanguage - reading.spelling +
-                 kinSpelling(bestReading.characters, text, size).cost <=
+                 bestKinTripleCost(bestReading.characters, text, size) <=
              -(mostlyCapitals ? kinCapitalsMargin : kinLanguageMargin);
     };
     // Counting Russian words is for whole ones: a cut through a line may

@@ -196,6 +196,9 @@ TEST(GuessPage, HardSnippets) {
       {"Сървърът не поддържа търсене.", codIso},
       {"[ -A | -G | -U ] [ ПИБ | КОРИСНИК ]", codDos},  // in capitals
       {"ці: %s [ВЫБАР]... ПЕРШЫ АПОШНІ", codWin},
+      // Spelled better by one of those languages alone than by all five.
+      {"Друкуе вэрсыю GStreamer", codKoi},
+      {"! ИЗРАЗ ИЗРАЗът е лъжа", codDos},
       // A name quoted under a mail's header: among no Latin on its line.
       {"On Mon, 7 Dec 2026, ivan wrote:\n> Багг\n", codKoi},
       // Direct speech opens a sentence: Mac reads Windows' Я there as я.
