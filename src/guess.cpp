@@ -1519,14 +1519,14 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         !(edgeMayBeCut && wordAtEdge(meanings, text, size));
     // Letters that stand as words among Latin are a Latin text's accents
     // unless some page's reading sets each on a byte no Latin page sets
-    // alone.
+    // alone: then they are that page's words, the likeliest page's too,
+    // which its spelling does not judge (Belarusian з is no Russian word).
     const bool lettersAsAccents = fewRussianWords || loneLetterAmongLatin || lettersApart;
     const CodeId wordsPage =
         lettersAsAccents ? pageOfWordsAmongLatin(best, text, size) : codAfterLast;
-    if (longEnough && wordsPage != codAfterLast && wordsPage != best) return {wordsPage, false};
-    if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) ||
-                       (lettersAsAccents && wordsPage == codAfterLast) || pairAmongLatin ||
-                       marksOverLetters || rivalSpellsBetter()))
+    if (longEnough && wordsPage != codAfterLast) return {wordsPage, false};
+    if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || lettersAsAccents ||
+                       pairAmongLatin || marksOverLetters || rivalSpellsBetter()))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   // Readings that give the same text are one answer only for all of it:
