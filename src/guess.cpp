@@ -1116,6 +1116,10 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
   return spelling.cost;
 }
 
+// A character's symbol in the other Cyrillic languages' models: 0, a word
+// boundary, for anything but a Cyrillic letter they write.
+int kinSymbol(char32_t c) { return isCyrillic(c) ? kinLanguages.symbols[c - 0x400] : 0; }
+
 // How unlikely a page's reading of a text is, as its letters spell, in the
 // one of Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian that
 // spells it best, or in the five taken as one. A text is in one of them,
@@ -1126,10 +1130,7 @@ std::int64_t bestKinTripleCost(const CodeChart& characters, const unsigned char*
                                std::size_t size) {
   const auto costIn = [&](const char* tripleCosts) {
     TripleSpelling spelling(tripleCosts, kinLanguages.symbolCount);
-    for (std::size_t i = 0; i < size; ++i) {
-      const char32_t c = characters[text[i]];
-      spelling.add(isCyrillic(c) ? kinLanguages.symbols[c - 0x400] : 0);
-    }
+    for (std::size_t i = 0; i < size; ++i) spelling.add(kinSymbol(characters[text[i]]));
     return spelling.cost;
   };
   std::int64_t best = costIn(kinLanguages.tripleCosts);
@@ -1199,7 +1200,7 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
     result.letters += cyrillic;
     const bool wordStart = spelling.atWordStart();
-    spelling.add(cyrillic ? kinLanguages.symbols[c - 0x400] : 0);
+    spelling.add(kinSymbol(c));
     if (cyrillic) {
       const bool capital = smallCyrillic(c) != c;
       if (wordStart) unit = afterNumber;
