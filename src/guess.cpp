@@ -74,6 +74,13 @@ constexpr std::int64_t otherLanguageSlack = 64;
 // Bytes above 0x7F only in pairs: Chinese or Japanese, unless the
 // letters spell as Russian does.
 constexpr std::int64_t pairedLetterCost = 24;
+// But half of all Russian words are even, and a name or two of even length
+// (Кайван Агхаипур, Таулькнафьярдархреппюр) is no Chinese: where each run
+// is a word of at least this many letters, small but for a first capital
+// or capitals throughout, which two-byte characters read in a Cyrillic page
+// rarely make (3 of 16 runs of four), and the runs hold this many letters.
+constexpr std::size_t shortestPairedWord = 4;
+constexpr std::size_t wordsNotPairsLetters = 12;
 // Words of capitals throughout: Greek and Hebrew read in KOI8-R, whose
 // capitals stand where their letters do. Russian set in capitals spells as
 // Russian does, but for its names (АГНОВОН, УГРЮМ-БУРЧЕЕВ), and a shout
@@ -1037,22 +1044,43 @@ CodeId pageOfWordsAmongLatin(CodeId likeliest, const unsigned char* text, std::s
   return codAfterLast;
 }
 
+// Whether a run of bytes reads (meanings, a page's) as one word in the
+// case Russian sets its words in: small, small after a capital, or capitals.
+bool readsAsCasedWord(const Meaning* meanings, const unsigned char* run, std::size_t size) {
+  const bool firstCapital = meanings[run[0]].capital;
+  for (std::size_t i = 0; i < size; ++i) {
+    const Meaning& letter = meanings[run[i]];
+    if (letter.symbol == 0 || (letter.capital && !firstCapital) ||
+        (i >= 2 && letter.capital != meanings[run[i - 1]].capital))
+      return false;
+  }
+  return true;
+}
+
 // Whether every run of bytes above 0x7F has an even length, as the
 // two-byte characters of Chinese and Japanese pages make them, and there
 // are at least two runs or a run of four: a Russian text's words are odd
-// about as often as even.
-bool inPairs(const unsigned char* text, std::size_t size) {
-  std::size_t run = 0, runs = 0, longest = 0;
+// about as often as even. Runs that read (meanings, the likeliest page's)
+// as words, as wordsNotPairsLetters says, are not pairs.
+bool inPairs(const Meaning* meanings, const unsigned char* text, std::size_t size) {
+  std::size_t run = 0, runs = 0, longest = 0, wordLetters = 0;
+  bool allWords = true;
   for (std::size_t i = 0; i <= size; ++i) {
     if (i < size && text[i] >= 0x80) {
       ++run;
       continue;
     }
     if (run % 2 != 0) return false;
+    if (run != 0) {
+      allWords = allWords && run >= shortestPairedWord &&
+                 readsAsCasedWord(meanings, text + i - run, run);
+      wordLetters += run;
+    }
     runs += run != 0;
     longest = std::max(longest, run);
     run = 0;
   }
+  if (allWords && wordLetters >= wordsNotPairsLetters) return false;
   return runs >= 2 || longest >= 4;
 }
 
@@ -1427,7 +1455,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const Meaning* meanings = bestReading.meanings.data();
     const std::int64_t letters = static_cast<std::int64_t>(reading.letters);
     const std::size_t latinLetters = smallLatin + capitalLatin;
-    const bool paired = inPairs(text, size);
+    const bool paired = inPairs(meanings, text, size);
     const bool mostlyCapitals = 2 * reading.capitals > reading.letters;
     const std::int64_t perLetter = mostlyCapitals ? otherLanguageCapitalCost
                                    : paired       ? pairedLetterCost

@@ -199,6 +199,9 @@ TEST(GuessPage, HardSnippets) {
       // Spelled better by one of those languages alone than by all five.
       {"Друкуе вэрсыю GStreamer", codKoi},
       {"! ИЗРАЗ ИЗРАЗът е лъжа", codDos},
+      // Names whose words are all even, as the bytes of Chinese pairs are.
+      {"Кайван Агхаипур (Kayvan Aghaiepour)\n", codKoi},
+      {"Таулькнафьярдархреппюр", codMac},
       // A name quoted under a mail's header: among no Latin on its line.
       {"On Mon, 7 Dec 2026, ivan wrote:\n> Багг\n", codKoi},
       // Direct speech opens a sentence: Mac reads Windows' Я there as я.
