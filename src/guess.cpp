@@ -1523,9 +1523,14 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const auto rivalSpellsBetter = [&] {
       const std::int64_t margin =
           reading.longestRun <= longestShortWord ? shortWordRivalMargin : 0;
-      // The rival's spelling only grows as it reads on: past this it
-      // cannot be the better.
-      const std::int64_t bound = reading.spelling - margin;
+      // Better than the Cyrillic language that spells it best: Belarusian
+      // рэжым among printf's formats spells as no Russian word, and Hebrew
+      // spells its bytes in CP866 better than Russian does. The rival's
+      // spelling only grows as it reads on: past this it cannot be the
+      // better.
+      const std::int64_t bound =
+          std::min(reading.spelling, bestKinTripleCost(bestReading.characters, text, size)) -
+          margin;
       for (int rival = 0; rival < rivalLanguageCount; ++rival)
         if (rivalSpelling(rival, bestReading.meanings, text, size, bound) < bound)
           return true;

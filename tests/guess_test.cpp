@@ -199,6 +199,7 @@ TEST(GuessPage, HardSnippets) {
       // Spelled better by one of those languages alone than by all five.
       {"Друкуе вэрсыю GStreamer", codKoi},
       {"! ИЗРАЗ ИЗРАЗът е лъжа", codDos},
+      {"uid = %d, gid = %d, рэжым = 0%o.", codDos},  // and better than Hebrew
       // Names whose words are all even, as the bytes of Chinese pairs are.
       {"Кайван Агхаипур (Kayvan Aghaiepour)\n", codKoi},
       {"Таулькнафьярдархреппюр", codMac},
