@@ -112,6 +112,9 @@ constexpr std::int64_t kinLanguageMargin = 64;
 // already keeps out Greek and Hebrew read in KOI8-R: Serbian and Bulgarian
 // set a command's arguments so ([ ПИБ | КОРИСНИК ], -F ОТСПИСЪК).
 constexpr std::int64_t kinCapitalsMargin = 32;
+// How much less likely than the likeliest reading, which no language
+// spells, one that those languages spell well may be and still be taken.
+constexpr std::int64_t kinReadingMargin = 64;
 // Windows-1251 and Mac Cyrillic differ in capitals and in a few letters
 // (Serbian's ђ љ њ ћ џ are Mac's capitals, Mac's і is Windows' ґ). Where
 // Russian spells both readings within this much, the other Cyrillic
@@ -1451,30 +1454,62 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         }
       }
     }
+    const std::size_t latinLetters = smallLatin + capitalLatin;
+    const std::size_t latinBeside = latinLettersBesideUpper(text, size);
+    const auto otherLanguageOf = [&](CodeId page, const ReadingTraits& traits) {
+      const bool paired = inPairs(pageReadings()[page].meanings.data(), text, size);
+      const bool mostlyCapitals = 2 * traits.capitals > traits.letters;
+      const std::int64_t perLetter = mostlyCapitals ? otherLanguageCapitalCost
+                                     : paired       ? pairedLetterCost
+                                                    : otherLanguageLetterCost;
+      // A word or two among more Latin letters has less room to spell
+      // unlike Russian for being cut: among twice as many on their lines,
+      // or among as many where the bytes come in pairs, as a Chinese or
+      // Japanese word among English. A quoted name under a mail's English
+      // header line (> Гвимли) stands among none.
+      const bool amongLatin = 2 * traits.letters <= latinBeside ||
+                              (paired && traits.letters <= latinBeside);
+      const std::int64_t slack = amongLatin ? otherLanguageSlack / 2 : otherLanguageSlack;
+      // Russian tables keep their lines apart from their words; CJK pages
+      // read in KOI8-R glue box drawing to letters (光盘 reads ╧Бел).
+      return traits.spelling + mixedScriptCost * static_cast<std::int64_t>(traits.mixed) +
+             gluedCost * static_cast<std::int64_t>(traits.boxed) +
+             capitalAfterSmallCost * static_cast<std::int64_t>(traits.capitalsAfterSmall) -
+             perLetter * static_cast<std::int64_t>(traits.letters) - slack;
+    };
+    // Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian spell unlike
+    // Russian; a reading they spell well enough is Cyrillic all the same.
+    const auto spellsAsKin = [&](CodeId page, const ReadingTraits& traits, std::int64_t other) {
+      const bool mostlyCapitals = 2 * traits.capitals > traits.letters;
+      return other - traits.spelling +
+                 bestKinTripleCost(pageReadings()[page].characters, text, size) <=
+             -(mostlyCapitals ? kinCapitalsMargin : kinLanguageMargin);
+    };
+    otherLanguage = otherLanguageOf(best, reading);
+    const bool longEnough = size >= shortestOtherLanguage;
+    // Russian prices their own letters as foreign (Belarusian і), so that
+    // another page's reading, spelled as no language, may cost less: where
+    // the likeliest reading is no Cyrillic language's, a nearly as likely
+    // one that those languages spell well is theirs.
+    if (longEnough && otherLanguage > 0 && !spellsAsKin(best, reading, otherLanguage)) {
+      const CodeId likeliest = best;
+      for (const CodeId page : preference) {
+        if (page == codUtf || page == likeliest ||
+            costs[page] - costs[likeliest] > kinReadingMargin)
+          continue;
+        const ReadingTraits traits = traitsOf(page);
+        const std::int64_t other = otherLanguageOf(page, traits);
+        if (traits.letters != 0 && spellsAsKin(page, traits, other)) {
+          best = page;
+          reading = traits;
+          otherLanguage = other;
+          break;
+        }
+      }
+    }
     const PageReading& bestReading = pageReadings()[best];
     const Meaning* meanings = bestReading.meanings.data();
-    const std::int64_t letters = static_cast<std::int64_t>(reading.letters);
-    const std::size_t latinLetters = smallLatin + capitalLatin;
     const bool paired = inPairs(meanings, text, size);
-    const bool mostlyCapitals = 2 * reading.capitals > reading.letters;
-    const std::int64_t perLetter = mostlyCapitals ? otherLanguageCapitalCost
-                                   : paired       ? pairedLetterCost
-                                                  : otherLanguageLetterCost;
-    // A word or two among more Latin letters has less room to spell unlike
-    // Russian for being cut: among twice as many on their lines, or among
-    // as many where the bytes come in pairs, as a Chinese or Japanese word
-    // among English. A quoted name under a mail's English header line
-    // (> Гвимли) stands among none.
-    const std::size_t latinBeside = latinLettersBesideUpper(text, size);
-    const bool amongLatin = 2 * reading.letters <= latinBeside ||
-                            (paired && reading.letters <= latinBeside);
-    const std::int64_t slack = amongLatin ? otherLanguageSlack / 2 : otherLanguageSlack;
-    // Russian tables keep their lines apart from their words; CJK pages
-    // read in KOI8-R glue box drawing to letters (光盘 reads ╧Бел).
-    otherLanguage = reading.spelling + mixedScriptCost * static_cast<std::int64_t>(reading.mixed) +
-                    gluedCost * static_cast<std::int64_t>(reading.boxed) +
-                    capitalAfterSmallCost * static_cast<std::int64_t>(reading.capitalsAfterSmall) -
-                    perLetter * letters - slack;
     // Text that no page reads as Russian is some other language's; if its
     // bytes are well-formed UTF-8, that is what it is in (a ¼ or a ţ reads
     // as two capitals in ISO 8859-5, which spell no Russian either).
@@ -1482,7 +1517,6 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       return utf8.wellFormed ? PageGuess{codUtf, conclusive}
                              : PageGuess{best, conclusive, GuessVerdict::unknown};
     };
-    const bool longEnough = size >= shortestOtherLanguage;
     // A snippet too short to judge may hold no letter but one typed into an
     // English word.
     if (reading.letters == 0 && (reading.typedIn == 0 || longEnough)) {
@@ -1536,13 +1570,6 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
           return true;
       return false;
     };
-    // Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian spell unlike
-    // Russian; a reading they spell well enough is Cyrillic all the same.
-    const auto spellsAsKin = [&] {
-      return otherLanguage - reading.spelling +
-                 bestKinTripleCost(bestReading.characters, text, size) <=
-             -(mostlyCapitals ? kinCapitalsMargin : kinLanguageMargin);
-    };
     // Counting Russian words is for whole ones: a cut through a line may
     // have cut a long word short. Text of several lines, or in pairs of
     // bytes (a Chinese word at a line's end), has whole words at its edges.
@@ -1559,7 +1586,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const CodeId wordsPage =
         lettersAsAccents ? pageOfWordsAmongLatin(best, text, size) : codAfterLast;
     if (longEnough && wordsPage != codAfterLast) return {wordsPage, false};
-    if (longEnough && ((otherLanguage > 0 && !spellsAsKin()) || lettersAsAccents ||
+    if (longEnough && ((otherLanguage > 0 && !spellsAsKin(best, reading, otherLanguage)) || lettersAsAccents ||
                        pairAmongLatin || marksOverLetters || rivalSpellsBetter()))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }

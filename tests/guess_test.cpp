@@ -200,6 +200,9 @@ TEST(GuessPage, HardSnippets) {
       {"Друкуе вэрсыю GStreamer", codKoi},
       {"! ИЗРАЗ ИЗРАЗът е лъжа", codDos},
       {"uid = %d, gid = %d, рэжым = 0%o.", codDos},  // and better than Hebrew
+      // KOI8-R reads Windows' Belarusian as no language, but cheaper than
+      // Russian reads і: the Windows reading, which Belarusian spells, wins.
+      {"ці: %s [ВЫБАР] -s [MSGID]...", codWin},
       // Names whose words are all even, as the bytes of Chinese pairs are.
       {"Кайван Агхаипур (Kayvan Aghaiepour)\n", codKoi},
       {"Таулькнафьярдархреппюр", codMac},
