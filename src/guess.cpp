@@ -126,6 +126,10 @@ constexpr std::int64_t closeReadingsMargin = 32;
 // than ј.
 constexpr std::int64_t capitalInWordReadingsMargin = 64;
 constexpr std::int64_t kinPreferenceMargin = 96;
+// Past capitalInWordReadingsMargin, their choice stands only where they
+// spell the other reading this much better than Russian spells the better
+// one: 16 bits lost a Serbian line with ПрП for "before noon" to Mac.
+constexpr std::int64_t kinTextMargin = 128;
 // Where those languages set no capital: after a small letter in a word, or
 // starting a word inside a sentence. Windows reads Mac's Serbian ј as А
 // (Ае, краАу), Mac reads Windows' љ and ђ as Ъ and Р (недеЪи, наслеРене).
@@ -1405,20 +1409,31 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       const bool otherInOneAlphabet = readingAlphabets(other, counts) != 0;
       if (!bestInOneAlphabet && otherInOneAlphabet) {
         best = other;
-      } else if (apart <= capitalInWordReadingsMargin &&
-                 (otherInOneAlphabet || !bestInOneAlphabet)) {
+      } else if (otherInOneAlphabet || !bestInOneAlphabet) {
         // Nor may their spelling choose a reading that mixes alphabets:
         // Mac reads Windows' мкА as мкј beside ы.
         const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
         const KinSpelling theirs = kinSpelling(pageReadings()[other].characters, text, size);
+        const bool near = apart <= capitalInWordReadingsMargin;
+        // Further apart only where they spell the other reading far better
+        // than Russian spells this one: a text in their language, each of
+        // whose letters that Russian lacks costs a foreign letter (Serbian
+        // ће, which Windows reads as a capital starting a word, Ле).
+        const auto russianSpelling = [&] {
+          return best == tracedPage ? tracedTraits.spelling
+                                    : scorePage<true>(pageReadings()[best].meanings, text, size,
+                                                      start, typedInPossible)
+                                          .traits.spelling;
+        };
+        const bool theirText = !near && russianSpelling() - theirs.cost >= kinTextMargin;
         const bool close = apart <= closeReadingsMargin ||
-                           mine.capitalsAfterSmall > theirs.capitalsAfterSmall;
+                           mine.capitalsAfterSmall > theirs.capitalsAfterSmall || theirText;
         // A reading that turns letters into marks (Mac's ”“‘ for Windows'
         // УТФ) has fewer letters to spell, not better spelling.
         // Unless the one with more sets capitals where none stand: Mac
         // reads Windows' „%s“ as Д%sУ, Windows reads Mac's „vms“ as ЧvmsТ.
         const std::int64_t misplacedApart = mine.misplacedCost - theirs.misplacedCost;
-        if (close &&
+        if ((near || theirText) && close &&
             (theirs.letters >= mine.letters || misplacedApart >= kinFewerLettersMargin) &&
             mine.cost - theirs.cost + misplacedApart >= kinPreferenceMargin)
           best = other;

@@ -246,6 +246,9 @@ TEST(GuessPage, HardSnippets) {
       {"ток 100 мкА", codWin},  // but a unit after a number sets a capital so (Mac's мкј)
       {"обычно не превышает тока мкА и им", codWin},  // nor one beside ы, which Serbian lacks
       {"еквивалент за ПрП или ПоП; празно ако", codWin},  // but not twice as far
+      // unless Russian spells it far worse than they do: Mac's ће is a
+      // foreign letter to Russian, Windows' Ле a capital in a sentence.
+      {"примедбе из ове датотеке ће бити занемарени, али ће се сачувати извучене", codMac},
       {"не вказано папку резервної копії", codMac},  // Windows reads ї as »
       {"--help приказује ову помоћ и излази", codMac},
       {"иконв: непотпун знак на крају међумеморије", codWin},
