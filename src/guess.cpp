@@ -1412,7 +1412,6 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       } else if (otherInOneAlphabet || !bestInOneAlphabet) {
         // Nor may their spelling choose a reading that mixes alphabets:
         // Mac reads Windows' мкА as мкј beside ы.
-        const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
         const KinSpelling theirs = kinSpelling(pageReadings()[other].characters, text, size);
         const bool near = apart <= capitalInWordReadingsMargin;
         // Further apart only where they spell the other reading far better
@@ -1426,17 +1425,20 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                                           .traits.spelling;
         };
         const bool theirText = !near && russianSpelling() - theirs.cost >= kinTextMargin;
-        const bool close = apart <= closeReadingsMargin ||
-                           mine.capitalsAfterSmall > theirs.capitalsAfterSmall || theirText;
-        // A reading that turns letters into marks (Mac's ”“‘ for Windows'
-        // УТФ) has fewer letters to spell, not better spelling.
-        // Unless the one with more sets capitals where none stand: Mac
-        // reads Windows' „%s“ as Д%sУ, Windows reads Mac's „vms“ as ЧvmsТ.
-        const std::int64_t misplacedApart = mine.misplacedCost - theirs.misplacedCost;
-        if ((near || theirText) && close &&
-            (theirs.letters >= mine.letters || misplacedApart >= kinFewerLettersMargin) &&
-            mine.cost - theirs.cost + misplacedApart >= kinPreferenceMargin)
-          best = other;
+        if (near || theirText) {
+          const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
+          const bool close = apart <= closeReadingsMargin ||
+                             mine.capitalsAfterSmall > theirs.capitalsAfterSmall || theirText;
+          // A reading that turns letters into marks (Mac's ”“‘ for Windows'
+          // УТФ) has fewer letters to spell, not better spelling.
+          // Unless the one with more sets capitals where none stand: Mac
+          // reads Windows' „%s“ as Д%sУ, Windows reads Mac's „vms“ as ЧvmsТ.
+          const std::int64_t misplacedApart = mine.misplacedCost - theirs.misplacedCost;
+          if (close &&
+              (theirs.letters >= mine.letters || misplacedApart >= kinFewerLettersMargin) &&
+              mine.cost - theirs.cost + misplacedApart >= kinPreferenceMargin)
+            best = other;
+        }
       }
     }
   }
@@ -1471,6 +1473,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     }
     const std::size_t latinLetters = smallLatin + capitalLatin;
     const std::size_t latinBeside = latinLettersBesideUpper(text, size);
+    struct OtherLanguage {
+      std::int64_t cost;  // above 0: some other language's text
+      bool paired;        // the bytes come as Chinese and Japanese pages set them
+    };
     const auto otherLanguageOf = [&](CodeId page, const ReadingTraits& traits) {
       const bool paired = inPairs(pageReadings()[page].meanings.data(), text, size);
       const bool mostlyCapitals = 2 * traits.capitals > traits.letters;
@@ -1487,10 +1493,12 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       const std::int64_t slack = amongLatin ? otherLanguageSlack / 2 : otherLanguageSlack;
       // Russian tables keep their lines apart from their words; CJK pages
       // read in KOI8-R glue box drawing to letters (光盘 reads ╧Бел).
-      return traits.spelling + mixedScriptCost * static_cast<std::int64_t>(traits.mixed) +
-             gluedCost * static_cast<std::int64_t>(traits.boxed) +
-             capitalAfterSmallCost * static_cast<std::int64_t>(traits.capitalsAfterSmall) -
-             perLetter * static_cast<std::int64_t>(traits.letters) - slack;
+      return OtherLanguage{
+          traits.spelling + mixedScriptCost * static_cast<std::int64_t>(traits.mixed) +
+              gluedCost * static_cast<std::int64_t>(traits.boxed) +
+              capitalAfterSmallCost * static_cast<std::int64_t>(traits.capitalsAfterSmall) -
+              perLetter * static_cast<std::int64_t>(traits.letters) - slack,
+          paired};
     };
     // Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian spell unlike
     // Russian; a reading they spell well enough is Cyrillic all the same.
@@ -1500,31 +1508,32 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                  bestKinTripleCost(pageReadings()[page].characters, text, size) <=
              -(mostlyCapitals ? kinCapitalsMargin : kinLanguageMargin);
     };
-    otherLanguage = otherLanguageOf(best, reading);
+    OtherLanguage judged = otherLanguageOf(best, reading);
     const bool longEnough = size >= shortestOtherLanguage;
     // Russian prices their own letters as foreign (Belarusian і), so that
     // another page's reading, spelled as no language, may cost less: where
     // the likeliest reading is no Cyrillic language's, a nearly as likely
     // one that those languages spell well is theirs.
-    if (longEnough && otherLanguage > 0 && !spellsAsKin(best, reading, otherLanguage)) {
+    if (longEnough && judged.cost > 0 && !spellsAsKin(best, reading, judged.cost)) {
       const CodeId likeliest = best;
       for (const CodeId page : preference) {
         if (page == codUtf || page == likeliest ||
             costs[page] - costs[likeliest] > kinReadingMargin)
           continue;
         const ReadingTraits traits = traitsOf(page);
-        const std::int64_t other = otherLanguageOf(page, traits);
-        if (traits.letters != 0 && spellsAsKin(page, traits, other)) {
+        const OtherLanguage other = otherLanguageOf(page, traits);
+        if (traits.letters != 0 && spellsAsKin(page, traits, other.cost)) {
           best = page;
           reading = traits;
-          otherLanguage = other;
+          judged = other;
           break;
         }
       }
     }
     const PageReading& bestReading = pageReadings()[best];
     const Meaning* meanings = bestReading.meanings.data();
-    const bool paired = inPairs(meanings, text, size);
+    otherLanguage = judged.cost;
+    const bool paired = judged.paired;
     // Text that no page reads as Russian is some other language's; if its
     // bytes are well-formed UTF-8, that is what it is in (a ¼ or a ţ reads
     // as two capitals in ISO 8859-5, which spell no Russian either).
@@ -1572,18 +1581,21 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const auto rivalSpellsBetter = [&] {
       const std::int64_t margin =
           reading.longestRun <= longestShortWord ? shortWordRivalMargin : 0;
+      // The rival's spelling only grows as it reads on: past the bound it
+      // cannot be the better.
+      const auto rivalBelow = [&](std::int64_t bound) {
+        for (int rival = 0; rival < rivalLanguageCount; ++rival)
+          if (rivalSpelling(rival, bestReading.meanings, text, size, bound) < bound) return true;
+        return false;
+      };
       // Better than the Cyrillic language that spells it best: Belarusian
       // рэжым among printf's formats spells as no Russian word, and Hebrew
-      // spells its bytes in CP866 better than Russian does. The rival's
-      // spelling only grows as it reads on: past this it cannot be the
-      // better.
-      const std::int64_t bound =
-          std::min(reading.spelling, bestKinTripleCost(bestReading.characters, text, size)) -
-          margin;
-      for (int rival = 0; rival < rivalLanguageCount; ++rival)
-        if (rivalSpelling(rival, bestReading.meanings, text, size, bound) < bound)
-          return true;
-      return false;
+      // spells its bytes in CP866 better than Russian does. Those six
+      // models are asked only where a rival beats Russian.
+      const std::int64_t russianBound = reading.spelling - margin;
+      return rivalBelow(russianBound) &&
+             rivalBelow(std::min(russianBound, bestKinTripleCost(bestReading.characters, text,
+                                                                  size) - margin));
     };
     // Counting Russian words is for whole ones: a cut through a line may
     // have cut a long word short. Text of several lines, or in pairs of
