@@ -1588,14 +1588,17 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
           if (rivalSpelling(rival, bestReading.meanings, text, size, bound) < bound) return true;
         return false;
       };
-      // Better than the Cyrillic language that spells it best: Belarusian
-      // рэжым among printf's formats spells as no Russian word, and Hebrew
-      // spells its bytes in CP866 better than Russian does. Those six
-      // models are asked only where a rival beats Russian.
+      // And than the Cyrillic language that spells it best, where those
+      // languages spell it well: Belarusian рэжым among printf's formats
+      // spells as no Russian word, and Hebrew spells its bytes in CP866
+      // better than Russian does. Not for any word they spell better than
+      // Russian: Windows reads Hebrew's מבטל as обим. Those six models are
+      // asked only where a rival beats Russian.
       const std::int64_t russianBound = reading.spelling - margin;
       return rivalBelow(russianBound) &&
-             rivalBelow(std::min(russianBound, bestKinTripleCost(bestReading.characters, text,
-                                                                  size) - margin));
+             (!spellsAsKin(best, reading, otherLanguage) ||
+              rivalBelow(std::min(russianBound,
+                                  bestKinTripleCost(bestReading.characters, text, size) - margin)));
     };
     // Counting Russian words is for whole ones: a cut through a line may
     // have cut a long word short. Text of several lines, or in pairs of

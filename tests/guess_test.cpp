@@ -329,6 +329,10 @@ TEST(GuessPage, NotRussian) {
        "\xEF \xEF\xF1\xE9\xF3\xEC\xFC\xF2", true, "unknown", false},
       {"Hebrew in Windows-1255", "\xE4\xF8\xF4\xE5\xE1\xEC\xE9\xF7\xE4 \xF9\xEC "
        "\xEE\xE5\xE6\xEE\xE1\xE9\xF7", true, "unknown", false},
+      // Windows reads its word as обим, which Belarusian spells better than
+      // Russian, but not as Belarusian text.
+      {"Hebrew in Windows-1255 among Latin", "Shift \xEE\xE1\xE8\xEC Caps Lock\n", true,
+       "unknown", false},
       {"Chinese in GBK", "\xC7\xEB\xD3\xC3 \"%s --help\" \xBB\xF1\xC8\xA1\xB8\xFC\xB6\xE0"
        "\xB5\xC4\xD0\xC5\xCF\xA2.", false, "unknown", true},
       {"French in Windows-1252: a lone accented letter", "Signaler les bogues \xE0 <bugs@x.org>.",
