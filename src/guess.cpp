@@ -1581,24 +1581,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const auto rivalSpellsBetter = [&] {
       const std::int64_t margin =
           reading.longestRun <= longestShortWord ? shortWordRivalMargin : 0;
-      // The rival's spelling only grows as it reads on: past the bound it
+      // The rival's spelling only grows as it reads on: past this it
       // cannot be the better.
-      const auto rivalBelow = [&](std::int64_t bound) {
-        for (int rival = 0; rival < rivalLanguageCount; ++rival)
-          if (rivalSpelling(rival, bestReading.meanings, text, size, bound) < bound) return true;
-        return false;
-      };
-      // And than the Cyrillic language that spells it best, where those
-      // languages spell it well: Belarusian рэжым among printf's formats
-      // spells as no Russian word, and Hebrew spells its bytes in CP866
-      // better than Russian does. Not for any word they spell better than
-      // Russian: Windows reads Hebrew's מבטל as обим. Those six models are
-      // asked only where a rival beats Russian.
-      const std::int64_t russianBound = reading.spelling - margin;
-      return rivalBelow(russianBound) &&
-             (!spellsAsKin(best, reading, otherLanguage) ||
-              rivalBelow(std::min(russianBound,
-                                  bestKinTripleCost(bestReading.characters, text, size) - margin)));
+      const std::int64_t bound = reading.spelling - margin;
+      for (int rival = 0; rival < rivalLanguageCount; ++rival)
+        if (rivalSpelling(rival, bestReading.meanings, text, size, bound) < bound)
+          return true;
+      return false;
     };
     // Counting Russian words is for whole ones: a cut through a line may
     // have cut a long word short. Text of several lines, or in pairs of

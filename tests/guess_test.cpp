@@ -199,7 +199,6 @@ TEST(GuessPage, HardSnippets) {
       // Spelled better by one of those languages alone than by all five.
       {"Друкуе вэрсыю GStreamer", codKoi},
       {"! ИЗРАЗ ИЗРАЗът е лъжа", codDos},
-      {"uid = %d, gid = %d, рэжым = 0%o.", codDos},  // and better than Hebrew
       // KOI8-R reads Windows' Belarusian as no language, but cheaper than
       // Russian reads і: the Windows reading, which Belarusian spells, wins.
       {"ці: %s [ВЫБАР] -s [MSGID]...", codWin},
