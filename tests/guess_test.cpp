@@ -332,6 +332,14 @@ TEST(GuessPage, NotRussian) {
       // Russian, but not as Belarusian text.
       {"Hebrew in Windows-1255 among Latin", "Shift \xEE\xE1\xE8\xEC Caps Lock\n", true,
        "unknown", false},
+      // Signs of two bytes that CP866 reads as small words of two letters
+      // (вк, бы): too short to be told from pairs by their case.
+      {"Japanese signs in EUC-JP among English",
+       "View \xA2\xAA Flip & Rotate (0\xA1\xEB) \xA2\xAA Rotate 90\xA1\xEB clockwise .\n"
+       "5.6.6. Rotate 90\xA1\xEB counter-clockwise\n"
+       "This command rotates the view of the image 90\xA1\xEB counter-clockwise.\n"
+       "View \xA2\xAA Flip & Rotate (0\xA1\xEB) \xA2\xAA Rotate 90\xA1\xEB counter-clockwise .",
+       true, "unknown", false},
       {"Chinese in GBK", "\xC7\xEB\xD3\xC3 \"%s --help\" \xBB\xF1\xC8\xA1\xB8\xFC\xB6\xE0"
        "\xB5\xC4\xD0\xC5\xCF\xA2.", false, "unknown", true},
       {"French in Windows-1252: a lone accented letter", "Signaler les bogues \xE0 <bugs@x.org>.",
