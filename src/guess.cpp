@@ -1396,6 +1396,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     cheapest = std::min(cheapest, costs[page]);
   }
 
+  const auto traitsOf = [&](CodeId page) {
+    return page == tracedPage
+               ? tracedTraits
+               : scorePage<true>(pageReadings()[page].meanings, text, size, start,
+                                 typedInPossible)
+                     .traits;
+  };
   CodeId best = codUtf;
   for (const CodeId page : preference)
     if (costs[page] < costs[best]) best = page;
@@ -1418,13 +1425,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         // than Russian spells this one: a text in their language, each of
         // whose letters that Russian lacks costs a foreign letter (Serbian
         // ће, which Windows reads as a capital starting a word, Ле).
-        const auto russianSpelling = [&] {
-          return best == tracedPage ? tracedTraits.spelling
-                                    : scorePage<true>(pageReadings()[best].meanings, text, size,
-                                                      start, typedInPossible)
-                                          .traits.spelling;
-        };
-        const bool theirText = !near && russianSpelling() - theirs.cost >= kinTextMargin;
+        const bool theirText =
+            !near && traitsOf(best).spelling - theirs.cost >= kinTextMargin;
         if (near || theirText) {
           const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
           const bool close = apart <= closeReadingsMargin ||
@@ -1446,13 +1448,6 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   // is some other language's text.
   std::int64_t otherLanguage = 0;
   if (best != codUtf) {
-    const auto traitsOf = [&](CodeId page) {
-      return page == tracedPage
-                 ? tracedTraits
-                 : scorePage<true>(pageReadings()[page].meanings, text, size, start,
-                                   typedInPossible)
-                       .traits;
-    };
     ReadingTraits reading = traitsOf(best);
     // A reading of marks alone (". -- ‘. " for ". -- Ф. ") gives way to
     // the likeliest of those nearly as likely that hold a Russian letter
