@@ -161,6 +161,7 @@ TEST(GuessPage, HardSnippets) {
       {"1\n00:00:01,000 --> 00:00:03,500\nЯ бы хотел защитить свою жизнь.\n", codWin},
       {"(особый бонус)\n\n2\n00:00:04,000 --> 00:00:06,500\nС большим волком покончено.\n",
        codWin},
+      {"2\nЯ помню чудное мгновенье", codWin},  // and a verse's, after its number alone
       {"кто\nя\n", codMac},  // a line of letters leaves the next to go on
       {"On Mon, 7 Dec 2026, ivan wrote:\r\n> И что же нам делать?\r\n", codWin},  // but a colon not
       {"Linux\nя не знаю, что сказать\n", codMac},
