@@ -300,6 +300,13 @@ TEST(GuessPage, Conclusiveness) {
 // it has ended or its bytes come in pairs, as Chinese and Japanese pages
 // set them, that spell nothing like Russian.
 TEST(GuessPage, NotRussian) {
+  // Temperatures in a Latin page: signs above 0x7F that no page's
+  // likeliest reading takes for letters.
+  const auto degrees = [](int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += std::to_string(i) + "\xB0 ";
+    return text;
+  };
   const struct {
     const char* name;
     std::string bytes;
@@ -321,6 +328,8 @@ TEST(GuessPage, NotRussian) {
        "koi", true},
       {"overstrike and colours", "\xF3\x08\xF3\xE5\x08\xE5 \x1B[1m\xC2\xD5\xCC\xCF\xCB\x1B[0m "
        "\xC4\xC1 \xD7\xD9\xD0\xC5\xCA \xDE\xC1\xC0", true, "koi", false},
+      {"63 signs of another page: not yet settled", degrees(63), false, "unknown", false},
+      {"64 settle it", degrees(64), false, "unknown", true},
       {"Latin-1 German", "Gr\xF6\xDF" "ere \xDC" "bungen f\xFCr \xC4pfel und Birnen", true,
        "unknown", true},
       {"Latin-1 German, not yet ended", "Gr\xF6\xDF" "ere \xDC" "bungen f\xFCr \xC4pfel", false,
