@@ -71,6 +71,9 @@ constexpr std::int64_t pagePriorCost[codAfterLast] = {0, 0, 0, 0, 4, 0};
 // snippet cut mid-word, is some other language.
 constexpr std::int64_t otherLanguageLetterCost = 28;
 constexpr std::int64_t otherLanguageSlack = 64;
+// What a unit after a number (28 мм) takes off a reading's cost as some
+// other language's text.
+constexpr std::int64_t knownUnitDiscount = 32;
 // Bytes above 0x7F only in pairs: Chinese or Japanese, unless the
 // letters spell as Russian does.
 constexpr std::int64_t pairedLetterCost = 24;
@@ -994,6 +997,34 @@ bool ordinalEnding(const Meaning* meanings, const CodeChart& characters,
          std::u32string_view(U"еймхюя").find(characters[text[at]]) != std::u32string_view::npos;
 }
 
+// How many words a page's reading of a text sets after a number and a
+// space as the units Russian abbreviates so (28 мм, 512 МБ): words the
+// model, trained on prose, prices as rare, and in lists they come one a
+// line (a catalog of lenses: Canon EF 28 мм f/1.8).
+std::size_t unitsAfterNumbers(const PageReading& reading, const unsigned char* text,
+                              std::size_t size) {
+  const Meaning* meanings = reading.meanings.data();
+  static constexpr std::u32string_view units[] = {
+      U"мм", U"см", U"км", U"мкм", U"нм", U"кг", U"мг", U"мл", U"мс", U"мкс",
+      U"сек", U"мин", U"руб", U"коп", U"шт", U"стр", U"тыс", U"млн", U"млрд",
+      U"КБ", U"МБ", U"ГБ", U"ТБ", U"Гц", U"кГц", U"МГц", U"ГГц", U"Вт", U"кВт"};
+  constexpr std::size_t longestUnit = 4;
+  std::size_t count = 0;
+  for (std::size_t i = 2; i < size; ++i) {
+    if (!meanings[text[i - 1]].space || !meanings[text[i - 2]].digit ||
+        meanings[text[i]].symbol == 0)
+      continue;
+    char32_t word[longestUnit];
+    std::size_t length = 0;
+    while (i < size && meanings[text[i]].symbol != 0 && length < longestUnit)
+      word[length++] = reading.characters[text[i++]];
+    if (i < size && meanings[text[i]].symbol != 0) continue;
+    const std::u32string_view read(word, length);
+    count += std::find(std::begin(units), std::end(units), read) != std::end(units);
+  }
+  return count;
+}
+
 // The order that breaks ties between readings: the commoner page first.
 constexpr CodeId preference[] = {codUtf, codWin, codKoi, codDos, codIso, codMac};
 
@@ -1488,12 +1519,17 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       const std::int64_t slack = amongLatin ? otherLanguageSlack / 2 : otherLanguageSlack;
       // Russian tables keep their lines apart from their words; CJK pages
       // read in KOI8-R glue box drawing to letters (光盘 reads ╧Бел).
-      return OtherLanguage{
+      std::int64_t cost =
           traits.spelling + mixedScriptCost * static_cast<std::int64_t>(traits.mixed) +
-              gluedCost * static_cast<std::int64_t>(traits.boxed) +
-              capitalAfterSmallCost * static_cast<std::int64_t>(traits.capitalsAfterSmall) -
-              perLetter * static_cast<std::int64_t>(traits.letters) - slack,
-          paired};
+          gluedCost * static_cast<std::int64_t>(traits.boxed) +
+          capitalAfterSmallCost * static_cast<std::int64_t>(traits.capitalsAfterSmall) -
+          perLetter * static_cast<std::int64_t>(traits.letters) - slack;
+      // Units are sought only where they may tell: a text that reads as
+      // Russian without them needs no scan for them.
+      if (cost > 0)
+        cost -= knownUnitDiscount *
+                static_cast<std::int64_t>(unitsAfterNumbers(pageReadings()[page], text, size));
+      return OtherLanguage{cost, paired};
     };
     // Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian spell unlike
     // Russian; a reading they spell well enough is Cyrillic all the same.
