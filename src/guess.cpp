@@ -1548,8 +1548,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     if (longEnough && judged.cost > 0 && !spellsAsKin(best, reading, judged.cost)) {
       const CodeId likeliest = best;
       for (const CodeId page : preference) {
-        if (page == codUtf || page == likeliest ||
-            costs[page] - costs[likeliest] > kinReadingMargin)
+        if (page == codUtf || page == likeliest) continue;
+        // The model's price of the units it reads counts here no more than
+        // in the test above: KOI8-R's list of lenses, Canon EF 28 мм, costs
+        // more than Windows' Canon EF 28 НН, which is no language's.
+        const auto units =
+            static_cast<std::int64_t>(unitsAfterNumbers(pageReadings()[page], text, size));
+        if (costs[page] - costs[likeliest] > kinReadingMargin + knownUnitDiscount * units)
           continue;
         const ReadingTraits traits = traitsOf(page);
         const OtherLanguage other = otherLanguageOf(page, traits);

@@ -466,6 +466,10 @@ TEST(GuessPage, NotRussian) {
        "Canon EF 85 \xCD\xCD f/1.8 USM\nCanon EF 90-300 \xCD\xCD f/4.5-5.6\n", true, "koi", false},
       {"and in CP866", "Canon EF 85 \xAC\xAC f/1.8 USM\nCanon EF 90-300 \xAC\xAC f/4.5-5.6\n",
        true, "dos", false},
+      {"five of them, which the model prices above Windows' capitals НН",
+       "Canon EF 100 \xCD\xCD f/2\nCanon EF 100 \xCD\xCD f/2.8 Macro\nCanon EF 135 \xCD\xCD f/2L\n"
+       "Canon EF 15 \xCD\xCD f/2.8\nCanon EF 16-35 \xCD\xCD f/2.8L\n",
+       true, "koi", false},
       {"a capitalized word at the end, where a cut may have left it of a longer one",
        "APT::AutoRemove::SuggestsImportant \xF0\xD2", true, "koi", false},
       {"a small word of two among English, not glued to a number",
