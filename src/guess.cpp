@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <string_view>
 
 #include "guess_model.h"
@@ -997,32 +998,58 @@ bool ordinalEnding(const Meaning* meanings, const CodeChart& characters,
          std::u32string_view(U"еймхюя").find(characters[text[at]]) != std::u32string_view::npos;
 }
 
+// How many of a page's reading's words, runs of its letters, are among
+// words and stand where fits(start, end) says they may.
+template <typename Fits>
+std::size_t wordsAmong(const PageReading& reading, const unsigned char* text, std::size_t size,
+                       std::span<const std::u32string_view> words, Fits fits) {
+  constexpr std::size_t longestWord = 4;
+  const Meaning* meanings = reading.meanings.data();
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < size;) {
+    if (meanings[text[i]].symbol == 0) {
+      ++i;
+      continue;
+    }
+    const std::size_t start = i;
+    while (i < size && meanings[text[i]].symbol != 0) ++i;
+    if (i - start > longestWord || !fits(start, i)) continue;
+    char32_t word[longestWord];
+    for (std::size_t j = start; j < i; ++j) word[j - start] = reading.characters[text[j]];
+    count += std::find(words.begin(), words.end(), std::u32string_view(word, i - start)) !=
+             words.end();
+  }
+  return count;
+}
+
 // How many words a page's reading of a text sets after a number and a
 // space as the units Russian abbreviates so (28 мм, 512 МБ): words the
 // model, trained on prose, prices as rare, and in lists they come one a
 // line (a catalog of lenses: Canon EF 28 мм f/1.8).
 std::size_t unitsAfterNumbers(const PageReading& reading, const unsigned char* text,
                               std::size_t size) {
-  const Meaning* meanings = reading.meanings.data();
   static constexpr std::u32string_view units[] = {
       U"мм", U"см", U"км", U"мкм", U"нм", U"кг", U"мг", U"мл", U"мс", U"мкс",
       U"сек", U"мин", U"руб", U"коп", U"шт", U"стр", U"тыс", U"млн", U"млрд",
       U"КБ", U"МБ", U"ГБ", U"ТБ", U"Гц", U"кГц", U"МГц", U"ГГц", U"Вт", U"кВт"};
-  constexpr std::size_t longestUnit = 4;
-  std::size_t count = 0;
-  for (std::size_t i = 2; i < size; ++i) {
-    if (!meanings[text[i - 1]].space || !meanings[text[i - 2]].digit ||
-        meanings[text[i]].symbol == 0)
-      continue;
-    char32_t word[longestUnit];
-    std::size_t length = 0;
-    while (i < size && meanings[text[i]].symbol != 0 && length < longestUnit)
-      word[length++] = reading.characters[text[i++]];
-    if (i < size && meanings[text[i]].symbol != 0) continue;
-    const std::u32string_view read(word, length);
-    count += std::find(std::begin(units), std::end(units), read) != std::end(units);
-  }
-  return count;
+  const Meaning* meanings = reading.meanings.data();
+  return wordsAmong(reading, text, size, units, [&](std::size_t start, std::size_t) {
+    return start >= 2 && meanings[text[start - 1]].space && meanings[text[start - 2]].digit;
+  });
+}
+
+// Whether a page's reading of a text sets, between spaces, one of the
+// commonest words of three letters that Russian shares with the other
+// Cyrillic languages (Canon EF 28-70mm f/2.8L или Sigma 24-70mm): a
+// sign or an accented letter of another language's reads as one of them
+// by chance alone.
+bool commonWordBetweenSpaces(const PageReading& reading, const unsigned char* text,
+                             std::size_t size) {
+  static constexpr std::u32string_view common[] = {U"или", U"для", U"при", U"без", U"под",
+                                                   U"над", U"как", U"что", U"это", U"або"};
+  return wordsAmong(reading, text, size, common, [&](std::size_t start, std::size_t end) {
+           return start > 0 && end < size && text[start - 1] == ' ' && text[end] == ' ';
+         }) != 0;
 }
 
 // The order that breaks ties between readings: the commoner page first.
@@ -1632,7 +1659,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                               std::find(text, text + size, '\n') == text + size;
     const bool fewRussianWords =
         (fewAmongLatin || rareAmongLatin) && !ordinal &&
-        !(edgeMayBeCut && wordAtEdge(meanings, text, size));
+        !(edgeMayBeCut && wordAtEdge(meanings, text, size)) &&
+        !commonWordBetweenSpaces(bestReading, text, size);
     // Letters that stand as words among Latin are a Latin text's accents
     // unless some page's reading sets each on a byte no Latin page sets
     // alone: then they are that page's words, the likeliest page's too,

@@ -470,6 +470,11 @@ TEST(GuessPage, NotRussian) {
        "Canon EF 100 \xCD\xCD f/2\nCanon EF 100 \xCD\xCD f/2.8 Macro\nCanon EF 135 \xCD\xCD f/2L\n"
        "Canon EF 15 \xCD\xCD f/2.8\nCanon EF 16-35 \xCD\xCD f/2.8L\n",
        true, "koi", false},
+      {"one of Russian's commonest words between spaces, among twenty times the Latin",
+       "Canon EF 16-35mm f/2.8L\nCanon EF 17-40mm f/4L\n"
+       "Canon EF 180mm Macro f/3.5L \xC9\xCC\xC9 Sigma 180mm EX HSM Macro f/3.5\n"
+       "Canon EF 20-35mm f/3.5-4.5 USM\n",
+       true, "koi", false},
       {"a capitalized word at the end, where a cut may have left it of a longer one",
        "APT::AutoRemove::SuggestsImportant \xF0\xD2", true, "koi", false},
       {"a small word of two among English, not glued to a number",
