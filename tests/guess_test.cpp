@@ -134,6 +134,7 @@ TEST(GuessPage, HardSnippets) {
       // reads KOI8-R's as the word в.
       {"int oрeration. (", codKoi},
       {"Думаю. 37% comрleted...", codKoi},
+      {"Sаve аs...", codWin},  // and Windows' а the a, where CP866 reads р
       {"„sysv“, „posix“ или „just-symbols“.", codMac},  // but KOI8-R's р for “ ends a word
       {"«%s%s» д", codMac},              // nor does KOI8-R's х for » after a format's %s
       {". -- Ф. ", codWin},                // Mac reads ‘ and no letter at all
