@@ -7,6 +7,7 @@
 #include <limits>
 #include <span>
 #include <string_view>
+#include <type_traits>
 
 #include "guess_model.h"
 #include "language_models.h"
@@ -564,6 +565,8 @@ struct Scorer {
   // capitals keep to them.
   int capitalContext = 0;
   static constexpr int sentenceStart = 4, lineStart = 8;
+  static_assert(lineStart < std::extent_v<decltype(capitalCosts)>,
+                "every context has its row of capitalCosts");
   bool afterCapitals = false;  // the last word was in capitals
   // The context of the next word's start when a sentence or a line has
   // just begun, past marks and spaces; 0 for none.
