@@ -1575,7 +1575,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // another page's reading, spelled as no language, may cost less: where
     // the likeliest reading is no Cyrillic language's, a nearly as likely
     // one that those languages spell well is theirs.
-    if (longEnough && judged.cost > 0 && !spellsAsKin(best, reading, judged.cost)) {
+    // No Cyrillic language's text, asked once of the reading kept.
+    bool noCyrillicText =
+        longEnough && judged.cost > 0 && !spellsAsKin(best, reading, judged.cost);
+    if (noCyrillicText) {
       const CodeId likeliest = best;
       for (const CodeId page : preference) {
         if (page == codUtf || page == likeliest) continue;
@@ -1592,6 +1595,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
           best = page;
           reading = traits;
           judged = other;
+          noCyrillicText = false;
           break;
         }
       }
@@ -1672,8 +1676,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const CodeId wordsPage =
         lettersAsAccents ? pageOfWordsAmongLatin(best, text, size) : codAfterLast;
     if (longEnough && wordsPage != codAfterLast) return {wordsPage, false};
-    if (longEnough && ((otherLanguage > 0 && !spellsAsKin(best, reading, otherLanguage)) || lettersAsAccents ||
-                       pairAmongLatin || marksOverLetters || rivalSpellsBetter()))
+    if (noCyrillicText || (longEnough && (lettersAsAccents || pairAmongLatin ||
+                                          marksOverLetters || rivalSpellsBetter())))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   // Readings that give the same text are one answer only for all of it:
