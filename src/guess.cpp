@@ -131,6 +131,10 @@ constexpr std::int64_t closeReadingsMargin = 32;
 // than ј.
 constexpr std::int64_t capitalInWordReadingsMargin = 64;
 constexpr std::int64_t kinPreferenceMargin = 96;
+// What a letter costs their spelling, about: a reading that turns letters
+// into marks has not paid for them (Mac reads Windows' И Звантажено as
+// » «вантажено, a word where Windows reads two).
+constexpr std::int64_t kinLetterAllowance = 16;
 // Past capitalInWordReadingsMargin, their choice stands only where they
 // spell the other reading this much better than Russian spells the better
 // one: 16 bits lost a Serbian line with ПрП for "before noon" to Mac.
@@ -1221,24 +1225,30 @@ int kinSymbol(char32_t c) { return isCyrillic(c) ? kinLanguages.symbols[c - 0x40
 // spells it best, or in the five taken as one. A text is in one of them,
 // whose own triples know it better than the five's do (Belarusian
 // вэрсыю, Bulgarian ИЗРАЗът), unless its language's catalogs are too few
-// to have seen its words.
+// to have seen its words. Only the languages in alphabets are asked, as
+// alphabetsOf gives them: Russian's bit, then the five's in turn.
 std::int64_t bestKinTripleCost(const CodeChart& characters, const unsigned char* text,
-                               std::size_t size) {
+                               std::size_t size, unsigned alphabets = ~0u) {
   const auto costIn = [&](const char* tripleCosts) {
     TripleSpelling spelling(tripleCosts, kinLanguages.symbolCount);
     for (std::size_t i = 0; i < size; ++i) spelling.add(kinSymbol(characters[text[i]]));
     return spelling.cost;
   };
   std::int64_t best = costIn(kinLanguages.tripleCosts);
-  for (const char* tripleCosts : kinLanguageTripleCosts)
-    best = std::min(best, costIn(tripleCosts));
+  for (int language = 0; language < kinLanguageCount; ++language)
+    if ((alphabets >> (language + 1)) & 1)
+      best = std::min(best, costIn(kinLanguageTripleCosts[language]));
   return best;
 }
 
 // How unlikely a page's reading of a text is in Ukrainian, Belarusian,
 // Bulgarian, Serbian or Macedonian, as its letters spell and, apart, as
 // its capitals and quotation marks stand, and how many Cyrillic letters it
-// reads.
+// reads. Its letters are spelled by the five as one, or by the one whose
+// alphabet holds them all that spells them better: Ukrainian alone knows
+// Mac's Європейська far better than the five know Windows' ёвропейська,
+// and Serbian alone, which would spell Windows' прекорачеїе nearly as well
+// as Mac's прекорачење, never writes ї.
 struct KinSpelling {
   std::int64_t cost = 0;
   std::int64_t misplacedCost = 0;
@@ -1279,8 +1289,9 @@ unsigned alphabetsOf(char32_t c) {
 }
 KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
                         std::size_t size) {
-  TripleSpelling spelling(kinLanguages.tripleCosts, kinLanguages.symbolCount);
   KinSpelling result;
+  unsigned alphabets = ~0u;
+  bool wordStart = true;
   bool afterSmall = false;
   bool inSentence = false;  // a word ended in a small letter since the last stop
   // A unit after a number sets capitals after small letters (100 мкА, 5 кВт).
@@ -1295,9 +1306,8 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     const bool opens = c == U'«' && i + 1 < size && (i == 0 || text[i - 1] == ' ');
     openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
     result.letters += cyrillic;
-    const bool wordStart = spelling.atWordStart();
-    spelling.add(kinSymbol(c));
     if (cyrillic) {
+      alphabets &= alphabetsOf(c);
       const bool capital = smallCyrillic(c) != c;
       if (wordStart) unit = afterNumber;
       afterNumber = false;
@@ -1313,8 +1323,9 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
                    std::u32string_view(U".!?:\n\"(«„").find(c) == std::u32string_view::npos;
       afterSmall = false;
     }
+    wordStart = kinSymbol(c) == 0;
   }
-  result.cost = spelling.cost;
+  result.cost = bestKinTripleCost(characters, text, size, alphabets);
   result.misplacedCost += kinUnclosedQuoteCost * openQuotes;
   return result;
 }
@@ -1497,9 +1508,12 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
           // Unless the one with more sets capitals where none stand: Mac
           // reads Windows' „%s“ as Д%sУ, Windows reads Mac's „vms“ as ЧvmsТ.
           const std::int64_t misplacedApart = mine.misplacedCost - theirs.misplacedCost;
+          const std::int64_t theirExtraLetters = static_cast<std::int64_t>(theirs.letters) -
+                                                 static_cast<std::int64_t>(mine.letters);
           if (close &&
               (theirs.letters >= mine.letters || misplacedApart >= kinFewerLettersMargin) &&
-              mine.cost - theirs.cost + misplacedApart >= kinPreferenceMargin)
+              mine.cost - theirs.cost + misplacedApart + kinLetterAllowance * theirExtraLetters >=
+                  kinPreferenceMargin)
             best = other;
         }
       }

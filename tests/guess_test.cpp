@@ -235,6 +235,12 @@ TEST(GuessPage, HardSnippets) {
       {"координатних пристроїв (наприклад мишей)", codWin},
       {"одного работающего ЦП.", codMac},
       {"директоријум, „popd -1“ претпоследњи.", codWin},  // Mac reads „ as Д
+      // Each reading is spelled by the five as one or by the one of them
+      // whose alphabet holds its letters: Ukrainian alone spells Mac's Є,
+      // which Windows reads as ё, and Windows' ї, which Mac reads as њ.
+      {"Європейська FanFold", codMac},
+      {"їх не буде оновлено", codWin},
+      {"прекорачење времена", codMac},  // Serbian, which spells Windows' еїе well, lacks ї
       // A reading that turns quotes into capitals glued to what they quote
       // has more letters, none of them spelled.
       {"не могу да пређем у директоријум „%s“", codWin},  // Mac's Д%sУ
