@@ -1292,7 +1292,9 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   KinSpelling result;
   unsigned alphabets = ~0u;
   bool wordStart = true;
-  bool afterSmall = false;
+  // A capital after a small letter, Cyrillic or Latin, is inside a word:
+  // Windows reads Mac's „gettext“ as ЧgettextТ.
+  bool afterSmall = false, afterLatinSmall = false;
   bool inSentence = false;  // a word ended in a small letter since the last stop
   // A unit after a number sets capitals after small letters (100 мкА, 5 кВт).
   bool afterNumber = false, unit = false;
@@ -1311,17 +1313,19 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       const bool capital = smallCyrillic(c) != c;
       if (wordStart) unit = afterNumber;
       afterNumber = false;
-      if (capital && afterSmall)
+      if (capital && (afterSmall || afterLatinSmall))
         result.misplacedCost += unit ? kinOddCapitalCost : kinCapitalInWordCost;
       else if (capital && wordStart && inSentence)
         result.misplacedCost += kinOddCapitalCost;
-      result.capitalsAfterSmall += capital && afterSmall;
+      result.capitalsAfterSmall += capital && (afterSmall || afterLatinSmall);
       afterSmall = !capital;
+      afterLatinSmall = false;
     } else {
       afterNumber = (c >= U'0' && c <= U'9') || (afterNumber && (c == U' ' || c == 0xA0));
       inSentence = (inSentence || afterSmall) &&
                    std::u32string_view(U".!?:\n\"(«„").find(c) == std::u32string_view::npos;
       afterSmall = false;
+      afterLatinSmall = c >= U'a' && c <= U'z';
     }
     wordStart = kinSymbol(c) == 0;
   }

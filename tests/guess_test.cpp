@@ -245,6 +245,7 @@ TEST(GuessPage, HardSnippets) {
       // has more letters, none of them spelled.
       {"не могу да пређем у директоријум „%s“", codWin},  // Mac's Д%sУ
       {"оштећена „vms“ вредност", codMac},                // Windows' ЧvmsТ
+      {"„gettext“-а ће средити овај проблем.", codMac},    // Windows' ЧgettextТ, Ме, оваА
       {"метрика слова ТеКс-а", codWin},  // but two such capitals may be a name's
       // Russian rates Windows' А for Mac's ј as a capital inside a word,
       // likelier than the ј: Serbian and Macedonian tell it from further.
