@@ -153,6 +153,11 @@ constexpr std::int64_t kinFewerLettersMargin = 3 * kinOddCapitalCost;
 // those languages' triples, folding case, spell 4 bits better. Camel-cased
 // transliterations (ТеКс, СанОС) cost more than this.
 constexpr std::int64_t kinCapitalInWordCost = 160;
+// Signs that those languages never set touching a letter cost what such a
+// capital does: the other page reads their letters as them, Windows reads
+// Mac's І, є and ґ as §, № and ¶ (§д. образу, працю№), Mac reads Windows'
+// і, Є and Ґ as ≥, ™ and • (™лгавський).
+constexpr std::u32string_view signsNeverBesideLetters = U"§№≥≤±°©®™•¶¬£¤µ";
 // A « that no » closes later: Mac reads Windows' З starting a word so
 // (Звантажено, «вантажено; З часу, « часу), which Ukrainian words start
 // with more than Russian ones do.
@@ -1308,6 +1313,10 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     const bool opens = c == U'«' && i + 1 < size && (i == 0 || text[i - 1] == ' ');
     openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
     result.letters += cyrillic;
+    if (signsNeverBesideLetters.find(c) != std::u32string_view::npos &&
+        ((i > 0 && isCyrillic(characters[text[i - 1]])) ||
+         (i + 1 < size && isCyrillic(characters[text[i + 1]]))))
+      result.misplacedCost += kinOddCapitalCost;
     if (cyrillic) {
       alphabets &= alphabetsOf(c);
       const bool capital = smallCyrillic(c) != c;

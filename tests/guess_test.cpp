@@ -246,6 +246,12 @@ TEST(GuessPage, HardSnippets) {
       {"Європейська FanFold", codMac},
       {"їх не буде оновлено", codWin},
       {"прекорачење времена", codMac},  // Serbian, which spells Windows' еїе well, lacks ї
+      // Nor do they set signs touching letters, which the other page reads
+      // for theirs: Windows reads Mac's І and є as § and №, Mac reads
+      // Windows' Є as ™.
+      {"Ід. образу: %.*s", codMac},
+      {"%s: сервер працює (PID: %ld)", codMac},
+      {"Єлгавський край", codWin},
       // A reading that turns quotes into capitals glued to what they quote
       // has more letters, none of them spelled.
       {"не могу да пређем у директоријум „%s“", codWin},  // Mac's Д%sУ
