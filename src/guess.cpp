@@ -1300,7 +1300,10 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   // A capital after a small letter, Cyrillic or Latin, is inside a word:
   // Windows reads Mac's „gettext“ as ЧgettextТ.
   bool afterSmall = false, afterLatinSmall = false;
-  bool inSentence = false;  // a word ended in a small letter since the last stop
+  // A word ended in a small letter since the last stop: a Latin one too,
+  // where a space follows (Windows reads Mac's %s је as %s Ае), but not a
+  // tag's name (<p>Я).
+  bool inSentence = false;
   // A unit after a number sets capitals after small letters (100 мкА, 5 кВт).
   bool afterNumber = false, unit = false;
   std::int64_t openQuotes = 0;
@@ -1331,7 +1334,8 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       afterLatinSmall = false;
     } else {
       afterNumber = (c >= U'0' && c <= U'9') || (afterNumber && (c == U' ' || c == 0xA0));
-      inSentence = (inSentence || afterSmall) &&
+      const bool latinWordEnd = c >= U'a' && c <= U'z' && i + 1 < size && text[i + 1] == ' ';
+      inSentence = (inSentence || afterSmall || latinWordEnd) &&
                    std::u32string_view(U".!?:\n\"(«„").find(c) == std::u32string_view::npos;
       afterSmall = false;
       afterLatinSmall = c >= U'a' && c <= U'z';

@@ -230,6 +230,8 @@ TEST(GuessPage, HardSnippets) {
       // reads Mac's ј as А inside a sentence and a word, Mac reads
       // Windows' ђ as Р and њ as Ь inside a word.
       {"датотека је превелика", codMac},
+      {"%s је превелик", codMac},  // after a Latin word, a capital А is no sentence's start
+      {"<p>Я побежден!</p>\n", codWin},  // but a tag's name is no word
       {"сотски, јужни", codMac},
       {"корумпиран објект", codMac},
       {"выражается в КиБ.", codMac},  // both readings' capitals count
