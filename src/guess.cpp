@@ -160,7 +160,8 @@ constexpr std::int64_t kinCapitalInWordCost = 160;
 constexpr std::u32string_view signsNeverBesideLetters = U"§№≥≤±°©®™•¶¬£¤µ";
 // A « that no » closes later: Mac reads Windows' З starting a word so
 // (Звантажено, «вантажено; З часу, « часу), which Ukrainian words start
-// with more than Russian ones do.
+// with more than Russian ones do. The same for a » glued to a word that
+// no « opened: Windows reads Mac's Ukrainian ї so (файлово» системи).
 constexpr std::int64_t kinUnclosedQuoteCost = 160;
 // A reading whose letters no one of the Cyrillic alphabets holds gives way
 // to the other of the two within this much that one alphabet does: Mac
@@ -1314,6 +1315,8 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     // space, and not at the end: there, or after a bracket (ие («лож), it
     // opens a quote that a cut may close beyond.
     const bool opens = c == U'«' && i + 1 < size && (i == 0 || text[i - 1] == ' ');
+    if (c == U'»' && openQuotes == 0 && i > 0 && isCyrillic(characters[text[i - 1]]))
+      result.misplacedCost += kinUnclosedQuoteCost;
     openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
     result.letters += cyrillic;
     if (signsNeverBesideLetters.find(c) != std::u32string_view::npos &&

@@ -278,6 +278,7 @@ TEST(GuessPage, HardSnippets) {
       {"волы со специальным значением: «", codMac},  // but the cut may close it
       {"ие («лож", codMac},                          // so after a bracket
       {"И Звантажено", codWin},  // and a » before it closes none
+      {"образ файлової системи squashfs", codMac},  // nor a » that none opened: Windows' файлово»
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
