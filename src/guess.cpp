@@ -158,6 +158,10 @@ constexpr std::int64_t kinCapitalInWordCost = 160;
 // Mac's І, є and ґ as §, № and ¶ (§д. образу, працю№), Mac reads Windows'
 // і, Є and Ґ as ≥, ™ and • (™лгавський).
 constexpr std::u32string_view signsNeverBesideLetters = U"§№≥≤±°©®™•¶¬£¤µ";
+// ≥ or ≤ standing as a word after one of theirs, which no sign does, costs
+// what a capital inside a word does: Mac reads Windows' і and І,
+// Ukrainian's and Belarusian's "and", so (те саме, що ≥ cksum).
+constexpr std::int64_t kinSignAsWordCost = kinCapitalInWordCost;
 // A « that no » closes later: Mac reads Windows' З starting a word so
 // (Звантажено, «вантажено; З часу, « часу), which Ukrainian words start
 // with more than Russian ones do. The same for a » glued to a word that
@@ -1315,6 +1319,9 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     // space, and not at the end: there, or after a bracket (ие («лож), it
     // opens a quote that a cut may close beyond.
     const bool opens = c == U'«' && i + 1 < size && (i == 0 || text[i - 1] == ' ');
+    if ((c == U'≥' || c == U'≤') && i >= 2 && text[i - 1] == ' ' && i + 1 < size &&
+        text[i + 1] == ' ' && isCyrillic(characters[text[i - 2]]))
+      result.misplacedCost += kinSignAsWordCost;
     if (c == U'»' && openQuotes == 0 && i > 0 && isCyrillic(characters[text[i - 1]]))
       result.misplacedCost += kinUnclosedQuoteCost;
     openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;

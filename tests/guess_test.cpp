@@ -254,6 +254,8 @@ TEST(GuessPage, HardSnippets) {
       {"Ід. образу: %.*s", codMac},
       {"%s: сервер працює (PID: %ld)", codMac},
       {"Єлгавський край", codWin},
+      {"sha1 (те саме, що і sha1sum)", codWin},  // Mac's ≥, standing as a word
+      {"основа і зсув мають належати одному модулю", codWin},
       // A reading that turns quotes into capitals glued to what they quote
       // has more letters, none of them spelled.
       {"не могу да пређем у директоријум „%s“", codWin},  // Mac's Д%sУ
