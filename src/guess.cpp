@@ -165,7 +165,8 @@ constexpr std::int64_t kinSignAsWordCost = kinCapitalInWordCost;
 // A « that no » closes later: Mac reads Windows' З starting a word so
 // (Звантажено, «вантажено; З часу, « часу), which Ukrainian words start
 // with more than Russian ones do. The same for a » glued to a word that
-// no « opened: Windows reads Mac's Ukrainian ї so (файлово» системи).
+// no « opened, or glued before a letter, as none is: Windows reads Mac's
+// Ukrainian ї so (файлово» системи, »х).
 constexpr std::int64_t kinUnclosedQuoteCost = 160;
 // A reading whose letters no one of the Cyrillic alphabets holds gives way
 // to the other of the two within this much that one alphabet does: Mac
@@ -1322,7 +1323,8 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     if ((c == U'≥' || c == U'≤') && i >= 2 && text[i - 1] == ' ' && i + 1 < size &&
         text[i + 1] == ' ' && isCyrillic(characters[text[i - 2]]))
       result.misplacedCost += kinSignAsWordCost;
-    if (c == U'»' && openQuotes == 0 && i > 0 && isCyrillic(characters[text[i - 1]]))
+    if (c == U'»' && ((openQuotes == 0 && i > 0 && isCyrillic(characters[text[i - 1]])) ||
+                      (i + 1 < size && isCyrillic(characters[text[i + 1]]))))
       result.misplacedCost += kinUnclosedQuoteCost;
     openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
     result.letters += cyrillic;
