@@ -1343,15 +1343,14 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
         result.misplacedCost += kinOddCapitalCost;
       result.capitalsAfterSmall += capital && (afterSmall || afterLatinSmall);
       afterSmall = !capital;
-      afterLatinSmall = false;
     } else {
       afterNumber = (c >= U'0' && c <= U'9') || (afterNumber && (c == U' ' || c == 0xA0));
       const bool latinWordEnd = c >= U'a' && c <= U'z' && i + 1 < size && text[i + 1] == ' ';
       inSentence = (inSentence || afterSmall || latinWordEnd) &&
                    std::u32string_view(U".!?:\n\"(«„").find(c) == std::u32string_view::npos;
       afterSmall = false;
-      afterLatinSmall = c >= U'a' && c <= U'z';
     }
+    afterLatinSmall = c >= U'a' && c <= U'z';
     wordStart = kinSymbol(c) == 0;
   }
   result.cost = bestKinTripleCost(characters, text, size, alphabets);

@@ -261,6 +261,7 @@ TEST(GuessPage, HardSnippets) {
       {"не могу да пређем у директоријум „%s“", codWin},  // Mac's Д%sУ
       {"оштећена „vms“ вредност", codMac},                // Windows' ЧvmsТ
       {"„gettext“-а ће средити овај проблем.", codMac},    // Windows' ЧgettextТ, Ме, оваА
+      {"-P, --properties-input улазна датотека је у склопу „Јава .properties“", codMac},  // Windows reads ЧАава .propertiesТ
       {"метрика слова ТеКс-а", codWin},  // but two such capitals may be a name's
       // Russian rates Windows' А for Mac's ј as a capital inside a word,
       // likelier than the ј: Serbian and Macedonian tell it from further.
