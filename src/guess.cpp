@@ -158,9 +158,9 @@ constexpr std::int64_t kinCapitalInWordCost = 160;
 // Mac's І, є and ґ as §, № and ¶ (§д. образу, працю№), Mac reads Windows'
 // і, Є and Ґ as ≥, ™ and • (™лгавський).
 constexpr std::u32string_view signsNeverBesideLetters = U"§№≥≤±°©®™•¶¬£¤µ";
-// ≥ or ≤ standing as a word after one of theirs, which no sign does, costs
-// what a capital inside a word does: Mac reads Windows' і and І,
-// Ukrainian's and Belarusian's "and", so (те саме, що ≥ cksum).
+// ≥ or ≤ standing as a word between spaces costs what a capital inside a
+// word does: Mac reads Windows' і and І, Ukrainian's and Belarusian's
+// "and", so (те саме, що ≥ cksum; ET_DYN ≥ ET_EXEC).
 constexpr std::int64_t kinSignAsWordCost = kinCapitalInWordCost;
 // A « that no » closes later: Mac reads Windows' З starting a word so
 // (Звантажено, «вантажено; З часу, « часу), which Ukrainian words start
@@ -1320,8 +1320,8 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     // space, and not at the end: there, or after a bracket (ие («лож), it
     // opens a quote that a cut may close beyond.
     const bool opens = c == U'«' && i + 1 < size && (i == 0 || text[i - 1] == ' ');
-    if ((c == U'≥' || c == U'≤') && i >= 2 && text[i - 1] == ' ' && i + 1 < size &&
-        text[i + 1] == ' ' && isCyrillic(characters[text[i - 2]]))
+    if ((c == U'≥' || c == U'≤') && i > 0 && text[i - 1] == ' ' && i + 1 < size &&
+        text[i + 1] == ' ')
       result.misplacedCost += kinSignAsWordCost;
     if (c == U'»' && ((openQuotes == 0 && i > 0 && isCyrillic(characters[text[i - 1]])) ||
                       (i + 1 < size && isCyrillic(characters[text[i + 1]]))))

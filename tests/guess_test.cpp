@@ -256,6 +256,7 @@ TEST(GuessPage, HardSnippets) {
       {"Єлгавський край", codWin},
       {"sha1 (те саме, що і sha1sum)", codWin},  // Mac's ≥, standing as a word
       {"основа і зсув мають належати одному модулю", codWin},
+      {"можна завантажити лише ET_DYN і ET_EXEC", codWin},  // among Latin too
       // A reading that turns quotes into capitals glued to what they quote
       // has more letters, none of them spelled.
       {"не могу да пређем у директоријум „%s“", codWin},  // Mac's Д%sУ
