@@ -284,6 +284,7 @@ TEST(GuessPage, HardSnippets) {
       {"И Звантажено", codWin},  // and a » before it closes none
       {"образ файлової системи squashfs", codMac},  // nor a » that none opened: Windows' файлово»
       {"їх не буде оновлено", codMac},              // nor one glued before a letter: Windows' »х
+      {"-free) » выберет", codMac},  // but a cut may have left out the « of one after a space
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
