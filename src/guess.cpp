@@ -1313,6 +1313,9 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   // A unit after a number sets capitals after small letters (100 мкА, 5 кВт).
   bool afterNumber = false, unit = false;
   std::int64_t openQuotes = 0;
+  const auto cyrillicAt = [&](std::size_t at) {
+    return at < size && isCyrillic(characters[text[at]]);
+  };
   for (std::size_t i = 0; i < size; ++i) {
     const char32_t c = characters[text[i]];
     const bool cyrillic = isCyrillic(c);
@@ -1323,14 +1326,12 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     if ((c == U'≥' || c == U'≤') && i > 0 && text[i - 1] == ' ' && i + 1 < size &&
         text[i + 1] == ' ')
       result.misplacedCost += kinSignAsWordCost;
-    if (c == U'»' && ((openQuotes == 0 && i > 0 && isCyrillic(characters[text[i - 1]])) ||
-                      (i + 1 < size && isCyrillic(characters[text[i + 1]]))))
+    if (c == U'»' && ((openQuotes == 0 && i > 0 && cyrillicAt(i - 1)) || cyrillicAt(i + 1)))
       result.misplacedCost += kinUnclosedQuoteCost;
     openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
     result.letters += cyrillic;
     if (signsNeverBesideLetters.find(c) != std::u32string_view::npos &&
-        ((i > 0 && isCyrillic(characters[text[i - 1]])) ||
-         (i + 1 < size && isCyrillic(characters[text[i + 1]]))))
+        ((i > 0 && cyrillicAt(i - 1)) || cyrillicAt(i + 1)))
       result.misplacedCost += kinOddCapitalCost;
     if (cyrillic) {
       alphabets &= alphabetsOf(c);
