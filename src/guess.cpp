@@ -1319,6 +1319,7 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   for (std::size_t i = 0; i < size; ++i) {
     const char32_t c = characters[text[i]];
     const bool cyrillic = isCyrillic(c);
+    const bool latinSmall = c >= U'a' && c <= U'z';
     // Only where Windows' З would start a word, at the start or after a
     // space, and not at the end: there, or after a bracket (ие («лож), it
     // opens a quote that a cut may close beyond.
@@ -1346,12 +1347,12 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       afterSmall = !capital;
     } else {
       afterNumber = (c >= U'0' && c <= U'9') || (afterNumber && (c == U' ' || c == 0xA0));
-      const bool latinWordEnd = c >= U'a' && c <= U'z' && i + 1 < size && text[i + 1] == ' ';
+      const bool latinWordEnd = latinSmall && i + 1 < size && text[i + 1] == ' ';
       inSentence = (inSentence || afterSmall || latinWordEnd) &&
                    std::u32string_view(U".!?:\n\"(«„").find(c) == std::u32string_view::npos;
       afterSmall = false;
     }
-    afterLatinSmall = c >= U'a' && c <= U'z';
+    afterLatinSmall = latinSmall;
     wordStart = kinSymbol(c) == 0;
   }
   result.cost = bestKinTripleCost(characters, text, size, alphabets);
