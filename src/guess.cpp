@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string_view>
 #include <type_traits>
@@ -76,6 +77,11 @@ constexpr std::int64_t otherLanguageSlack = 64;
 // What a unit after a number (28 мм) takes off a reading's cost as some
 // other language's text.
 constexpr std::int64_t knownUnitDiscount = 32;
+// What each capital of a placeholder (--file=ФАЙЛ) takes off a reading's
+// cost as some other language's text: about 6 bits, which with the 5 a
+// capital already gets leaves the 11 or so the model prices an
+// abbreviation's letter at.
+constexpr std::int64_t placeholderCapitalDiscount = 24;
 // Bytes above 0x7F only in pairs: Chinese or Japanese, unless the
 // letters spell as Russian does.
 constexpr std::int64_t pairedLetterCost = 24;
@@ -1056,6 +1062,54 @@ std::size_t unitsAfterNumbers(const PageReading& reading, const unsigned char* t
   });
 }
 
+// How many capitals a page's reading of a text sets in placeholders, the
+// words in capitals that name what an option takes in a command's
+// synopsis (-o ФАЙЛ, --file=ФАЙЛ, [ОПЦИЯ], МСК_ТИПА): no language spells
+// them. After an option and a space, only the option's last word is one,
+// followed by a comma, a bracket or a column's gap: Hebrew in its pages
+// reads as KOI8-R's capitals, and after an option's name it reads as
+// words (--to-file ОДЕ --from-file ОД ЗПИИЖ). And none where a sign
+// stands between two capitals: CP866 reads Mac's Serbian capitals so
+// (ОПЦИ╖А for ОПЦИЈА).
+std::size_t placeholderCapitals(const PageReading& reading, const unsigned char* text,
+                                std::size_t size) {
+  const auto capital = [&](std::size_t i) {
+    const char32_t c = reading.characters[text[i]];
+    return c >= U'Ѐ' && c <= U'Я';
+  };
+  for (std::size_t i = 1; i + 1 < size; ++i)
+    if (text[i] >= 0x80 && !isCyrillic(reading.characters[text[i]]) && capital(i - 1) &&
+        capital(i + 1))
+      return 0;
+  const auto afterOption = [&](std::size_t space) {
+    std::size_t start = space;
+    while (start > 0 && (isAsciiLetter(text[start - 1]) || text[start - 1] == '-')) --start;
+    return start < space && text[start] == '-';
+  };
+  const auto joinsWords = [](unsigned char byte) {
+    return byte == '_' || byte == '-' || (byte >= '0' && byte <= '9');
+  };
+  constexpr std::string_view endsOptionsLastWord = ",])>\t\n";
+  std::size_t total = 0;
+  for (std::size_t i = 1; i < size; ++i) {
+    const unsigned char before = text[i - 1];
+    const bool afterSpace = before == ' ' && afterOption(i - 1);
+    if (!capital(i) || !(afterSpace || before == '=' || before == '[' || before == '<'))
+      continue;
+    std::size_t end = i, capitals = 0;
+    for (; end < size && (capital(end) || joinsWords(text[end])); ++end) capitals += capital(end);
+    const bool closed =
+        end == size ||
+        (afterSpace ? endsOptionsLastWord.find(static_cast<char>(text[end])) !=
+                              std::string_view::npos ||
+                          (end + 1 < size && text[end] == ' ' && text[end + 1] == ' ')
+                    : text[end] < 0x80 && !isAsciiLetter(text[end]));
+    if (closed && capitals >= 2) total += capitals;
+    i = end;
+  }
+  return total;
+}
+
 // Whether a page's reading of a text sets, between spaces, one of the
 // commonest words of three letters that Russian shares with the other
 // Cyrillic languages (Canon EF 28-70mm f/2.8L или Sigma 24-70mm): a
@@ -1603,6 +1657,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       if (cost > 0)
         cost -= knownUnitDiscount *
                 static_cast<std::int64_t>(unitsAfterNumbers(pageReadings()[page], text, size));
+      if (cost > 0)
+        cost -= placeholderCapitalDiscount *
+                static_cast<std::int64_t>(placeholderCapitals(pageReadings()[page], text, size));
       return OtherLanguage{cost, paired};
     };
     // Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian spell unlike
@@ -1698,9 +1755,20 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // The rival's spelling only grows as it reads on: past this it
       // cannot be the better.
       const std::int64_t bound = reading.spelling - margin;
-      for (int rival = 0; rival < rivalLanguageCount; ++rival)
-        if (rivalSpelling(rival, bestReading.meanings, text, size, bound) < bound)
-          return true;
+      std::optional<std::int64_t> unspelled;
+      for (int rival = 0; rival < rivalLanguageCount; ++rival) {
+        const std::int64_t cost = rivalSpelling(rival, bestReading.meanings, text, size, bound);
+        if (cost >= bound) continue;
+        // Nor can a rival spell better a text whose only words are
+        // placeholders, which are no language's.
+        if (!unspelled) {
+          const std::size_t placeholders = placeholderCapitals(bestReading, text, size);
+          unspelled = placeholders >= reading.letters
+                          ? placeholderCapitalDiscount * static_cast<std::int64_t>(placeholders)
+                          : 0;
+        }
+        if (cost < bound - *unspelled) return true;
+      }
       return false;
     };
     // Counting Russian words is for whole ones: a cut through a line may

@@ -203,6 +203,11 @@ TEST(GuessPage, HardSnippets) {
       {"Сървърът не поддържа търсене.", codIso},
       {"[ -A | -G | -U ] [ ПИБ | КОРИСНИК ]", codDos},  // in capitals
       {"ці: %s [ВЫБАР]... ПЕРШЫ АПОШНІ", codWin},
+      // Placeholders, which no language spells.
+      {"-H ПИБ, --highlight-pid=ПИБ", codKoi},
+      {"-W ДТТКА, --what-if=ДТТКА", codIso},
+      {"\\df[anptw][S+] [МСК_ФУНК [МСК_ТИПА ...]]", codDos},
+      {"ИБПРОГРАМА РАДЊА [ПАРАМЕТАР]", codMac},  // DOS reads Њ as ╠, a sign between capitals
       // Spelled better by one of those languages alone than by all five.
       {"Друкуе вэрсыю GStreamer", codKoi},
       {"! ИЗРАЗ ИЗРАЗът е лъжа", codDos},
@@ -509,6 +514,9 @@ TEST(GuessPage, NotRussian) {
        "Ubuntu 9.10 \xCE\xC1 Karmic Koala", true, "koi", false},
       {"a lone capitalized Russian word of two among English reads as such a sign does",
        "Click \xE4\xC1 or No, then Yes", true, "unknown", false},
+      {"Hebrew after options reads as KOI8-R's capitals, but as words, not placeholders",
+       "--to-file \xEF\xE4\xE5 --from-file \xEF\xE4 \xFA\xF0\xE9\xE9\xF6", true, "unknown",
+       false},
       {"German in UTF-8", "Gr\xC3\xB6\xC3\x9F" "ere \xC3\x9C" "bungen f\xC3\xBCr \xC3\x84pfel",
        true, "utf", true},
       {"Spanish in UTF-8, that no page reads as Russian", "\xC2\xA1" "Considere el uso de memoria",
