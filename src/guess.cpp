@@ -1332,8 +1332,11 @@ char32_t smallCyrillic(char32_t c) {
 // Which of the Cyrillic languages' alphabets hold a letter, small or
 // capital: Russian, Ukrainian, Belarusian, Bulgarian, Serbian, Macedonian
 // as bits 0 to 5.
+namespace Alphabet {
+constexpr unsigned ru = 1, uk = 2, be = 4, bg = 8, sr = 16, mk = 32, all = 63;
+}
 unsigned alphabetsOf(char32_t c) {
-  enum : unsigned { ru = 1, uk = 2, be = 4, bg = 8, sr = 16, mk = 32, all = 63 };
+  using namespace Alphabet;
   c = smallCyrillic(c);
   switch (c) {
     case U'и': return ru | uk | bg | sr | mk;
@@ -1470,6 +1473,12 @@ unsigned readingAlphabets(int page, const std::array<std::size_t, 256>& counts) 
     if (counts[byte] != 0 && isCyrillic(characters[byte]))
       alphabets &= alphabetsOf(characters[byte]);
   return alphabets;
+}
+
+// Whether alphabets (alphabetsOf's bits) are some of the other Cyrillic
+// languages' and not Russian's: a letter that only they write is read.
+bool onlyTheirAlphabets(unsigned alphabets) {
+  return (alphabets & Alphabet::all) != 0 && (alphabets & Alphabet::ru) == 0;
 }
 
 }  // namespace
@@ -1676,9 +1685,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // another page's reading, spelled as no language, may cost less: where
     // the likeliest reading is no Cyrillic language's, a nearly as likely
     // one that those languages spell well is theirs.
-    // No Cyrillic language's text, asked once of the reading kept.
-    bool noCyrillicText =
-        longEnough && judged.cost > 0 && !spellsAsKin(best, reading, judged.cost);
+    // No Cyrillic language's text, asked once of the reading kept. A text
+    // too short to be called so may still be theirs in a page that reads
+    // it nearly as likely, if that reading holds a letter Russian lacks:
+    // KOI8-R reads Windows' Ukrainian вірменська as БЁПЛЕМЯЭЙЮ.
+    bool noCyrillicText = judged.cost > 0 && !spellsAsKin(best, reading, judged.cost);
     if (noCyrillicText) {
       const CodeId likeliest = best;
       for (const CodeId page : preference) {
@@ -1690,6 +1701,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
             static_cast<std::int64_t>(unitsAfterNumbers(pageReadings()[page], text, size));
         if (costs[page] - costs[likeliest] > kinReadingMargin + knownUnitDiscount * units)
           continue;
+        if (!longEnough && !onlyTheirAlphabets(readingAlphabets(page, counts))) continue;
         const ReadingTraits traits = traitsOf(page);
         const OtherLanguage other = otherLanguageOf(page, traits);
         if (traits.letters != 0 && spellsAsKin(page, traits, other.cost)) {
@@ -1701,6 +1713,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         }
       }
     }
+    noCyrillicText = noCyrillicText && longEnough;
     const PageReading& bestReading = pageReadings()[best];
     const Meaning* meanings = bestReading.meanings.data();
     otherLanguage = judged.cost;

@@ -203,6 +203,11 @@ TEST(GuessPage, HardSnippets) {
       {"Сървърът не поддържа търсене.", codIso},
       {"[ -A | -G | -U ] [ ПИБ | КОРИСНИК ]", codDos},  // in capitals
       {"ці: %s [ВЫБАР]... ПЕРШЫ АПОШНІ", codWin},
+      // Too short to be called another language's, but KOI8-R reads it as
+      // no language and Windows in their alphabet alone.
+      {"вірменська", codWin},
+      {"розмір double:", codWin},
+      {"EurKEY (США)", codIso},  // where Windows' reading is in Russian's, it is not taken
       // Placeholders, which no language spells.
       {"-H ПИБ, --highlight-pid=ПИБ", codKoi},
       {"-W ДТТКА, --what-if=ДТТКА", codIso},
