@@ -1111,14 +1111,16 @@ std::size_t placeholderCapitals(const PageReading& reading, const unsigned char*
 }
 
 // Whether a page's reading of a text sets, between spaces, one of the
-// commonest words of three letters that Russian shares with the other
-// Cyrillic languages (Canon EF 28-70mm f/2.8L или Sigma 24-70mm): a
-// sign or an accented letter of another language's reads as one of them
-// by chance alone.
+// commonest words of two or three letters of Russian and the other
+// Cyrillic languages (Canon EF 28-70mm f/2.8L или Sigma 24-70mm, Werner
+// Almesberger та Craig Small): two signs or accented letters of another
+// language's read as one of them by chance alone. Not Serbian's од and су,
+// which Windows reads Hebrew's מה and סף as.
 bool commonWordBetweenSpaces(const PageReading& reading, const unsigned char* text,
                              std::size_t size) {
-  static constexpr std::u32string_view common[] = {U"или", U"для", U"при", U"без", U"под",
-                                                   U"над", U"как", U"что", U"это", U"або"};
+  static constexpr std::u32string_view common[] = {
+      U"или", U"для", U"при", U"без", U"под", U"над", U"как", U"что", U"это", U"або",
+      U"на",  U"не",  U"по",  U"за",  U"из",  U"от",  U"до",  U"та",  U"як",  U"се", U"са"};
   return wordsAmong(reading, text, size, common, [&](std::size_t start, std::size_t end) {
            return start > 0 && end < size && text[start - 1] == ' ' && text[end] == ' ';
          }) != 0;

@@ -208,6 +208,8 @@ TEST(GuessPage, HardSnippets) {
       {"вірменська", codWin},
       {"розмір double:", codWin},
       {"EurKEY (США)", codIso},  // where Windows' reading is in Russian's, it is not taken
+      // A common word of two letters among Latin: no accents of a Latin text.
+      {"Scott Fritzinger <scottf@gphoto.net> та Hubert Figuiere", codKoi},
       // Placeholders, which no language spells.
       {"-H ПИБ, --highlight-pid=ПИБ", codKoi},
       {"-W ДТТКА, --what-if=ДТТКА", codIso},
@@ -522,6 +524,8 @@ TEST(GuessPage, NotRussian) {
       {"Hebrew after options reads as KOI8-R's capitals, but as words, not placeholders",
        "--to-file \xEF\xE4\xE5 --from-file \xEF\xE4 \xFA\xF0\xE9\xE9\xF6", true, "unknown",
        false},
+      {"Hebrew's word among English, which Windows reads as a Serbian one",
+       "Press \xEE\xE4 to continue with the setup", true, "unknown", false},
       {"German in UTF-8", "Gr\xC3\xB6\xC3\x9F" "ere \xC3\x9C" "bungen f\xC3\xBCr \xC3\x84pfel",
        true, "utf", true},
       {"Spanish in UTF-8, that no page reads as Russian", "\xC2\xA1" "Considere el uso de memoria",
