@@ -1320,7 +1320,7 @@ struct KinSpelling {
   std::int64_t cost = 0;
   std::int64_t misplacedCost = 0;
   std::size_t capitalsAfterSmall = 0;  // inside a word
-  std::size_t letters = 0;
+  std::size_t letters = 0;     // and a „…“ pair's marks
 };
 
 // The small letter of a Cyrillic capital that the 8-bit pages hold (all
@@ -1372,6 +1372,11 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   // A unit after a number sets capitals after small letters (100 мкА, 5 кВт).
   bool afterNumber = false, unit = false;
   std::int64_t openQuotes = 0;
+  // A „ that opens a word, which a “ may close: the pair's two marks count
+  // as the letters the other page reads there (Mac reads Windows' „SIG“
+  // as ДSIGУ), so that a reading is not the worse for the letters its
+  // quotes stand for.
+  bool lowQuoteOpen = false;
   const auto cyrillicAt = [&](std::size_t at) {
     return at < size && isCyrillic(characters[text[at]]);
   };
@@ -1389,6 +1394,14 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     if (c == U'»' && ((openQuotes == 0 && i > 0 && cyrillicAt(i - 1)) || cyrillicAt(i + 1)))
       result.misplacedCost += kinUnclosedQuoteCost;
     openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
+    if (c == U'„')
+      lowQuoteOpen = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') && i + 1 < size &&
+                     text[i + 1] != ' ';
+    if (c == U'“' && lowQuoteOpen && text[i - 1] != ' ' &&
+        (i + 1 == size || !(isAsciiLetter(text[i + 1]) || cyrillicAt(i + 1)))) {
+      result.letters += 2;
+      lowQuoteOpen = false;
+    }
     result.letters += cyrillic;
     if (signsNeverBesideLetters.find(c) != std::u32string_view::npos &&
         ((i > 0 && cyrillicAt(i - 1)) || cyrillicAt(i + 1)))

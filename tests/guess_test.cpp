@@ -208,6 +208,9 @@ TEST(GuessPage, HardSnippets) {
       {"вірменська", codWin},
       {"розмір double:", codWin},
       {"EurKEY (США)", codIso},  // where Windows' reading is in Russian's, it is not taken
+      // Quotes that Mac reads as letters: Д and У, a capital glued to a word.
+      {"„SIG“ не е задължителна.", codWin},
+      {"-a, --all без обектите, които започват с „.“", codWin},
       // A common word of two letters among Latin: no accents of a Latin text.
       {"Scott Fritzinger <scottf@gphoto.net> та Hubert Figuiere", codKoi},
       // Placeholders, which no language spells.
