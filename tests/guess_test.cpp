@@ -211,6 +211,7 @@ TEST(GuessPage, HardSnippets) {
       // Quotes that Mac reads as letters: Д and У, a capital glued to a word.
       {"„SIG“ не е задължителна.", codWin},
       {"-a, --all без обектите, които започват с „.“", codWin},
+      {"Дархан-Уул", codMac},  // Windows' „архан-“ул: a “ before a letter closes nothing
       // A common word of two letters among Latin: no accents of a Latin text.
       {"Scott Fritzinger <scottf@gphoto.net> та Hubert Figuiere", codKoi},
       // Placeholders, which no language spells.
@@ -218,6 +219,7 @@ TEST(GuessPage, HardSnippets) {
       {"-W ДТТКА, --what-if=ДТТКА", codIso},
       {"\\df[anptw][S+] [МСК_ФУНК [МСК_ТИПА ...]]", codDos},
       {"ИБПРОГРАМА РАДЊА [ПАРАМЕТАР]", codMac},  // DOS reads Њ as ╠, a sign between capitals
+      {"-N, --first-line-number=БРОЈ", codMac},  // and Ј as ╖, a sign after them
       // Spelled better by one of those languages alone than by all five.
       {"Друкуе вэрсыю GStreamer", codKoi},
       {"! ИЗРАЗ ИЗРАЗът е лъжа", codDos},
@@ -527,6 +529,9 @@ TEST(GuessPage, NotRussian) {
       {"Hebrew after options reads as KOI8-R's capitals, but as words, not placeholders",
        "--to-file \xEF\xE4\xE5 --from-file \xEF\xE4 \xFA\xF0\xE9\xE9\xF6", true, "unknown",
        false},
+      {"Hebrew in brackets reads as placeholders, but its other words as none",
+       "%s [\xED\xE9\xF0\xE9\xE9\xF4\xE0\xEE] [\xE4\xF8\xE8\xEE] ... :\xF9\xE5\xEE\xE9\xF9 \xEF\xF4\xE5\xE0", true, "unknown", false},
+      {"nor after a word that is no option", "Open \xEF\xE4\xE5, then \xFA\xF0\xE9\xE9\xF6", true, "unknown", false},
       {"Hebrew's word among English, which Windows reads as a Serbian one",
        "Press \xEE\xE4 to continue with the setup", true, "unknown", false},
       {"German in UTF-8", "Gr\xC3\xB6\xC3\x9F" "ere \xC3\x9C" "bungen f\xC3\xBCr \xC3\x84pfel",
