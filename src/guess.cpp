@@ -82,6 +82,10 @@ constexpr std::int64_t knownUnitDiscount = 32;
 // capital already gets leaves the 11 or so the model prices an
 // abbreviation's letter at.
 constexpr std::int64_t placeholderCapitalDiscount = 24;
+// Less against Greek, which spells its own placeholders well: KOI8-R reads
+// its small letters as capitals (<όνομα> as <ЭМОЛА>), Windows its capitals
+// (ΑΡΧΕΙΟ as БСЧЕЙП).
+constexpr std::int64_t placeholderCapitalRivalDiscount = 8;
 // Bytes above 0x7F only in pairs: Chinese or Japanese, unless the
 // letters spell as Russian does.
 constexpr std::int64_t pairedLetterCost = 24;
@@ -1792,7 +1796,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         if (!unspelled) {
           const std::size_t placeholders = placeholderCapitals(bestReading, text, size);
           unspelled = placeholders >= reading.letters
-                          ? placeholderCapitalDiscount * static_cast<std::int64_t>(placeholders)
+                          ? placeholderCapitalRivalDiscount * static_cast<std::int64_t>(placeholders)
                           : 0;
         }
         if (cost < bound - *unspelled) return true;

@@ -215,7 +215,8 @@ TEST(GuessPage, HardSnippets) {
       // A common word of two letters among Latin: no accents of a Latin text.
       {"Scott Fritzinger <scottf@gphoto.net> та Hubert Figuiere", codKoi},
       // Placeholders, which no language spells.
-      {"-H ПИБ, --highlight-pid=ПИБ", codKoi},
+      {"-H ПИБ, --highlight-pid=ПИБ", codDos},
+      {"-a, --suffix-length=ДЪЛЖИНА", codKoi},  // which Greek spells worse
       {"-W ДТТКА, --what-if=ДТТКА", codIso},
       {"\\df[anptw][S+] [МСК_ФУНК [МСК_ТИПА ...]]", codDos},
       {"ИБПРОГРАМА РАДЊА [ПАРАМЕТАР]", codMac},  // DOS reads Њ as ╠, a sign between capitals
@@ -531,6 +532,9 @@ TEST(GuessPage, NotRussian) {
        false},
       {"Hebrew in brackets reads as placeholders, but its other words as none",
        "%s [\xED\xE9\xF0\xE9\xE9\xF4\xE0\xEE] [\xE4\xF8\xE8\xEE] ... :\xF9\xE5\xEE\xE9\xF9 \xEF\xF4\xE5\xE0", true, "unknown", false},
+      {"Greek placeholders, which Windows reads as capitals", "[\xC1\xD1\xD7\xC5\xC9\xCF-\xC5\xCE\xCF\xC4\xCF\xD5 [\xC1\xD1\xD7\xC5\xC9\xCF-\xC5\xC9\xD3\xCF\xC4\xCF\xD5]...]",
+       true, "unknown", false},
+      {"and KOI8-R too", "%s [-p] [-h \xF3\xFD\xF3\xF4\xE7\xEC\xE1] [-f \xFC\xED\xEF\xEC\xE1]", true, "unknown", false},
       {"nor after a word that is no option", "Open \xEF\xE4\xE5, then \xFA\xF0\xE9\xE9\xF6", true, "unknown", false},
       {"Hebrew's word among English, which Windows reads as a Serbian one",
        "Press \xEE\xE4 to continue with the setup", true, "unknown", false},
