@@ -1791,8 +1791,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
         const std::int64_t cost = rivalSpelling(rival, bestReading.meanings, text, size, bound);
         if (cost >= bound) continue;
-        // Nor can a rival spell better a text whose only words are
-        // placeholders, which are no language's.
+        // A text whose only words are placeholders, which are no
+        // language's, is allowed a little for each of their capitals.
         if (!unspelled) {
           const std::size_t placeholders = placeholderCapitals(bestReading, text, size);
           unspelled = placeholders >= reading.letters
