@@ -1096,10 +1096,10 @@ std::size_t placeholderCapitals(const PageReading& reading, const unsigned char*
   constexpr std::string_view endsOptionsLastWord = ",])>\t\n";
   std::size_t total = 0;
   for (std::size_t i = 1; i < size; ++i) {
+    if (!capital(i)) continue;
     const unsigned char before = text[i - 1];
     const bool afterSpace = before == ' ' && afterOption(i - 1);
-    if (!capital(i) || !(afterSpace || before == '=' || before == '[' || before == '<'))
-      continue;
+    if (!(afterSpace || before == '=' || before == '[' || before == '<')) continue;
     std::size_t end = i, capitals = 0;
     for (; end < size && (capital(end) || joinsWords(text[end])); ++end) capitals += capital(end);
     const bool closed =
