@@ -141,6 +141,11 @@ constexpr std::int64_t closeReadingsMargin = 32;
 // than ј.
 constexpr std::int64_t capitalInWordReadingsMargin = 64;
 constexpr std::int64_t kinPreferenceMargin = 96;
+// Or, at any distance up to that, where the better reading sets this much
+// more where those languages set nothing: Windows reads Mac's Ukrainian ї
+// as » glued to its words (апаратно» рухомо» крапки). Less than this, an
+// unclosed « alone, lost Russian snippets whose quotes a cut had parted.
+constexpr std::int64_t kinMisplacedReadingsMargin = 256;
 // What a letter costs their spelling, about: a reading that turns letters
 // into marks has not paid for them (Mac reads Windows' И Звантажено as
 // » «вантажено, a word where Windows reads two).
@@ -172,12 +177,17 @@ constexpr std::u32string_view signsNeverBesideLetters = U"§№≥≤±°©®™
 // word does: Mac reads Windows' і and І, Ukrainian's and Belarusian's
 // "and", so (те саме, що ≥ cksum; ET_DYN ≥ ET_EXEC).
 constexpr std::int64_t kinSignAsWordCost = kinCapitalInWordCost;
+// So does a № between spaces before a word rather than a number: Windows
+// reads Mac's Ukrainian є, its "is", so (вираз № надто складним).
 // A « that no » closes later: Mac reads Windows' З starting a word so
 // (Звантажено, «вантажено; З часу, « часу), which Ukrainian words start
 // with more than Russian ones do. The same for a » glued to a word that
 // no « opened, or glued before a letter, as none is: Windows reads Mac's
 // Ukrainian ї so (файлово» системи, »х).
 constexpr std::int64_t kinUnclosedQuoteCost = 160;
+// The same for a „, “ or ‘ that opens a word and that nothing closes:
+// Windows reads Mac's Д, У and С starting a word so („одати, “ака,
+// ‘имвол), Mac reads Windows' Т so (“аїз).
 // A reading whose letters no one of the Cyrillic alphabets holds gives way
 // to the other of the two within this much that one alphabet does: Mac
 // reads Windows' Ukrainian ї as Serbian њ among и and й (пристроњв), and
@@ -1376,11 +1386,17 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   // A unit after a number sets capitals after small letters (100 мкА, 5 кВт).
   bool afterNumber = false, unit = false;
   std::int64_t openQuotes = 0;
+  // „ “ ‘ that opened a word, not yet closed: “ or ” closes a „, ” a “,
+  // ’ a ‘.
+  std::int64_t openLow = 0, openHigh = 0, openSingle = 0;
   // A „ that opens a word, which a “ may close: the pair's two marks count
   // as the letters the other page reads there (Mac reads Windows' „SIG“
   // as ДSIGУ), so that a reading is not the worse for the letters its
   // quotes stand for.
   bool lowQuoteOpen = false;
+  // An option's letters end no word of a sentence: a capital after -a
+  // starts what the option does (-a Додати записи).
+  bool inOption = false;
   const auto cyrillicAt = [&](std::size_t at) {
     return at < size && isCyrillic(characters[text[at]]);
   };
@@ -1392,12 +1408,36 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     // space, and not at the end: there, or after a bracket (ие («лож), it
     // opens a quote that a cut may close beyond.
     const bool opens = c == U'«' && i + 1 < size && (i == 0 || text[i - 1] == ' ');
-    if ((c == U'≥' || c == U'≤') && i > 0 && text[i - 1] == ' ' && i + 1 < size &&
-        text[i + 1] == ' ')
+    const bool asWord = i > 0 && text[i - 1] == ' ' && i + 1 < size && text[i + 1] == ' ';
+    if ((c == U'≥' || c == U'≤') && asWord) result.misplacedCost += kinSignAsWordCost;
+    if (c == U'№' && asWord && i + 2 < size &&
+        (isAsciiLetter(text[i + 2]) || cyrillicAt(i + 2)))
       result.misplacedCost += kinSignAsWordCost;
+    // An ellipsis glued to the small letters after it, inside a line:
+    // Windows reads Mac's Е starting a word so (з початку …похи).
+    if (c == U'…' && i > 0 && text[i - 1] == ' ' && cyrillicAt(i + 1) &&
+        smallCyrillic(characters[text[i + 1]]) == characters[text[i + 1]])
+      result.misplacedCost += kinOddCapitalCost;
     if (c == U'»' && ((openQuotes == 0 && i > 0 && cyrillicAt(i - 1)) || cyrillicAt(i + 1)))
       result.misplacedCost += kinUnclosedQuoteCost;
     openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
+    const bool opensWord = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') &&
+                           i + 1 < size && text[i + 1] != ' ' &&
+                           smallCyrillic(characters[text[i + 1]]) == characters[text[i + 1]];
+    if (c == U'„' && opensWord)
+      ++openLow;
+    else if (c == U'“' && openLow > 0)
+      --openLow;
+    else if (c == U'“' && opensWord)
+      ++openHigh;
+    else if (c == U'”' && openHigh > 0)
+      --openHigh;
+    else if (c == U'”' && openLow > 0)
+      --openLow;
+    else if (c == U'‘' && opensWord)
+      ++openSingle;
+    else if (c == U'’' && openSingle > 0)
+      --openSingle;
     if (c == U'„')
       lowQuoteOpen = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') && i + 1 < size &&
                      text[i + 1] != ' ';
@@ -1407,9 +1447,14 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       lowQuoteOpen = false;
     }
     result.letters += cyrillic;
-    if (signsNeverBesideLetters.find(c) != std::u32string_view::npos &&
-        ((i > 0 && cyrillicAt(i - 1)) || cyrillicAt(i + 1)))
-      result.misplacedCost += kinOddCapitalCost;
+    // After a letter, where it ends the word, as much as a capital inside
+    // one (Mac's перемикає, Windows' перемика№).
+    if (signsNeverBesideLetters.find(c) != std::u32string_view::npos) {
+      if (i > 0 && cyrillicAt(i - 1))
+        result.misplacedCost += kinCapitalInWordCost;
+      else if (cyrillicAt(i + 1))
+        result.misplacedCost += kinOddCapitalCost;
+    }
     if (cyrillic) {
       alphabets &= alphabetsOf(c);
       const bool capital = smallCyrillic(c) != c;
@@ -1423,16 +1468,18 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       afterSmall = !capital;
     } else {
       afterNumber = (c >= U'0' && c <= U'9') || (afterNumber && (c == U' ' || c == 0xA0));
-      const bool latinWordEnd = latinSmall && i + 1 < size && text[i + 1] == ' ';
+      const bool latinWordEnd = latinSmall && !inOption && i + 1 < size && text[i + 1] == ' ';
       inSentence = (inSentence || afterSmall || latinWordEnd) &&
                    std::u32string_view(U".!?:\n\"(«„").find(c) == std::u32string_view::npos;
       afterSmall = false;
     }
     afterLatinSmall = latinSmall;
+    inOption = (c == U'-' && (i == 0 || text[i - 1] == ' ')) ||
+               (inOption && (latinSmall || c == U'-'));
     wordStart = kinSymbol(c) == 0;
   }
   result.cost = bestKinTripleCost(characters, text, size, alphabets);
-  result.misplacedCost += kinUnclosedQuoteCost * openQuotes;
+  result.misplacedCost += kinUnclosedQuoteCost * (openQuotes + openLow + openHigh + openSingle);
   return result;
 }
 
@@ -1613,8 +1660,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
             !near && traitsOf(best).spelling - theirs.cost >= kinTextMargin;
         if (near || theirText) {
           const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
-          const bool close = apart <= closeReadingsMargin ||
-                             mine.capitalsAfterSmall > theirs.capitalsAfterSmall || theirText;
+          const bool close =
+              apart <= closeReadingsMargin ||
+              mine.capitalsAfterSmall > theirs.capitalsAfterSmall ||
+              mine.misplacedCost - theirs.misplacedCost >= kinMisplacedReadingsMargin || theirText;
           // A reading that turns letters into marks (Mac's ”“‘ for Windows'
           // УТФ) has fewer letters to spell, not better spelling.
           // Unless the one with more sets capitals where none stand: Mac

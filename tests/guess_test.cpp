@@ -303,6 +303,18 @@ TEST(GuessPage, HardSnippets) {
       {"образ файлової системи squashfs", codMac},  // nor a » that none opened: Windows' файлово»
       {"їх не буде оновлено", codMac},              // nor one glued before a letter: Windows' »х
       {"-free) » выберет", codMac},  // but a cut may have left out the « of one after a space
+      {"« удалит", codWin},          // or of one whose quote stands apart
+      {"« удалит", codMac},
+      {"[ABI апаратної рухомої крапки]", codMac},  // unless no « opens two: Windows' апаратно»
+      {"Shift + Num Lock перемикає PointerKeys", codMac},  // nor a № that ends a word
+      {"вираз є надто складним", codMac},  // nor one before a word, not a number
+      {"%X час останньої доступу у секундах з початку Епохи", codMac},  // nor … glued: …похи
+      // Nor „ “ ‘ that open a word and that nothing closes: Windows reads
+      // Mac's Д as „, Mac reads Windows' Т and Ф as “ and ‘.
+      {"Дзабханський аймак", codMac},
+      {"-a Додати записи з поточного сеансу до файла журналу.", codMac},  // -a ends no word
+      {"Тумбес", codWin},
+      {"Флуоресцентна лампа", codWin},
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
