@@ -1076,6 +1076,27 @@ std::size_t unitsAfterNumbers(const PageReading& reading, const unsigned char* t
   });
 }
 
+// How many of a page's letters follow a printf conversion glued to them
+// (%3uд, %liхв, %sМБ): the conversion's letter is no Latin word's, so
+// that no scripts mix there.
+std::size_t lettersAfterConversions(const PageReading& reading, const unsigned char* text,
+                                    std::size_t size) {
+  constexpr std::string_view conversions = "diouxXeEfgGcsp";
+  constexpr std::string_view insideConversion = "0123456789.*-+ #hlLqjzt";
+  std::size_t total = 0;
+  for (std::size_t i = 1; i + 1 < size; ++i) {
+    if (conversions.find(static_cast<char>(text[i])) == std::string_view::npos ||
+        reading.meanings[text[i + 1]].symbol == 0)
+      continue;
+    std::size_t start = i;
+    while (start > 0 &&
+           insideConversion.find(static_cast<char>(text[start - 1])) != std::string_view::npos)
+      --start;
+    total += start > 0 && text[start - 1] == '%';
+  }
+  return total;
+}
+
 // How many capitals a page's reading of a text sets in placeholders, the
 // words in capitals that name what an option takes in a command's
 // synopsis (-o ФАЙЛ, --file=ФАЙЛ, [ОПЦИЯ], МСК_ТИПА): no language spells
@@ -1734,6 +1755,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       if (cost > 0)
         cost -= knownUnitDiscount *
                 static_cast<std::int64_t>(unitsAfterNumbers(pageReadings()[page], text, size));
+      if (cost > 0 && traits.mixed > 0)
+        cost -= mixedScriptCost * static_cast<std::int64_t>(
+                                      lettersAfterConversions(pageReadings()[page], text, size));
       if (cost > 0)
         cost -= placeholderCapitalDiscount *
                 static_cast<std::int64_t>(placeholderCapitals(pageReadings()[page], text, size));

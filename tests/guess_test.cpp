@@ -315,6 +315,7 @@ TEST(GuessPage, HardSnippets) {
       {"-a Додати записи з поточного сеансу до файла журналу.", codMac},  // -a ends no word
       {"Тумбес", codWin},
       {"Флуоресцентна лампа", codWin},
+      {"%3uд %2uч %2uм %2luс време рада сервера", codWin},  // a conversion's u mixes no scripts
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
