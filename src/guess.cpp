@@ -141,10 +141,14 @@ constexpr std::int64_t closeReadingsMargin = 32;
 // than ј.
 constexpr std::int64_t capitalInWordReadingsMargin = 64;
 constexpr std::int64_t kinPreferenceMargin = 96;
-// Or, at any distance up to that, where the better reading sets this much
-// more where those languages set nothing: Windows reads Mac's Ukrainian ї
-// as » glued to its words (апаратно» рухомо» крапки). Less than this, an
-// unclosed « alone, lost Russian snippets whose quotes a cut had parted.
+// Where the better reading sets this much more than the other where those
+// languages set nothing, they choose at any distance within
+// capitalInWordReadingsMargin, and where its marks alone make it so, at
+// any within oneAlphabetMargin: Windows reads Mac's Ukrainian ї as »
+// glued to its words (апаратно» рухомо» крапки, останньо» контрольно»
+// точки). Less than this, an unclosed « alone, lost Russian snippets whose
+// quotes a cut had parted; capitals, Russian names run together
+// (щитЗащитникаГорода, which Mac reads as щит«ащитника√орода).
 constexpr std::int64_t kinMisplacedReadingsMargin = 256;
 // What a letter costs their spelling, about: a reading that turns letters
 // into marks has not paid for them (Mac reads Windows' И Звантажено as
@@ -170,9 +174,9 @@ constexpr std::int64_t kinFewerLettersMargin = 3 * kinOddCapitalCost;
 constexpr std::int64_t kinCapitalInWordCost = 160;
 // Signs that those languages never set touching a letter cost what such a
 // capital does: the other page reads their letters as them, Windows reads
-// Mac's І, є and ґ as §, № and ¶ (§д. образу, працю№), Mac reads Windows'
-// і, Є and Ґ as ≥, ™ and • (™лгавський).
-constexpr std::u32string_view signsNeverBesideLetters = U"§№≥≤±°©®™•¶¬£¤µ";
+// Mac's І, є, ґ and Serbian Ј as §, №, ¶ and · (§д. образу, працю№,
+// ·уникс), Mac reads Windows' і, Є and Ґ as ≥, ™ and • (™лгавський).
+constexpr std::u32string_view signsNeverBesideLetters = U"§№≥≤±°©®™•¶¬£¤µ·";
 // ≥ or ≤ standing as a word between spaces costs what a capital inside a
 // word does: Mac reads Windows' і and І, Ukrainian's and Belarusian's
 // "and", so (те саме, що ≥ cksum; ET_DYN ≥ ET_EXEC).
@@ -1353,7 +1357,8 @@ std::int64_t bestKinTripleCost(const CodeChart& characters, const unsigned char*
 // as Mac's прекорачење, never writes ї.
 struct KinSpelling {
   std::int64_t cost = 0;
-  std::int64_t misplacedCost = 0;
+  std::int64_t misplacedCost = 0;       // capitals and marks where none stand
+  std::int64_t misplacedMarksCost = 0;  // of that, the marks'
   std::size_t capitalsAfterSmall = 0;  // inside a word
   std::size_t letters = 0;     // and a „…“ pair's marks
 };
@@ -1421,6 +1426,9 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
   const auto cyrillicAt = [&](std::size_t at) {
     return at < size && isCyrillic(characters[text[at]]);
   };
+  const auto capitalAt = [&](std::size_t at) {
+    return cyrillicAt(at) && smallCyrillic(characters[text[at]]) != characters[text[at]];
+  };
   for (std::size_t i = 0; i < size; ++i) {
     const char32_t c = characters[text[i]];
     const bool cyrillic = isCyrillic(c);
@@ -1430,21 +1438,19 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     // opens a quote that a cut may close beyond.
     const bool opens = c == U'«' && i + 1 < size && (i == 0 || text[i - 1] == ' ');
     const bool asWord = i > 0 && text[i - 1] == ' ' && i + 1 < size && text[i + 1] == ' ';
-    if ((c == U'≥' || c == U'≤') && asWord) result.misplacedCost += kinSignAsWordCost;
+    if ((c == U'≥' || c == U'≤') && asWord) result.misplacedMarksCost += kinSignAsWordCost;
     if (c == U'№' && asWord && i + 2 < size &&
         (isAsciiLetter(text[i + 2]) || cyrillicAt(i + 2)))
-      result.misplacedCost += kinSignAsWordCost;
+      result.misplacedMarksCost += kinSignAsWordCost;
     // An ellipsis glued to the small letters after it, inside a line:
     // Windows reads Mac's Е starting a word so (з початку …похи).
-    if (c == U'…' && i > 0 && text[i - 1] == ' ' && cyrillicAt(i + 1) &&
-        smallCyrillic(characters[text[i + 1]]) == characters[text[i + 1]])
-      result.misplacedCost += kinOddCapitalCost;
+    if (c == U'…' && i > 0 && text[i - 1] == ' ' && cyrillicAt(i + 1) && !capitalAt(i + 1))
+      result.misplacedMarksCost += kinOddCapitalCost;
     if (c == U'»' && ((openQuotes == 0 && i > 0 && cyrillicAt(i - 1)) || cyrillicAt(i + 1)))
-      result.misplacedCost += kinUnclosedQuoteCost;
+      result.misplacedMarksCost += kinUnclosedQuoteCost;
     openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
     const bool opensWord = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') &&
-                           i + 1 < size && text[i + 1] != ' ' &&
-                           smallCyrillic(characters[text[i + 1]]) == characters[text[i + 1]];
+                           i + 1 < size && text[i + 1] != ' ' && !capitalAt(i + 1);
     if (c == U'„' && opensWord)
       ++openLow;
     else if (c == U'“' && openLow > 0)
@@ -1472,9 +1478,9 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     // one (Mac's перемикає, Windows' перемика№).
     if (signsNeverBesideLetters.find(c) != std::u32string_view::npos) {
       if (i > 0 && cyrillicAt(i - 1))
-        result.misplacedCost += kinCapitalInWordCost;
+        result.misplacedMarksCost += kinCapitalInWordCost;
       else if (cyrillicAt(i + 1))
-        result.misplacedCost += kinOddCapitalCost;
+        result.misplacedMarksCost += kinOddCapitalCost;
     }
     if (cyrillic) {
       alphabets &= alphabetsOf(c);
@@ -1500,7 +1506,9 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     wordStart = kinSymbol(c) == 0;
   }
   result.cost = bestKinTripleCost(characters, text, size, alphabets);
-  result.misplacedCost += kinUnclosedQuoteCost * (openQuotes + openLow + openHigh + openSingle);
+  result.misplacedMarksCost +=
+      kinUnclosedQuoteCost * (openQuotes + openLow + openHigh + openSingle);
+  result.misplacedCost += result.misplacedMarksCost;
   return result;
 }
 
@@ -1679,8 +1687,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         // ће, which Windows reads as a capital starting a word, Ле).
         const bool theirText =
             !near && traitsOf(best).spelling - theirs.cost >= kinTextMargin;
-        if (near || theirText) {
-          const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
+        const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
+        const bool misplacedMarks =
+            mine.misplacedMarksCost - theirs.misplacedMarksCost >= kinMisplacedReadingsMargin;
+        if (near || theirText || misplacedMarks) {
           const bool close =
               apart <= closeReadingsMargin ||
               mine.capitalsAfterSmall > theirs.capitalsAfterSmall ||

@@ -306,6 +306,9 @@ TEST(GuessPage, HardSnippets) {
       {"« удалит", codWin},          // or of one whose quote stands apart
       {"« удалит", codMac},
       {"[ABI апаратної рухомої крапки]", codMac},  // unless no « opens two: Windows' апаратно»
+      {"статус останньої запущеної команди.", codMac},  // even further apart
+      {"щитЗащитникаГорода", codWin},  // but not for capitals: Mac's щит«ащитника√орода
+      {"ЈАД документ", codMac},        // Windows reads Ј as · glued to a word
       {"Shift + Num Lock перемикає PointerKeys", codMac},  // nor a № that ends a word
       {"вираз є надто складним", codMac},  // nor one before a word, not a number
       {"%X час останньої доступу у секундах з початку Епохи", codMac},  // nor … glued: …похи
