@@ -146,10 +146,10 @@ constexpr std::int64_t kinPreferenceMargin = 96;
 // capitalInWordReadingsMargin, and where its marks alone make it so, at
 // any within oneAlphabetMargin: Windows reads Mac's Ukrainian ї as »
 // glued to its words (апаратно» рухомо» крапки, останньо» контрольно»
-// точки). Less than this, an unclosed « alone, lost Russian snippets whose
-// quotes a cut had parted; capitals, Russian names run together
+// точки). An unclosed « alone, 40 bits, lost Russian snippets whose quotes
+// a cut had parted; capitals, Russian names run together
 // (щитЗащитникаГорода, which Mac reads as щит«ащитника√орода).
-constexpr std::int64_t kinMisplacedReadingsMargin = 256;
+constexpr std::int64_t kinMisplacedReadingsMargin = 192;
 // What a letter costs their spelling, about: a reading that turns letters
 // into marks has not paid for them (Mac reads Windows' И Звантажено as
 // » «вантажено, a word where Windows reads two).
@@ -159,8 +159,10 @@ constexpr std::int64_t kinLetterAllowance = 16;
 // one: 16 bits lost a Serbian line with ПрП for "before noon" to Mac.
 constexpr std::int64_t kinTextMargin = 128;
 // Where those languages set no capital: after a small letter in a word, or
-// starting a word inside a sentence. Windows reads Mac's Serbian ј as А
-// (Ае, краАу), Mac reads Windows' љ and ђ as Ъ and Р (недеЪи, наслеРене).
+// starting a word inside a sentence, but for a word in capitals, as
+// abbreviations are (Тражи ИПв4, which Mac reads as »ѕв4). Windows reads
+// Mac's Serbian ј as А (Ае, краАу), Mac reads Windows' љ and ђ as Ъ and Р
+// (недеЪи, наслеРене).
 constexpr std::int64_t kinOddCapitalCost = 96;
 // Three such capitals more let a reading with fewer letters win: fewer
 // letters spell cheaper, but quotes read as capitals glued to what they
@@ -1489,7 +1491,7 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       afterNumber = false;
       if (capital && (afterSmall || afterLatinSmall))
         result.misplacedCost += unit ? kinOddCapitalCost : kinCapitalInWordCost;
-      else if (capital && wordStart && inSentence)
+      else if (capital && wordStart && inSentence && !capitalAt(i + 1))
         result.misplacedCost += kinOddCapitalCost;
       result.capitalsAfterSmall += capital && (afterSmall || afterLatinSmall);
       afterSmall = !capital;

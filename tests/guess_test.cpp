@@ -309,6 +309,10 @@ TEST(GuessPage, HardSnippets) {
       {"статус останньої запущеної команди.", codMac},  // even further apart
       {"щитЗащитникаГорода", codWin},  // but not for capitals: Mac's щит«ащитника√орода
       {"ЈАД документ", codMac},        // Windows reads Ј as · glued to a word
+      {"-4 Тражи ИПв4 адресу", codWin},  // a word in capitals may start inside a sentence
+      {" на ЗЫ и сохрани", codWin},      // which Mac reads as «џ
+      // Two » glued to letters (Mac's »ксћЋ) outweigh two capitals in words.
+      {"--xml ИксМЛ режим: ствара ИксМЛ датотеку", codWin},
       {"Shift + Num Lock перемикає PointerKeys", codMac},  // nor a № that ends a word
       {"вираз є надто складним", codMac},  // nor one before a word, not a number
       {"%X час останньої доступу у секундах з початку Епохи", codMac},  // nor … glued: …похи
