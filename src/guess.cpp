@@ -77,6 +77,10 @@ constexpr std::int64_t otherLanguageSlack = 64;
 // What a unit after a number (28 мм) takes off a reading's cost as some
 // other language's text.
 constexpr std::int64_t knownUnitDiscount = 32;
+// And what one of the commonest short words between spaces takes off: a
+// word among commands (-m як --block-size=1M, АРГ1 не дорівнює АРГ2)
+// has little room to spell as its language does.
+constexpr std::int64_t commonWordDiscount = 32;
 // What each capital of a placeholder (--file=ФАЙЛ) takes off a reading's
 // cost as some other language's text: about 6 bits, which with the 5 a
 // capital already gets leaves the 11 or so the model prices an
@@ -1151,20 +1155,20 @@ std::size_t placeholderCapitals(const PageReading& reading, const unsigned char*
   return total;
 }
 
-// Whether a page's reading of a text sets, between spaces, one of the
+// How many times a page's reading of a text sets, between spaces, one of the
 // commonest words of two or three letters of Russian and the other
 // Cyrillic languages (Canon EF 28-70mm f/2.8L или Sigma 24-70mm, Werner
-// Almesberger та Craig Small): two signs or accented letters of another
-// language's read as one of them by chance alone. Not Serbian's од and су,
-// which Windows reads Hebrew's מה and סף as.
-bool commonWordBetweenSpaces(const PageReading& reading, const unsigned char* text,
-                             std::size_t size) {
+// Almesberger та Craig Small), each seldom two signs or accented letters
+// of another language's read as one of them by chance. Not Serbian's од
+// and су, which Windows reads Hebrew's מה and סף as.
+std::size_t commonWordsBetweenSpaces(const PageReading& reading, const unsigned char* text,
+                                     std::size_t size) {
   static constexpr std::u32string_view common[] = {
       U"или", U"для", U"при", U"без", U"под", U"над", U"как", U"что", U"это", U"або",
       U"на",  U"не",  U"по",  U"за",  U"из",  U"от",  U"до",  U"та",  U"як",  U"се", U"са"};
   return wordsAmong(reading, text, size, common, [&](std::size_t start, std::size_t end) {
-           return start > 0 && end < size && text[start - 1] == ' ' && text[end] == ' ';
-         }) != 0;
+    return start > 0 && end < size && text[start - 1] == ' ' && text[end] == ' ';
+  });
 }
 
 // The order that breaks ties between readings: the commoner page first.
@@ -1767,6 +1771,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       if (cost > 0)
         cost -= knownUnitDiscount *
                 static_cast<std::int64_t>(unitsAfterNumbers(pageReadings()[page], text, size));
+      if (cost > 0)
+        cost -= commonWordDiscount * static_cast<std::int64_t>(commonWordsBetweenSpaces(
+                                         pageReadings()[page], text, size));
       if (cost > 0 && traits.mixed > 0)
         cost -= mixedScriptCost * static_cast<std::int64_t>(
                                       lettersAfterConversions(pageReadings()[page], text, size));
@@ -1896,7 +1903,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool fewRussianWords =
         (fewAmongLatin || rareAmongLatin) && !ordinal &&
         !(edgeMayBeCut && wordAtEdge(meanings, text, size)) &&
-        !commonWordBetweenSpaces(bestReading, text, size);
+        commonWordsBetweenSpaces(bestReading, text, size) == 0;
     // Letters that stand as words among Latin are a Latin text's accents
     // unless some page's reading sets each on a byte no Latin page sets
     // alone: then they are that page's words, the likeliest page's too,

@@ -323,6 +323,7 @@ TEST(GuessPage, HardSnippets) {
       {"Тумбес", codWin},
       {"Флуоресцентна лампа", codWin},
       {"%3uд %2uч %2uм %2luс време рада сервера", codWin},  // a conversion's u mixes no scripts
+      {"-m як --block-size=1M", codWin},  // a common word among commands spells little
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
