@@ -1439,54 +1439,58 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     const char32_t c = characters[text[i]];
     const bool cyrillic = isCyrillic(c);
     const bool latinSmall = c >= U'a' && c <= U'z';
-    // Only where Windows' З would start a word, at the start or after a
-    // space, and not at the end: there, or after a bracket (ие («лож), it
-    // opens a quote that a cut may close beyond.
-    const bool opens = c == U'«' && i + 1 < size && (i == 0 || text[i - 1] == ' ');
-    const bool asWord = i > 0 && text[i - 1] == ' ' && i + 1 < size && text[i + 1] == ' ';
-    if ((c == U'≥' || c == U'≤') && asWord) result.misplacedMarksCost += kinSignAsWordCost;
-    if (c == U'№' && asWord && i + 2 < size &&
-        (isAsciiLetter(text[i + 2]) || cyrillicAt(i + 2)))
-      result.misplacedMarksCost += kinSignAsWordCost;
-    // An ellipsis glued to the small letters after it, inside a line:
-    // Windows reads Mac's Е starting a word so (з початку …похи).
-    if (c == U'…' && i > 0 && text[i - 1] == ' ' && cyrillicAt(i + 1) && !capitalAt(i + 1))
-      result.misplacedMarksCost += kinOddCapitalCost;
-    if (c == U'»' && ((openQuotes == 0 && i > 0 && cyrillicAt(i - 1)) || cyrillicAt(i + 1)))
-      result.misplacedMarksCost += kinUnclosedQuoteCost;
-    openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
-    const bool opensWord = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') &&
-                           i + 1 < size && text[i + 1] != ' ' && !capitalAt(i + 1);
-    if (c == U'„' && opensWord)
-      ++openLow;
-    else if (c == U'“' && openLow > 0)
-      --openLow;
-    else if (c == U'“' && opensWord)
-      ++openHigh;
-    else if (c == U'”' && openHigh > 0)
-      --openHigh;
-    else if (c == U'”' && openLow > 0)
-      --openLow;
-    else if (c == U'‘' && opensWord)
-      ++openSingle;
-    else if (c == U'’' && openSingle > 0)
-      --openSingle;
-    if (c == U'„')
-      lowQuoteOpen = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') && i + 1 < size &&
-                     text[i + 1] != ' ';
-    if (c == U'“' && lowQuoteOpen && text[i - 1] != ' ' &&
-        (i + 1 == size || !(isAsciiLetter(text[i + 1]) || cyrillicAt(i + 1)))) {
-      result.letters += 2;
-      lowQuoteOpen = false;
-    }
     result.letters += cyrillic;
-    // After a letter, where it ends the word, as much as a capital inside
-    // one (Mac's перемикає, Windows' перемика№).
-    if (signsNeverBesideLetters.find(c) != std::u32string_view::npos) {
-      if (i > 0 && cyrillicAt(i - 1))
-        result.misplacedMarksCost += kinCapitalInWordCost;
-      else if (cyrillicAt(i + 1))
+    // Every mark below lies past ASCII and Latin-1's controls, and none is a
+    // Cyrillic letter.
+    if (c >= 0xA0 && !cyrillic) {
+      // Only where Windows' З would start a word, at the start or after a
+      // space, and not at the end: there, or after a bracket (ие («лож), it
+      // opens a quote that a cut may close beyond.
+      const bool opens = c == U'«' && i + 1 < size && (i == 0 || text[i - 1] == ' ');
+      const bool asWord = i > 0 && text[i - 1] == ' ' && i + 1 < size && text[i + 1] == ' ';
+      if ((c == U'≥' || c == U'≤') && asWord) result.misplacedMarksCost += kinSignAsWordCost;
+      if (c == U'№' && asWord && i + 2 < size &&
+          (isAsciiLetter(text[i + 2]) || cyrillicAt(i + 2)))
+        result.misplacedMarksCost += kinSignAsWordCost;
+      // An ellipsis glued to the small letters after it, inside a line:
+      // Windows reads Mac's Е starting a word so (з початку …похи).
+      if (c == U'…' && i > 0 && text[i - 1] == ' ' && cyrillicAt(i + 1) && !capitalAt(i + 1))
         result.misplacedMarksCost += kinOddCapitalCost;
+      if (c == U'»' && ((openQuotes == 0 && i > 0 && cyrillicAt(i - 1)) || cyrillicAt(i + 1)))
+        result.misplacedMarksCost += kinUnclosedQuoteCost;
+      openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
+      const bool opensWord = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') &&
+                             i + 1 < size && text[i + 1] != ' ' && !capitalAt(i + 1);
+      if (c == U'„' && opensWord)
+        ++openLow;
+      else if (c == U'“' && openLow > 0)
+        --openLow;
+      else if (c == U'“' && opensWord)
+        ++openHigh;
+      else if (c == U'”' && openHigh > 0)
+        --openHigh;
+      else if (c == U'”' && openLow > 0)
+        --openLow;
+      else if (c == U'‘' && opensWord)
+        ++openSingle;
+      else if (c == U'’' && openSingle > 0)
+        --openSingle;
+      if (c == U'„')
+        lowQuoteOpen = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') && i + 1 < size &&
+                       text[i + 1] != ' ';
+      if (c == U'“' && lowQuoteOpen && text[i - 1] != ' ' &&
+          (i + 1 == size || !(isAsciiLetter(text[i + 1]) || cyrillicAt(i + 1)))) {
+        result.letters += 2;
+        lowQuoteOpen = false;
+      }
+      // After a letter, where it ends the word, as much as a capital inside
+      // one (Mac's перемикає, Windows' перемика№).
+      if (signsNeverBesideLetters.find(c) != std::u32string_view::npos) {
+        if (i > 0 && cyrillicAt(i - 1))
+          result.misplacedMarksCost += kinCapitalInWordCost;
+        else if (cyrillicAt(i + 1))
+          result.misplacedMarksCost += kinOddCapitalCost;
+      }
     }
     if (cyrillic) {
       alphabets &= alphabetsOf(c);
@@ -1516,6 +1520,19 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       kinUnclosedQuoteCost * (openQuotes + openLow + openHigh + openSingle);
   result.misplacedCost += result.misplacedMarksCost;
   return result;
+}
+
+// How many of a text's bytes, counted in counts, a page reads as marks
+// that the other Cyrillic languages' spelling may find misplaced.
+std::size_t kinMarksRead(const CodeChart& characters, const std::array<std::size_t, 256>& counts) {
+  constexpr std::u32string_view marks = U"«»„“”‘’№…≥≤§±°©®™•¶¬£¤µ·";
+  static_assert(kinUnclosedQuoteCost >= kinSignAsWordCost &&
+                kinUnclosedQuoteCost >= kinCapitalInWordCost);
+  std::size_t total = 0;
+  for (int byte = 0x80; byte < 256; ++byte)
+    if (counts[byte] != 0 && marks.find(characters[byte]) != std::u32string_view::npos)
+      total += counts[byte];
+  return total;
 }
 
 // The readings in the order to score them, likeliest first: UTF-8 where
@@ -1693,7 +1710,12 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         // ће, which Windows reads as a capital starting a word, Ле).
         const bool theirText =
             !near && traitsOf(best).spelling - theirs.cost >= kinTextMargin;
-        const KinSpelling mine = kinSpelling(pageReadings()[best].characters, text, size);
+        const CodeChart& characters = pageReadings()[best].characters;
+        // Marks cost at most kinUnclosedQuoteCost each: read them only
+        // where there are two to misplace.
+        const KinSpelling mine = near || theirText || kinMarksRead(characters, counts) >= 2
+                                     ? kinSpelling(characters, text, size)
+                                     : KinSpelling{};
         const bool misplacedMarks =
             mine.misplacedMarksCost - theirs.misplacedMarksCost >= kinMisplacedReadingsMargin;
         if (near || theirText || misplacedMarks) {
