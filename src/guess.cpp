@@ -185,19 +185,19 @@ constexpr std::int64_t kinCapitalInWordCost = 160;
 constexpr std::u32string_view signsNeverBesideLetters = U"§№≥≤±°©®™•¶¬£¤µ·";
 // ≥ or ≤ standing as a word between spaces costs what a capital inside a
 // word does: Mac reads Windows' і and І, Ukrainian's and Belarusian's
-// "and", so (те саме, що ≥ cksum; ET_DYN ≥ ET_EXEC).
+// "and", so (те саме, що ≥ cksum; ET_DYN ≥ ET_EXEC); so does a № there
+// before a word rather than a number: Windows reads Mac's Ukrainian є, its
+// "is", so (вираз № надто складним).
 constexpr std::int64_t kinSignAsWordCost = kinCapitalInWordCost;
-// So does a № between spaces before a word rather than a number: Windows
-// reads Mac's Ukrainian є, its "is", so (вираз № надто складним).
 // A « that no » closes later: Mac reads Windows' З starting a word so
 // (Звантажено, «вантажено; З часу, « часу), which Ukrainian words start
 // with more than Russian ones do. The same for a » glued to a word that
 // no « opened, or glued before a letter, as none is: Windows reads Mac's
-// Ukrainian ї so (файлово» системи, »х).
+// Ukrainian ї so (файлово» системи, »х). The same for a „, “ or ‘ that
+// opens a word and that nothing closes: Windows reads Mac's Д, У and С
+// starting a word so („одати, “ака, ‘имвол), Mac reads Windows' Т so
+// (“аїз).
 constexpr std::int64_t kinUnclosedQuoteCost = 160;
-// The same for a „, “ or ‘ that opens a word and that nothing closes:
-// Windows reads Mac's Д, У and С starting a word so („одати, “ака,
-// ‘имвол), Mac reads Windows' Т so (“аїз).
 // A reading whose letters no one of the Cyrillic alphabets holds gives way
 // to the other of the two within this much that one alphabet does: Mac
 // reads Windows' Ukrainian ї as Serbian њ among и and й (пристроњв), and
