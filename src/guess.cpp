@@ -1459,8 +1459,9 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       if (c == U'»' && ((openQuotes == 0 && i > 0 && cyrillicAt(i - 1)) || cyrillicAt(i + 1)))
         result.misplacedMarksCost += kinUnclosedQuoteCost;
       openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
-      const bool opensWord = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') &&
-                             i + 1 < size && text[i + 1] != ' ' && !capitalAt(i + 1);
+      const bool startsQuote = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') &&
+                               i + 1 < size && text[i + 1] != ' ';
+      const bool opensWord = startsQuote && !capitalAt(i + 1);
       if (c == U'„' && opensWord)
         ++openLow;
       else if (c == U'“' && openLow > 0)
@@ -1475,9 +1476,7 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
         ++openSingle;
       else if (c == U'’' && openSingle > 0)
         --openSingle;
-      if (c == U'„')
-        lowQuoteOpen = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') && i + 1 < size &&
-                       text[i + 1] != ' ';
+      if (c == U'„') lowQuoteOpen = startsQuote;
       if (c == U'“' && lowQuoteOpen && text[i - 1] != ' ' &&
           (i + 1 == size || !(isAsciiLetter(text[i + 1]) || cyrillicAt(i + 1)))) {
         result.letters += 2;
@@ -1523,15 +1522,22 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
 }
 
 // How many of a text's bytes, counted in counts, a page reads as marks
-// that the other Cyrillic languages' spelling may find misplaced.
+// that kinSpelling may find misplaced: its quotes, its ellipsis and the
+// signs that never touch a letter. No one of them costs more than an
+// unclosed quote, which alone is short of kinMisplacedReadingsMargin.
 std::size_t kinMarksRead(const CodeChart& characters, const std::array<std::size_t, 256>& counts) {
-  constexpr std::u32string_view marks = U"«»„“”‘’№…≥≤§±°©®™•¶¬£¤µ·";
+  constexpr std::u32string_view quotesAndEllipsis = U"«»„“”‘’…";
   static_assert(kinUnclosedQuoteCost >= kinSignAsWordCost &&
-                kinUnclosedQuoteCost >= kinCapitalInWordCost);
+                kinUnclosedQuoteCost >= kinCapitalInWordCost &&
+                kinUnclosedQuoteCost < kinMisplacedReadingsMargin);
   std::size_t total = 0;
-  for (int byte = 0x80; byte < 256; ++byte)
-    if (counts[byte] != 0 && marks.find(characters[byte]) != std::u32string_view::npos)
+  for (int byte = 0x80; byte < 256; ++byte) {
+    const char32_t c = characters[byte];
+    if (counts[byte] != 0 &&
+        (quotesAndEllipsis.find(c) != std::u32string_view::npos ||
+         signsNeverBesideLetters.find(c) != std::u32string_view::npos))
       total += counts[byte];
+  }
   return total;
 }
 
@@ -1768,7 +1774,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       bool paired;        // the bytes come as Chinese and Japanese pages set them
     };
     const auto otherLanguageOf = [&](CodeId page, const ReadingTraits& traits) {
-      const bool paired = inPairs(pageReadings()[page].meanings.data(), text, size);
+      const PageReading& pageReading = pageReadings()[page];
+      const bool paired = inPairs(pageReading.meanings.data(), text, size);
       const bool mostlyCapitals = 2 * traits.capitals > traits.letters;
       const std::int64_t perLetter = mostlyCapitals ? otherLanguageCapitalCost
                                      : paired       ? pairedLetterCost
@@ -1792,16 +1799,16 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // Russian without them needs no scan for them.
       if (cost > 0)
         cost -= knownUnitDiscount *
-                static_cast<std::int64_t>(unitsAfterNumbers(pageReadings()[page], text, size));
+                static_cast<std::int64_t>(unitsAfterNumbers(pageReading, text, size));
       if (cost > 0)
-        cost -= commonWordDiscount * static_cast<std::int64_t>(commonWordsBetweenSpaces(
-                                         pageReadings()[page], text, size));
+        cost -= commonWordDiscount *
+                static_cast<std::int64_t>(commonWordsBetweenSpaces(pageReading, text, size));
       if (cost > 0 && traits.mixed > 0)
-        cost -= mixedScriptCost * static_cast<std::int64_t>(
-                                      lettersAfterConversions(pageReadings()[page], text, size));
+        cost -= mixedScriptCost *
+                static_cast<std::int64_t>(lettersAfterConversions(pageReading, text, size));
       if (cost > 0)
         cost -= placeholderCapitalDiscount *
-                static_cast<std::int64_t>(placeholderCapitals(pageReadings()[page], text, size));
+                static_cast<std::int64_t>(placeholderCapitals(pageReading, text, size));
       return OtherLanguage{cost, paired};
     };
     // Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian spell unlike
