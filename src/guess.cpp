@@ -331,6 +331,7 @@ struct Meaning {
   bool startsNoWord = false;
   bool clauseMark = false;   // , : ;
   bool digit = false;
+  bool hyphen = false;
   char16_t boxDrawing = 0;  // the character, for a box-drawing one
   // A corner or a tee reaches out to the line it joins: a space on that
   // side is odd (CP866 reads Mac's ÷ as ╓ in ÷ ЗНАК ДЕЛЕНИЯ). Lines alone
@@ -367,6 +368,7 @@ Meaning classifyCharacter(char32_t c) {
     ascii.latinOrDigit = latin || ascii.digit;
     ascii.fullStop = c == '.';
     ascii.clauseMark = c == ',' || c == ':' || c == ';';
+    ascii.hyphen = c == '-';
     ascii.space = c == ' ' || c == '\t' || c == '\n' || c == '\r';
     ascii.lineClass = ascii.digit ? LineClass::digit
                       : c == '.'  ? LineClass::fullStop
@@ -642,6 +644,10 @@ struct Scorer {
   // Tables draw their lines as runs of one character; the words that
   // another page reads as box drawing do not repeat one.
   char16_t lastBoxDrawing = 0;
+  // The letter a hyphen follows, or 0: the same letter starting the word
+  // after it stammers or draws a sound out (О-о-о-о, горю-ю-ю, Н-нет), as
+  // no edited text the triples were learned from does.
+  int echoLetter = 0;
   ReadingTraits traits;
   Meaning previous{};  // for the traits: what touches what
   // Looked up once for the reading rather than at every letter.
@@ -714,10 +720,14 @@ struct Scorer {
         startPending = sentenceStart;
       else if (meaning.latinOrDigit || meaning.continuesSentence || meaning.clauseMark)
         startPending = 0;
+      const int echoed = echoLetter;
+      echoLetter = meaning.hyphen ? last : 0;
       if (last == 0) return;  // runs of boundaries count as one
       if (before == 0 && firstLetterNeverAlone) cost += gluedCost;
-      const std::int64_t wordEnds =
+      const std::int64_t spelledEnd =
           meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(triples, before, last, 0);
+      const std::int64_t wordEnds =
+          before == 0 && last == echoed ? std::min(repeatedLetterCost, spelledEnd) : spelledEnd;
       if constexpr (withTraits) traits.spelling += wordEnds;
       // An abbreviation in capitals takes no full stop (США, ЦП): Windows'
       // руб. and кв.м. read in KOI8-R as ПУА. and ЙЧ.Л. are no abbreviations.
@@ -730,7 +740,7 @@ struct Scorer {
       before = last;
       last = 0;
     } else {
-      addLetter(meaning);
+      addLetter(meaning, meaning.symbol == echoLetter);
       firstLetterNeverAlone = meaning.neverAlone;
       // The letters after it in its word leave the line as it holds.
       lineState = LineState::hasLetter;
@@ -738,7 +748,7 @@ struct Scorer {
   }
 
   // A letter: its triple and whether it is a capital where it stands.
-  [[gnu::always_inline]] void addLetter(const Meaning& meaning) {
+  [[gnu::always_inline]] void addLetter(const Meaning& meaning, bool echoes = false) {
     if (capitalContext == 3)
       capitalContext = afterCapitals      ? 6
                        : startPending != 0 ? startPending
@@ -750,9 +760,10 @@ struct Scorer {
     // begins a word, as a whole text does.
     if (last == guessTextStart && (meaning.capital || startsWord)) last = 0;
     // A letter said a third time in a row is drawn out for emphasis
-    // (Дааааа, Хммм), which the triples of written Russian never saw.
+    // (Дааааа, Хммм), which the triples of written Russian never saw; so is
+    // one that echoes the letter before a hyphen.
     const std::int64_t spelled = tripleCost(triples, before, last, meaning.symbol);
-    const std::int64_t next = meaning.symbol == last && last == before
+    const std::int64_t next = (meaning.symbol == last && last == before) || echoes
                                   ? std::min(repeatedLetterCost, spelled)
                                   : spelled;
     if constexpr (withTraits) traits.spelling += next;

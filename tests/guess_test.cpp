@@ -323,6 +323,7 @@ TEST(GuessPage, HardSnippets) {
       {"Тумбес", codWin},
       {"Флуоресцентна лампа", codWin},
       {"%3uд %2uч %2uм %2luс време рада сервера", codWin},  // a conversion's u mixes no scripts
+      {"О-о-о-о-у-у-ух! Горит... горю-ю-ю-ю-ю...", codKoi},  // a sound drawn out with hyphens
       {"-m як --block-size=1M", codWin},  // a common word among commands spells little
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
