@@ -1378,6 +1378,9 @@ struct KinSpelling {
   std::int64_t misplacedMarksCost = 0;  // of that, the marks'
   std::size_t capitalsAfterSmall = 0;  // inside a word
   std::size_t letters = 0;     // and a „…“ pair's marks
+  // Of misplacedCost, the » that closes nothing after a letter: a cut
+  // through a Russian quote leaves that as often.
+  std::int64_t cutQuoteCost = 0;
 };
 
 // The small letter of a Cyrillic capital that the 8-bit pages hold (all
@@ -1456,8 +1459,12 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     if (c >= 0xA0 && !cyrillic) {
       // Only where Windows' З would start a word, at the start or after a
       // space, and not at the end: there, or after a bracket (ие («лож), it
-      // opens a quote that a cut may close beyond.
-      const bool opens = c == U'«' && i + 1 < size && (i == 0 || text[i - 1] == ' ');
+      // opens a quote that a cut may close beyond. Nor before a capital, a
+      // placeholder or a space, as Russian quotes a name (см. «Управление),
+      // a value («%s) or, in aptitude's manual, a command (« удалит); but
+      // before a sign, as Mac reads Windows' Зі, Ukrainian's "with", as «≥.
+      const bool opens = c == U'«' && (i == 0 || text[i - 1] == ' ') && i + 1 < size &&
+                         text[i + 1] >= 0x80 && !capitalAt(i + 1);
       const bool asWord = i > 0 && text[i - 1] == ' ' && i + 1 < size && text[i + 1] == ' ';
       if ((c == U'≥' || c == U'≤') && asWord) result.misplacedMarksCost += kinSignAsWordCost;
       if (c == U'№' && asWord && i + 2 < size &&
@@ -1467,8 +1474,11 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       // Windows reads Mac's Е starting a word so (з початку …похи).
       if (c == U'…' && i > 0 && text[i - 1] == ' ' && cyrillicAt(i + 1) && !capitalAt(i + 1))
         result.misplacedMarksCost += kinOddCapitalCost;
-      if (c == U'»' && ((openQuotes == 0 && i > 0 && cyrillicAt(i - 1)) || cyrillicAt(i + 1)))
+      const bool closesNothing = c == U'»' && openQuotes == 0 && i > 0 && cyrillicAt(i - 1);
+      if (closesNothing || (c == U'»' && cyrillicAt(i + 1))) {
         result.misplacedMarksCost += kinUnclosedQuoteCost;
+        if (!cyrillicAt(i + 1)) result.cutQuoteCost += kinUnclosedQuoteCost;
+      }
       openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
       const bool startsQuote = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') &&
                                i + 1 < size && text[i + 1] != ' ';
@@ -1515,7 +1525,11 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       afterSmall = !capital;
     } else {
       afterNumber = (c >= U'0' && c <= U'9') || (afterNumber && (c == U' ' || c == 0xA0));
-      const bool latinWordEnd = latinSmall && !inOption && i + 1 < size && text[i + 1] == ' ';
+      // A Latin word in capitals too, a keyword before what is said of it
+      // (GIVING је неисправно, which Windows reads as GIVING Ае).
+      const bool latinWordEnd =
+          (latinSmall || (c >= U'A' && c <= U'Z' && i > 0 && isAsciiLetter(text[i - 1]))) &&
+          !inOption && i + 1 < size && text[i + 1] == ' ';
       inSentence = (inSentence || afterSmall || latinWordEnd) &&
                    std::u32string_view(U".!?:\n\"(«„").find(c) == std::u32string_view::npos;
       afterSmall = false;
@@ -1736,15 +1750,21 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         const bool misplacedMarks =
             mine.misplacedMarksCost - theirs.misplacedMarksCost >= kinMisplacedReadingsMargin;
         if (near || theirText || misplacedMarks) {
-          const bool close =
-              apart <= closeReadingsMargin ||
-              mine.capitalsAfterSmall > theirs.capitalsAfterSmall ||
-              mine.misplacedCost - theirs.misplacedCost >= kinMisplacedReadingsMargin || theirText;
+          const std::int64_t misplacedApart = mine.misplacedCost - theirs.misplacedCost;
+          // A text as long as a line needs one thing misplaced that no cut
+          // explains: Mac reads Windows' Зупинено and Ukrainian's попередньої
+          // as «упинено and попередньо», which Russian prefers by 9 bits.
+          const bool lineMisplaced =
+              size >= shortestOtherLanguage &&
+              misplacedApart - (mine.cutQuoteCost - theirs.cutQuoteCost) >= kinUnclosedQuoteCost;
+          const bool close = apart <= closeReadingsMargin ||
+                             mine.capitalsAfterSmall > theirs.capitalsAfterSmall ||
+                             misplacedApart >= kinMisplacedReadingsMargin || theirText ||
+                             lineMisplaced;
           // A reading that turns letters into marks (Mac's ”“‘ for Windows'
           // УТФ) has fewer letters to spell, not better spelling.
           // Unless the one with more sets capitals where none stand: Mac
           // reads Windows' „%s“ as Д%sУ, Windows reads Mac's „vms“ as ЧvmsТ.
-          const std::int64_t misplacedApart = mine.misplacedCost - theirs.misplacedCost;
           const std::int64_t theirExtraLetters = static_cast<std::int64_t>(theirs.letters) -
                                                  static_cast<std::int64_t>(mine.letters);
           if (close &&

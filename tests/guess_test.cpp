@@ -324,6 +324,14 @@ TEST(GuessPage, HardSnippets) {
       {"Флуоресцентна лампа", codWin},
       {"%3uд %2uч %2uм %2luс време рада сервера", codWin},  // a conversion's u mixes no scripts
       {"О-о-о-о-у-у-ух! Горит... горю-ю-ю-ю-ю...", codKoi},  // a sound drawn out with hyphens
+      {"GIVING је неисправно са табелом SORT", codMac},  // a keyword starts no sentence: Ае
+      // A line needs one mark misplaced: Mac's «упинено, Windows' »х.
+      {"Зупинено через помилку", codWin},
+      {"дописати їх до файла журналу.", codMac},
+      {"и безопасности» стоимости безопа", codWin},  // but a cut explains a » closing nothing
+      {"значение аргумента --%s: «%.250s", codWin},  // and a « before a placeholder
+      {"значение аргумента --%s: «%.250s", codMac},
+      {"томатически (см. «Управление пакетами, установленными автоматиче", codMac},  // or a name
       {"-m як --block-size=1M", codWin},  // a common word among commands spells little
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
