@@ -120,6 +120,11 @@ constexpr std::int64_t capitalAfterSmallCost = 24;
 // language; for words of three Russian letters or fewer (ТИП, мм), which
 // spell as well in Hebrew, only by this margin.
 constexpr std::int64_t shortWordRivalMargin = 48;
+// Unless the other Cyrillic languages spell it this much better than the
+// rival: Hebrew's commonest letter, ת, is Windows' ъ, which Bulgarian sets
+// between consonants as Russian never does (файлът е твърде дълъг). Less
+// let Hebrew lines that KOI8-R reads as capitals be theirs.
+constexpr std::int64_t kinOverRivalMargin = 128;
 constexpr std::size_t longestShortWord = 3;
 // A Russian letter of the reading that is no letter in the rival's pages
 // (KOI8-R's small letters are no Hebrew ones).
@@ -1939,7 +1944,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // The rival's spelling only grows as it reads on: past this it
       // cannot be the better.
       const std::int64_t bound = reading.spelling - margin;
-      std::optional<std::int64_t> unspelled;
+      std::optional<std::int64_t> unspelled, kinSpelled;
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
         const std::int64_t cost = rivalSpelling(rival, bestReading.meanings, text, size, bound);
         if (cost >= bound) continue;
@@ -1951,7 +1956,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                           ? placeholderCapitalRivalDiscount * static_cast<std::int64_t>(placeholders)
                           : 0;
         }
-        if (cost < bound - *unspelled) return true;
+        if (cost >= bound - *unspelled) continue;
+        if (!kinSpelled)
+          kinSpelled = bestKinTripleCost(bestReading.characters, text, size);
+        if (cost < *kinSpelled + kinOverRivalMargin) return true;
       }
       return false;
     };

@@ -332,6 +332,8 @@ TEST(GuessPage, HardSnippets) {
       {"значение аргумента --%s: «%.250s", codWin},  // and a « before a placeholder
       {"значение аргумента --%s: «%.250s", codMac},
       {"томатически (см. «Управление пакетами, установленными автоматиче", codMac},  // or a name
+      {"%s: файлът е твърде дълъг", codWin},  // spelled as Bulgarian, not as Hebrew: ъ is ת
+      {"uid = %d, gid = %d, рэжым = 0%o.", codDos},
       {"-m як --block-size=1M", codWin},  // a common word among commands spells little
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
