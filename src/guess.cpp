@@ -1131,7 +1131,8 @@ std::size_t lettersAfterConversions(const PageReading& reading, const unsigned c
 // reads as KOI8-R's capitals, and after an option's name it reads as
 // words (--to-file ОДЕ --from-file ОД ЗПИИЖ). And none where a sign
 // stands between two capitals: CP866 reads Mac's Serbian capitals so
-// (ОПЦИ╖А for ОПЦИЈА).
+// (ОПЦИ╖А for ОПЦИЈА). A word of capitals numbered where it starts is one
+// anywhere: test's operands (АРГ1 = АРГ2, ЦЕО_БРОЈ1 -lt ЦЕО_БРОЈ2).
 std::size_t placeholderCapitals(const PageReading& reading, const unsigned char* text,
                                 std::size_t size) {
   const auto capital = [&](std::size_t i) {
@@ -1152,11 +1153,15 @@ std::size_t placeholderCapitals(const PageReading& reading, const unsigned char*
   };
   constexpr std::string_view endsOptionsLastWord = ",])>\t\n";
   std::size_t total = 0;
-  for (std::size_t i = 1; i < size; ++i) {
+  for (std::size_t i = 0; i < size; ++i) {
     if (!capital(i)) continue;
-    const unsigned char before = text[i - 1];
+    const unsigned char before = i > 0 ? text[i - 1] : '\n';
     const bool afterSpace = before == ' ' && afterOption(i - 1);
-    if (!(afterSpace || before == '=' || before == '[' || before == '<')) continue;
+    std::size_t word = i;
+    while (word < size && capital(word)) ++word;
+    const bool numbered = before < 0x80 && !isAsciiLetter(before) && word - i >= 2 &&
+                          word < size && text[word] >= '1' && text[word] <= '9';
+    if (!(afterSpace || before == '=' || before == '[' || before == '<' || numbered)) continue;
     std::size_t end = i, capitals = 0;
     for (; end < size && (capital(end) || joinsWords(text[end])); ++end) capitals += capital(end);
     const bool closed =
