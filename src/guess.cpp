@@ -1868,8 +1868,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // one that those languages spell well is theirs.
     // No Cyrillic language's text, asked once of the reading kept. A text
     // too short to be called so may still be theirs in a page that reads
-    // it nearly as likely, if that reading holds a letter Russian lacks:
-    // KOI8-R reads Windows' Ukrainian вірменська as БЁПЛЕМЯЭЙЮ.
+    // it nearly as likely, whether or not that reading holds a letter
+    // Russian lacks: KOI8-R reads Windows' Ukrainian вірменська as
+    // БЁПЛЕМЯЭЙЮ, and Bulgarian's търсене в път as РЗПЯЕМЕ Б ОЗР.
     bool noCyrillicText = judged.cost > 0 && !spellsAsKin(best, reading, judged.cost);
     if (noCyrillicText) {
       const CodeId likeliest = best;
@@ -1882,10 +1883,12 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
             static_cast<std::int64_t>(unitsAfterNumbers(pageReadings()[page], text, size));
         if (costs[page] - costs[likeliest] > kinReadingMargin + knownUnitDiscount * units)
           continue;
-        if (!longEnough && !onlyTheirAlphabets(readingAlphabets(page, counts))) continue;
         const ReadingTraits traits = traitsOf(page);
         const OtherLanguage other = otherLanguageOf(page, traits);
-        if (traits.letters != 0 && spellsAsKin(page, traits, other.cost)) {
+        if (traits.letters != 0 &&
+            (longEnough || traits.letters >= reading.letters ||
+             onlyTheirAlphabets(readingAlphabets(page, counts))) &&
+            spellsAsKin(page, traits, other.cost)) {
           best = page;
           reading = traits;
           judged = other;

@@ -335,6 +335,7 @@ TEST(GuessPage, HardSnippets) {
       {"%s: файлът е твърде дълъг", codWin},  // spelled as Bulgarian, not as Hebrew: ъ is ת
       {"uid = %d, gid = %d, рэжым = 0%o.", codDos},
       {"АРГ1 < АРГ2 АРГ1 је мањи од АРГ2", codWin},  // numbered placeholders spell nothing
+      {"(търсене в път)", codWin},  // short, but no language spells KOI8-R's РЗПЯЕМЕ Б ОЗР
       {"-m як --block-size=1M", codWin},  // a common word among commands spells little
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
