@@ -144,11 +144,11 @@ constexpr std::int64_t kinReadingMargin = 64;
 // Russian spells both readings within this much, the other Cyrillic
 // languages may tell them apart: their reading wins by this margin.
 constexpr std::int64_t closeReadingsMargin = 32;
-// Twice that where the better reading sets a capital after a small letter
+// 20 bits where the better reading sets a capital after a small letter
 // inside a word and the other does not: Windows reads Mac's Serbian and
 // Macedonian ј so (подножАе), and Russian rates a capital there less rare
-// than ј.
-constexpr std::int64_t capitalInWordReadingsMargin = 64;
+// than ј; and ћ (скраМеница, 18 bits apart), which it prices at 20 bits.
+constexpr std::int64_t capitalInWordReadingsMargin = 80;
 constexpr std::int64_t kinPreferenceMargin = 96;
 // Where the better reading sets this much more than the other where those
 // languages set nothing, they choose at any distance within
