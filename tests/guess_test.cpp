@@ -307,6 +307,7 @@ TEST(GuessPage, HardSnippets) {
       {"« удалит", codMac},
       {"[ABI апаратної рухомої крапки]", codMac},  // unless no « opens two: Windows' апаратно»
       {"статус останньої запущеної команди.", codMac},  // even further apart
+      {"скраћеница временске зоне има превише знакова", codMac},  // Windows' скраМеница
       {"щитЗащитникаГорода", codWin},  // but not for capitals: Mac's щит«ащитника√орода
       {"ЈАД документ", codMac},        // Windows reads Ј as · glued to a word
       {"-4 Тражи ИПв4 адресу", codWin},  // a word in capitals may start inside a sentence
