@@ -1761,26 +1761,30 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
             mine.misplacedMarksCost - theirs.misplacedMarksCost >= kinMisplacedReadingsMargin;
         if (near || theirText || misplacedMarks) {
           const std::int64_t misplacedApart = mine.misplacedCost - theirs.misplacedCost;
-          // A text as long as a line needs one thing misplaced that no cut
-          // explains: Mac reads Windows' Зупинено and Ukrainian's попередньої
-          // as «упинено and попередньо», which Russian prefers by 9 bits.
-          const bool lineMisplaced =
-              size >= shortestOtherLanguage &&
-              misplacedApart - (mine.cutQuoteCost - theirs.cutQuoteCost) >= kinUnclosedQuoteCost;
+          // A reading that turns letters into marks (Mac's ”“‘ for Windows'
+          // УТФ) has fewer letters to spell, not better spelling.
+          const std::int64_t theirExtraLetters = static_cast<std::int64_t>(theirs.letters) -
+                                                 static_cast<std::int64_t>(mine.letters);
+          const std::int64_t spelledApart =
+              mine.cost - theirs.cost + kinLetterAllowance * theirExtraLetters;
+          // A text as long as a line needs one thing misplaced: Mac reads
+          // Windows' Зупинено as «упинено, which Russian prefers by 9 bits.
+          // A » closing nothing counts only where their spelling does not
+          // prefer its reading: a cut through a Russian quote leaves one as
+          // often (безопасности»), the other page's ї seldom (попередньо»).
+          const std::int64_t cutQuoteApart =
+              spelledApart < 0 ? mine.cutQuoteCost - theirs.cutQuoteCost : 0;
+          const bool lineMisplaced = size >= shortestOtherLanguage &&
+                                     misplacedApart - cutQuoteApart >= kinUnclosedQuoteCost;
           const bool close = apart <= closeReadingsMargin ||
                              mine.capitalsAfterSmall > theirs.capitalsAfterSmall ||
                              misplacedApart >= kinMisplacedReadingsMargin || theirText ||
                              lineMisplaced;
-          // A reading that turns letters into marks (Mac's ”“‘ for Windows'
-          // УТФ) has fewer letters to spell, not better spelling.
           // Unless the one with more sets capitals where none stand: Mac
           // reads Windows' „%s“ as Д%sУ, Windows reads Mac's „vms“ as ЧvmsТ.
-          const std::int64_t theirExtraLetters = static_cast<std::int64_t>(theirs.letters) -
-                                                 static_cast<std::int64_t>(mine.letters);
           if (close &&
               (theirs.letters >= mine.letters || misplacedApart >= kinFewerLettersMargin) &&
-              mine.cost - theirs.cost + misplacedApart + kinLetterAllowance * theirExtraLetters >=
-                  kinPreferenceMargin)
+              spelledApart + misplacedApart >= kinPreferenceMargin)
             best = other;
         }
       }

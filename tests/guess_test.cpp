@@ -330,6 +330,7 @@ TEST(GuessPage, HardSnippets) {
       {"Зупинено через помилку", codWin},
       {"дописати їх до файла журналу.", codMac},
       {"и безопасности» стоимости безопа", codWin},  // but a cut explains a » closing nothing
+      {"файл засобу попередньої обробки SCSS", codMac},  // unless they spell the other better
       {"значение аргумента --%s: «%.250s", codWin},  // and a « before a placeholder
       {"значение аргумента --%s: «%.250s", codMac},
       {"томатически (см. «Управление пакетами, установленными автоматиче", codMac},  // or a name
