@@ -649,9 +649,11 @@ struct Scorer {
   // Tables draw their lines as runs of one character; the words that
   // another page reads as box drawing do not repeat one.
   char16_t lastBoxDrawing = 0;
-  // The letter a hyphen follows, or 0: the same letter starting the word
-  // after it stammers or draws a sound out (О-о-о-о, горю-ю-ю, Н-нет), as
-  // no edited text the triples were learned from does.
+  // The last letter of a word that a hyphen ended, or 0: the same letter
+  // starting the next word stammers or draws a sound out (О-о-о-о,
+  // горю-ю-ю, Н-нет), as no edited text the triples were learned from does.
+  // Kept from one word's end to the next's, not looked at for each mark or
+  // Latin letter between, which cost 4% of a guess.
   int echoLetter = 0;
   ReadingTraits traits;
   Meaning previous{};  // for the traits: what touches what
@@ -725,9 +727,9 @@ struct Scorer {
         startPending = sentenceStart;
       else if (meaning.latinOrDigit || meaning.continuesSentence || meaning.clauseMark)
         startPending = 0;
+      if (last == 0) return;  // runs of boundaries count as one
       const int echoed = echoLetter;
       echoLetter = meaning.hyphen ? last : 0;
-      if (last == 0) return;  // runs of boundaries count as one
       if (before == 0 && firstLetterNeverAlone) cost += gluedCost;
       const std::int64_t spelledEnd =
           meaning.fullStop ? fullStopEndCost(before, last) : tripleCost(triples, before, last, 0);
@@ -745,7 +747,15 @@ struct Scorer {
       before = last;
       last = 0;
     } else {
-      addLetter(meaning, meaning.symbol == echoLetter);
+      addLetter(meaning);
+      // So is one that echoes the letter a hyphen follows, which addLetter
+      // spelled as the triple (the letter, a boundary, the letter).
+      if (meaning.symbol == echoLetter) [[unlikely]] {
+        const std::int64_t spelled = tripleCost(triples, last, 0, last);
+        const std::int64_t drawnOut = spelled - std::min(repeatedLetterCost, spelled);
+        cost -= drawnOut;
+        if constexpr (withTraits) traits.spelling -= drawnOut;
+      }
       firstLetterNeverAlone = meaning.neverAlone;
       // The letters after it in its word leave the line as it holds.
       lineState = LineState::hasLetter;
@@ -753,7 +763,7 @@ struct Scorer {
   }
 
   // A letter: its triple and whether it is a capital where it stands.
-  [[gnu::always_inline]] void addLetter(const Meaning& meaning, bool echoes = false) {
+  [[gnu::always_inline]] void addLetter(const Meaning& meaning) {
     if (capitalContext == 3)
       capitalContext = afterCapitals      ? 6
                        : startPending != 0 ? startPending
@@ -765,10 +775,9 @@ struct Scorer {
     // begins a word, as a whole text does.
     if (last == guessTextStart && (meaning.capital || startsWord)) last = 0;
     // A letter said a third time in a row is drawn out for emphasis
-    // (Дааааа, Хммм), which the triples of written Russian never saw; so is
-    // one that echoes the letter before a hyphen.
+    // (Дааааа, Хммм), which the triples of written Russian never saw.
     const std::int64_t spelled = tripleCost(triples, before, last, meaning.symbol);
-    const std::int64_t next = (meaning.symbol == last && last == before) || echoes
+    const std::int64_t next = meaning.symbol == last && last == before
                                   ? std::min(repeatedLetterCost, spelled)
                                   : spelled;
     if constexpr (withTraits) traits.spelling += next;
