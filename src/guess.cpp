@@ -653,7 +653,7 @@ struct Scorer {
   // starting the next word stammers or draws a sound out (О-о-о-о,
   // горю-ю-ю, Н-нет), as no edited text the triples were learned from does.
   // Kept from one word's end to the next's, not looked at for each mark or
-  // Latin letter between, which cost 4% of a guess.
+  // Latin letter between, which cost a guess 3% more instructions.
   int echoLetter = 0;
   ReadingTraits traits;
   Meaning previous{};  // for the traits: what touches what
@@ -748,8 +748,9 @@ struct Scorer {
       last = 0;
     } else {
       addLetter(meaning);
-      // So is one that echoes the letter a hyphen follows, which addLetter
-      // spelled as the triple (the letter, a boundary, the letter).
+      // A letter that echoes the one a hyphen followed is drawn out too:
+      // addLetter spelled it as the triple (the letter, a boundary, the
+      // letter).
       if (meaning.symbol == echoLetter) [[unlikely]] {
         const std::int64_t spelled = tripleCost(triples, last, 0, last);
         const std::int64_t drawnOut = spelled - std::min(repeatedLetterCost, spelled);
@@ -1881,9 +1882,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // one that those languages spell well is theirs.
     // No Cyrillic language's text, asked once of the reading kept. A text
     // too short to be called so may still be theirs in a page that reads
-    // it nearly as likely, whether or not that reading holds a letter
-    // Russian lacks: KOI8-R reads Windows' Ukrainian вірменська as
-    // БЁПЛЕМЯЭЙЮ, and Bulgarian's търсене в път as РЗПЯЕМЕ Б ОЗР.
+    // it nearly as likely, if that reading holds a letter Russian lacks or
+    // as many letters: KOI8-R reads Windows' Ukrainian вірменська as
+    // БЁПЛЕМЯЭЙЮ, and Bulgarian's търсене в път as РЗПЯЕМЕ Б ОЗР; ISO
+    // 8859-5's EurKEY (США), which Windows reads as EurKEY (БИ°), stays.
     bool noCyrillicText = judged.cost > 0 && !spellsAsKin(best, reading, judged.cost);
     if (noCyrillicText) {
       const CodeId likeliest = best;
