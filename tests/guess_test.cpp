@@ -325,7 +325,9 @@ TEST(GuessPage, HardSnippets) {
       {"Флуоресцентна лампа", codWin},
       {"%3uд %2uч %2uм %2luс време рада сервера", codWin},  // a conversion's u mixes no scripts
       {"О-о-о-о-у-у-ух! Горит... горю-ю-ю-ю-ю...", codKoi},  // a sound drawn out with hyphens
+      {"м-м... А", codMac},  // and a word of the echo alone
       {"GIVING је неисправно са табелом SORT", codMac},  // a keyword starts no sentence: Ае
+      {"T Ід. групи: %d", codMac},  // but a Latin letter alone is none: Windows' §д
       // A line needs one mark misplaced: Mac's «упинено, Windows' »х.
       {"Зупинено через помилку", codWin},
       {"дописати їх до файла журналу.", codMac},
