@@ -1167,10 +1167,13 @@ std::size_t placeholderCapitals(const PageReading& reading, const unsigned char*
     if (!capital(i)) continue;
     const unsigned char before = i > 0 ? text[i - 1] : '\n';
     const bool afterSpace = before == ' ' && afterOption(i - 1);
-    std::size_t word = i;
-    while (word < size && capital(word)) ++word;
-    const bool numbered = before < 0x80 && !isAsciiLetter(before) && word - i >= 2 &&
-                          word < size && text[word] >= '1' && text[word] <= '9';
+    // Each run of capitals is measured once, from where it starts.
+    bool numbered = false;
+    if (before < 0x80 && !isAsciiLetter(before)) {
+      std::size_t word = i;
+      while (word < size && capital(word)) ++word;
+      numbered = word - i >= 2 && word < size && text[word] >= '1' && text[word] <= '9';
+    }
     if (!(afterSpace || before == '=' || before == '[' || before == '<' || numbered)) continue;
     std::size_t end = i, capitals = 0;
     for (; end < size && (capital(end) || joinsWords(text[end])); ++end) capitals += capital(end);
