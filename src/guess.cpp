@@ -1498,10 +1498,9 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       if (c == U'…' && i > 0 && text[i - 1] == ' ' && cyrillicAt(i + 1) && !capitalAt(i + 1))
         result.misplacedMarksCost += kinOddCapitalCost;
       const bool closesNothing = c == U'»' && openQuotes == 0 && i > 0 && cyrillicAt(i - 1);
-      if (closesNothing || (c == U'»' && cyrillicAt(i + 1))) {
-        result.misplacedMarksCost += kinUnclosedQuoteCost;
-        if (!cyrillicAt(i + 1)) result.cutQuoteCost += kinUnclosedQuoteCost;
-      }
+      const bool beforeLetter = c == U'»' && cyrillicAt(i + 1);
+      if (closesNothing || beforeLetter) result.misplacedMarksCost += kinUnclosedQuoteCost;
+      if (closesNothing && !beforeLetter) result.cutQuoteCost += kinUnclosedQuoteCost;
       openQuotes += opens ? 1 : c == U'»' && openQuotes > 0 ? -1 : 0;
       const bool startsQuote = (i == 0 || text[i - 1] == ' ' || text[i - 1] == '(') &&
                                i + 1 < size && text[i + 1] != ' ';
