@@ -241,6 +241,12 @@ TEST(GuessPage, HardSnippets) {
       {"Ррррр!", codKoi},
       {"Ррррр!", codWin},
       {"Хммм...", codDos},
+      // ... the letter's second time too, where a third follows: the model
+      // prices йй and хх as no word has them.
+      {"<big>АААааайййххх!!</big>", codWin},
+      {"гггррррр", codKoi},
+      {"Р-р-рррр", codDos},
+      {"Шшш, шшш", codDos},  // each word's run
       // Windows and Mac read these nearly alike as Russian; Serbian tells.
       {"%D хексадецимални број уређаја (st_dev)", codWin}, // Mac reads ђ as capital Р
       {"не могу да претворим ниску у УТФ-8", codWin},     // Mac reads УТФ as marks
