@@ -235,6 +235,7 @@ TEST(GuessPage, HardSnippets) {
       // Direct speech opens a sentence: Mac reads Windows' Я there as я.
       {"ны: \"Я хотела ви", codWin},
       {"ны: „Я хотела ви", codWin},
+      {"фильм \"Ярость\"", codWin},  // and a quoted name mostly starts with a capital
       // Letters drawn out: Windows reads Mac's У as “, CP866 reads KOI8-R's
       // р as a line drawn on, ISO 8859-5 reads Windows' р as №.
       {"Уууу, как страшно", codMac},
