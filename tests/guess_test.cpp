@@ -248,6 +248,10 @@ TEST(GuessPage, HardSnippets) {
       {"гггррррр", codKoi},
       {"Р-р-рррр", codDos},
       {"Шшш, шшш", codDos},  // each word's run
+      // Windows reads Mac's » as И, which leads a word, not a comma.
+      {"», резервную коп", codMac},
+      {"»; смеще", codMac},
+      {"_У:", codKoi},  // but may label a field
       // Windows and Mac read these nearly alike as Russian; Serbian tells.
       {"%D хексадецимални број уређаја (st_dev)", codWin}, // Mac reads ђ as capital Р
       {"не могу да претворим ниску у УТФ-8", codWin},     // Mac reads УТФ as marks
