@@ -675,6 +675,12 @@ struct Scorer {
   // Kept from one word's end to the next's, not looked at for each mark or
   // Latin letter between, which cost a guess 3% more instructions.
   int echoLetter = 0;
+  // Chat and comments start sentences in lower case; once a text has,
+  // later sentences may start so as readily as a word inside one does
+  // (как дела? я тут, which Windows reads as Я). Not after an ellipsis,
+  // which edited text carries on in lower case too (были... плохими).
+  bool writesSmallSentenceStarts = false;
+  bool afterEllipsis = false;  // the sentence ended in a run of stops
   int drawnOutLetter = 0;  // of the word's last run of three, taken back
   ReadingTraits traits;
   Meaning previous{};  // for the traits: what touches what
@@ -744,8 +750,10 @@ struct Scorer {
       // (напр., январь).
       if (lineState & LineState::leadingStops)
         startPending = 0;
-      else if (meaning.endsSentence && !shortens)
+      else if (meaning.endsSentence && !shortens) {
+        afterEllipsis = startPending == sentenceStart;
         startPending = sentenceStart;
+      }
       else if (meaning.latinOrDigit || meaning.continuesSentence || meaning.clauseMark)
         startPending = 0;
       if (last == 0) return;  // runs of boundaries count as one
@@ -805,11 +813,16 @@ struct Scorer {
 
   // A letter: its triple and whether it is a capital where it stands.
   [[gnu::always_inline]] void addLetter(const Meaning& meaning) {
-    if (capitalContext == 3)
+    if (capitalContext == 3) {
       capitalContext = afterCapitals      ? 6
                        : startPending != 0 ? startPending
                        : (lineState & LineState::afterFieldOpener) != 0 ? lineStart
                                                                           : 3;
+      if (capitalContext == sentenceStart) {
+        if (writesSmallSentenceStarts) capitalContext = 3;
+        writesSmallSentenceStarts |= !meaning.capital && !afterEllipsis;
+      }
+    }
     if (capitalContext == 1 && capitalRun == 1 && afterCapitals) capitalContext = 7;
     startPending = 0;
     // A capital does not sit inside a word: a text that begins with one

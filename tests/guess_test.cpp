@@ -236,6 +236,10 @@ TEST(GuessPage, HardSnippets) {
       {"ны: \"Я хотела ви", codWin},
       {"ны: „Я хотела ви", codWin},
       {"фильм \"Ярость\"", codWin},  // and a quoted name mostly starts with a capital
+      // A text that starts a sentence in lower case may start others so,
+      // but an ellipsis carries a sentence on.
+      {"привет всем. как дела? я тут новенький", codMac},
+      {"они были... плохими. Я преобразил", codWin},
       // Letters drawn out: Windows reads Mac's У as “, CP866 reads KOI8-R's
       // р as a line drawn on, ISO 8859-5 reads Windows' р as №.
       {"Уууу, как страшно", codMac},
