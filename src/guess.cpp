@@ -677,10 +677,12 @@ struct Scorer {
   int echoLetter = 0;
   // Chat and comments start sentences in lower case; once a text has,
   // later sentences may start so as readily as a word inside one does
-  // (как дела? я тут, which Windows reads as Я). Not after an ellipsis,
-  // which edited text carries on in lower case too (были... плохими).
+  // (как дела? я тут, which Windows reads as Я). Only a sentence that the
+  // text has seen end counts: not the text's first, which a cut may have
+  // left in lower case, nor one after an ellipsis, which edited text
+  // carries on in lower case too (были... плохими).
   bool writesSmallSentenceStarts = false;
-  bool afterEllipsis = false;  // the sentence ended in a run of stops
+  bool sentenceEndedInText = false;
   int drawnOutLetter = 0;  // of the word's last run of three, taken back
   ReadingTraits traits;
   Meaning previous{};  // for the traits: what touches what
@@ -751,7 +753,7 @@ struct Scorer {
       if (lineState & LineState::leadingStops)
         startPending = 0;
       else if (meaning.endsSentence && !shortens) {
-        afterEllipsis = startPending == sentenceStart;
+        sentenceEndedInText = startPending != sentenceStart;
         startPending = sentenceStart;
       }
       else if (meaning.latinOrDigit || meaning.continuesSentence || meaning.clauseMark)
@@ -820,7 +822,7 @@ struct Scorer {
                                                                           : 3;
       if (capitalContext == sentenceStart) {
         if (writesSmallSentenceStarts) capitalContext = 3;
-        writesSmallSentenceStarts |= !meaning.capital && !afterEllipsis;
+        writesSmallSentenceStarts |= !meaning.capital && sentenceEndedInText;
       }
     }
     if (capitalContext == 1 && capitalRun == 1 && afterCapitals) capitalContext = 7;

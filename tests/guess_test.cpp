@@ -240,6 +240,7 @@ TEST(GuessPage, HardSnippets) {
       // but an ellipsis carries a sentence on.
       {"привет всем. как дела? я тут новенький", codMac},
       {"они были... плохими. Я преобразил", codWin},
+      {" держитесь подальше от наших портов. И не трогайте наши корабли!", codWin},  // cut start
       // Letters drawn out: Windows reads Mac's У as “, CP866 reads KOI8-R's
       // р as a line drawn on, ISO 8859-5 reads Windows' р as №.
       {"Уууу, как страшно", codMac},
