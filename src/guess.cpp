@@ -750,14 +750,14 @@ struct Scorer {
       const bool shortens = meaning.fullStop && last != 0 && before == 0 && capitalRun < 0;
       // A comma or a colon after a full stop makes it an abbreviation's
       // (напр., январь).
-      if (lineState & LineState::leadingStops)
+      if (lineState & LineState::leadingStops) {
         startPending = 0;
-      else if (meaning.endsSentence && !shortens) {
+      } else if (meaning.endsSentence && !shortens) {
         sentenceEndedInText = startPending != sentenceStart;
         startPending = sentenceStart;
-      }
-      else if (meaning.latinOrDigit || meaning.continuesSentence || meaning.clauseMark)
+      } else if (meaning.latinOrDigit || meaning.continuesSentence || meaning.clauseMark) {
         startPending = 0;
+      }
       if (last == 0) return;  // runs of boundaries count as one
       const int echoed = echoLetter;
       echoLetter = meaning.hyphen ? last : 0;
