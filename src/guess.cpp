@@ -786,17 +786,21 @@ struct Scorer {
       // A letter that echoes the one a hyphen followed is drawn out too:
       // addLetter spelled it as the triple (the letter, a boundary, the
       // letter).
-      if (meaning.symbol == echoLetter) [[unlikely]] {
-        const std::int64_t spelled = tripleCost(triples, last, 0, last);
-        const std::int64_t drawnOut = spelled - std::min(repeatedLetterCost, spelled);
-        cost -= drawnOut;
-        if constexpr (withTraits) traits.spelling -= drawnOut;
-      }
+      if (meaning.symbol == echoLetter) [[unlikely]]
+        lowerToDrawnOut(tripleCost(triples, last, 0, last));
       firstLetterNeverAlone = meaning.neverAlone;
       firstLetterLeadsWord = meaning.leadsWord;
       // The letters after it in its word leave the line as it holds.
       lineState = LineState::hasLetter;
     }
+  }
+
+  // Takes a letter already spelled at this cost down to a drawn-out
+  // letter's.
+  [[gnu::always_inline]] void lowerToDrawnOut(std::int64_t spelled) {
+    const std::int64_t overDrawnOut = spelled - std::min(repeatedLetterCost, spelled);
+    cost -= overDrawnOut;
+    if constexpr (withTraits) traits.spelling -= overDrawnOut;
   }
 
   // Brings a letter's second time down to a drawn-out letter's cost when a
@@ -806,10 +810,7 @@ struct Scorer {
   // instructions for what few texts hold.
   [[gnu::cold, gnu::noinline]] void takeBackSecondTime() {
     if (drawnOutLetter == last) return;
-    const std::int64_t second = tripleCost(triples, 0, last, last);
-    const std::int64_t secondOverDrawnOut = second - std::min(repeatedLetterCost, second);
-    cost -= secondOverDrawnOut;
-    if constexpr (withTraits) traits.spelling -= secondOverDrawnOut;
+    lowerToDrawnOut(tripleCost(triples, 0, last, last));
     drawnOutLetter = last;
   }
 
