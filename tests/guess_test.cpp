@@ -342,6 +342,10 @@ TEST(GuessPage, HardSnippets) {
       {"%3uд %2uч %2uм %2luс време рада сервера", codWin},  // a conversion's u mixes no scripts
       {"О-о-о-о-у-у-ух! Горит... горю-ю-ю-ю-ю...", codKoi},  // a sound drawn out with hyphens
       {"м-м... А", codMac},  // and a word of the echo alone
+      // An echo takes back its own triple (the letter, a boundary, the
+      // letter), in the right reading or the other page's.
+      {"Г-м-м, 0x%x", codIso},
+      {"коли-Пич", codWin},
       {"GIVING је неисправно са табелом SORT", codMac},  // a keyword starts no sentence: Ае
       {"T Ід. групи: %d", codMac},  // but a Latin letter alone is none: Windows' §д
       // A line needs one mark misplaced: Mac's «упинено, Windows' »х.
