@@ -1042,7 +1042,8 @@ bool upperBesideLatin(const unsigned char* text, std::size_t size) {
 
 // C0 controls that text does not hold. Tab, line and page breaks are
 // text; so are backspace (overstrike in formatted manuals), escape
-// (terminal colours in logs) and Ctrl-Z (the end of a DOS file).
+// (terminal colours in logs) and Ctrl-Z (the end of a DOS file), which
+// guessPage counts once.
 bool isForeignControl(int byte) {
   return byte != '\t' && byte != '\n' && byte != '\v' && byte != '\f' && byte != '\r' &&
          byte != '\b' && byte != 0x1B && byte != 0x1A;
@@ -1746,6 +1747,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   for (int byte = 0; byte < 0x20; ++byte)
     controls += isForeignControl(byte) ? counts[byte] : 0;
   controls += counts[0x7F];
+  // A DOS file ends in one Ctrl-Z; a program's bytes may hold it often.
+  controls += counts[0x1A] - std::min<std::size_t>(counts[0x1A], 1);
   for (int byte = 0x80; byte < 256; ++byte) upper += counts[byte];
   // As grep and git judge: a NUL byte makes binary data; so do control
   // bytes at a rate that only data reaches.

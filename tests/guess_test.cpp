@@ -422,6 +422,12 @@ TEST(GuessPage, NotRussian) {
       {"controls", "\x01\x02\x03\x04 \xC1\xC2\xC3 abcdefghijklmnopqrstuvwxyz", true,
        "binary", false},
       {"deletes", "\x7F\x7F\x7F\x7F \xC1\xC2\xC3 abcdefghijklmnopqrstuvwxyz", true, "binary", false},
+      {"Ctrl-Z, which ends a DOS file, over and over", [] {
+         std::string bytes;
+         for (int i = 0; i < 6; ++i) bytes += "\xF3\xFF\x9C\x1A";
+         return bytes;
+       }(), true, "binary", false},
+      {"a DOS file's one Ctrl-Z", "\x8F\xE0\xA8\xA2\xA5\xE2, \xAC\xA8\xE0!\r\n\x1A", true, "dos", true},
       {"control bytes one in fewer than 32, four of them", std::string(4, '\x01') + std::string(123, 'a'),
        true, "binary", false},
       {"control bytes one in 32", std::string(4, '\x01') + std::string(124, 'a'), true, "utf", false},
