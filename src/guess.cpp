@@ -21,6 +21,12 @@ constexpr std::int64_t quoteCost = 24;         // « », which typography pairs
 constexpr std::int64_t punctuationCost = 36;   // – — … № § © ° and the like
 constexpr std::int64_t rareMarkCost = 48;      // ‘ ’ “ ” „ • £ µ ¶
 constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a letter
+// Two signs beyond ASCII side by side, unless both open quotes or both
+// close them («„, …», “») or one is drawn out (——, ••): Russian text
+// sets each alone, where Mac reads Windows' abbreviations in capitals as
+// pairs of them (ФС as ‘—, ИС as »—, ЗИ as «»), and Windows reads Mac's
+// (ЦД as –„). № and § keep to their own rule, before a number.
+constexpr std::int64_t signPairCost = 32;
 // и в с к у lead the words after them: the model's text sets и alone
 // before a comma or a semicolon once in 145 times, в с к у hardly ever,
 // where a word in 13 stands so. Windows reads Mac's » there as И (»,
@@ -359,6 +365,10 @@ struct Meaning {
   // A sign beyond ASCII that Russian typography seldom sets: ° ± • © and
   // the like, not its dashes, quotation marks, ellipsis, № or §.
   bool mark = false;
+  // Any sign beyond ASCII but spaces, box drawing, № and §, and above
+  // it Quoting's bits: whether it may open a quote (« „ “ …) or close one
+  // (» ” “ …), as a sign beside it that does the same may.
+  std::uint32_t sign = 0;
 
   bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
 };
@@ -369,6 +379,10 @@ constexpr std::string_view russianLookalikes = "aceopxyABCEHKMOPTX";
 constexpr std::u16string_view russianLookedLike = u"асеорхуАВСЕНКМОРТХ";
 
 bool isCyrillic(char32_t c) { return c >= 0x400 && c <= 0x4FF; }
+
+namespace Quoting {
+constexpr std::uint32_t opens = 1 << 16, closes = 2 << 16;
+}
 
 Meaning classifyCharacter(char32_t c) {
   // а..е, ё, ж..я as the model numbers them.
@@ -518,6 +532,14 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         meaning.mark = c >= 0x80 && meaning.symbol == 0 && meaning.boxDrawing == 0 &&
                        !meaning.noBreakSpace && !isCyrillic(c) &&
                        std::u32string_view(U"«»„“”‘’—–…№§").find(c) == std::u32string_view::npos;
+        if (c >= 0x80 && c < 0x10000 && meaning.symbol == 0 && meaning.boxDrawing == 0 &&
+            !meaning.noBreakSpace && !isCyrillic(c) && c != U'№' && c != U'§') {
+          const auto among = [c](std::u32string_view signs) {
+            return signs.find(c) != std::u32string_view::npos;
+          };
+          meaning.sign = c | (among(U"«„“…") ? Quoting::opens : 0) |
+                         (among(U"»”“…") ? Quoting::closes : 0);
+        }
         // Such a sign neither ends a word nor starts one. Mac reads the
         // Ukrainian і of Windows-1251 as ≥ (вих≥дний, м≥ст≥), Chinese in GBK
         // as letters with signs after them (і¶µƒ), and Windows' Ј as £
@@ -669,6 +691,7 @@ struct Scorer {
   // Tables draw their lines as runs of one character; the words that
   // another page reads as box drawing do not repeat one.
   char16_t lastBoxDrawing = 0;
+  std::uint32_t lastSign = 0;  // the last character's Meaning::sign
   // The last letter of a word that a hyphen ended, or 0: the same letter
   // starting the next word stammers or draws a sound out (О-о-о-о,
   // горю-ю-ю, Н-нет), as no edited text the triples were learned from does.
@@ -718,6 +741,9 @@ struct Scorer {
     cost += meaning.boxDrawing != 0 && meaning.boxDrawing == lastBoxDrawing ? boxRunCost
                                                                              : meaning.cost;
     lastBoxDrawing = meaning.boxDrawing;
+    if (lastSign != 0 && meaning.sign != 0) [[unlikely]]
+      cost += lastSign != meaning.sign && (lastSign & meaning.sign & ~0xFFFFu) == 0 ? signPairCost : 0;
+    lastSign = meaning.sign;
     if ((meaning.letterBeforeIsOdd && afterRussianLetter) ||
         (oddIfLetterNext && letter))
       cost += gluedCost;

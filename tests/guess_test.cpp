@@ -330,6 +330,17 @@ TEST(GuessPage, HardSnippets) {
       {" на ЗЫ и сохрани", codWin},      // which Mac reads as «џ
       // Two » glued to letters (Mac's »ксћЋ) outweigh two capitals in words.
       {"--xml ИксМЛ режим: ствара ИксМЛ датотеку", codWin},
+      // Nor two signs side by side: Mac reads Windows' ФС as ‘—, Windows
+      // reads Mac's ЦД as –„, ЈЕТ as ·…’ and ЦДФ as –„”; but quotes that
+      // open or close together pair, and a line may be drawn.
+      {"ось синхронизировать с ФС файл \"", codWin},
+      {"звучни ЦД", codMac},
+      {"ЈЕТ база података", codMac},
+      {"документ Унидата НетЦДФ-а", codMac},  // „” open and close nothing
+      {"Свързване към „%s“…", codMac},
+      {"абсолютный эллипсис «…»", codMac},
+      {"—— Нема савета ——", codWin},
+      {"—— Нема савета ——", codMac},
       {"Shift + Num Lock перемикає PointerKeys", codMac},  // nor a № that ends a word
       {"вираз є надто складним", codMac},  // nor one before a word, not a number
       {"%X час останньої доступу у секундах з початку Епохи", codMac},  // nor … glued: …похи
@@ -499,7 +510,7 @@ TEST(GuessPage, NotRussian) {
        "%s [\xC5\xD0\xC9\xCB\xCF\xC3\xC7] [DATADIR]", true, "unknown", false},
       {"Chinese in GBK, which Mac reads as letters among as many signs",
        "\xB4\xED\xCE\xF3\xB5\xC4 dumpdir: \xD0\xE8\xD2\xAA\xA1\xB0%c\xA1\xB1\xB5\xAB\xCA\xB5\xBC\xCA"
-       "\xCE\xAA %#3o", true, "unknown", false},
+       "\xCE\xAA %#3o", true, "unknown", true},
       {"Chinese in GBK, which Mac reads as letters with signs after them",
        "%2$X/%3$X \xB4\xA6\xB5\xC4 block_id %1$u \xCB\xB3\xD0\xF2\xB4\xED\xCE\xF3", true,
        "unknown", true},
