@@ -689,7 +689,9 @@ struct Scorer {
   // letters as capitals (koi as win) look as good as Russian.
   int capitalRun = 0;
   // Tables draw their lines as runs of one character; the words that
-  // another page reads as box drawing do not repeat one.
+  // another page reads as box drawing do not repeat one. A corner or a
+  // tee reaches out to a line and is not drawn on: ╩╩╩ is CP866's
+  // reading of KOI8-R's ааа said over and over.
   char16_t lastBoxDrawing = 0;
   std::uint32_t lastSign = 0;  // the last character's Meaning::sign
   // The last letter of a word that a hyphen ended, or 0: the same letter
@@ -738,8 +740,10 @@ struct Scorer {
       addLetter(meaning);
       return;
     }
-    cost += meaning.boxDrawing != 0 && meaning.boxDrawing == lastBoxDrawing ? boxRunCost
-                                                                             : meaning.cost;
+    cost += meaning.boxDrawing != 0 && meaning.boxDrawing == lastBoxDrawing &&
+                    !meaning.spaceBeforeIsOdd && !meaning.spaceAfterIsOdd
+                ? boxRunCost
+                : meaning.cost;
     lastBoxDrawing = meaning.boxDrawing;
     if (lastSign != 0 && meaning.sign != 0) [[unlikely]]
       cost += lastSign != meaning.sign && (lastSign & meaning.sign & ~0xFFFFu) == 0 ? signPairCost : 0;

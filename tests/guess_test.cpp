@@ -253,6 +253,10 @@ TEST(GuessPage, HardSnippets) {
       {"гггррррр", codKoi},
       {"Р-р-рррр", codDos},
       {"Шшш, шшш", codDos},  // each word's run
+      // ... where a corner or a tee said over and over is no table's line:
+      // CP866 reads KOI8-R's ааа as ┴┴┴, Mac's іі as ┤┤.
+      {"<big>АААааайййххх!!</big>", codKoi},
+      {"Піік, піік!", codMac},
       // Windows reads Mac's » as И, which leads a word, not a comma.
       {"», резервную коп", codMac},
       {"»; смеще", codMac},
