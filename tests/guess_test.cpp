@@ -413,6 +413,20 @@ TEST(GuessPage, Conclusiveness) {
   EXPECT_EQ(guessPage(alike.data(), alike.size(), true), (PageGuess{codWin, true}));
 }
 
+// A guess reads no byte past the size it is given: a prefix answers the
+// same whatever follows it in memory, also where it cuts a UTF-8
+// character that the next byte would complete.
+TEST(GuessPage, ReadsNothingPastItsSize) {
+  const std::string text = "Съешь ещё этих булок, да выпей чаю.";
+  const Bytes whole = bytesOf(text);
+  for (std::size_t size = 1; size <= text.size(); ++size) {
+    const Bytes alone = bytesOf(text.substr(0, size) + std::string(text.size() - size, 'x'));
+    for (const bool complete : {false, true})
+      EXPECT_EQ(guessPage(whole.data(), size, complete), guessPage(alone.data(), size, complete))
+          << size << " bytes, complete " << complete;
+  }
+}
+
 // Binary data and other languages, and when their verdict is final: a NUL
 // at once, control bytes once they are many; a Latin text once a few of
 // its letters are glued to Latin ones, a line in another script only when
