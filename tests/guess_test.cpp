@@ -376,6 +376,7 @@ TEST(GuessPage, HardSnippets) {
       {"АРГ1 < АРГ2 АРГ1 је мањи од АРГ2", codWin},  // numbered placeholders spell nothing
       {"(търсене в път)", codWin},  // short, but no language spells KOI8-R's РЗПЯЕМЕ Б ОЗР
       {"-m як --block-size=1M", codWin},  // a common word among commands spells little
+      {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
