@@ -332,8 +332,9 @@ struct Meaning {
   // (…а та послала), so a small letter after it is as likely as a capital.
   bool continuesSentence = false;
   // A no-break space holds two things together: a space, a tab or a line
-  // break beside it is rare, and so is one that starts the text. Mac reads
-  // Windows' capital К, a word of its own or a text's first letter, as one.
+  // break beside it is rare, and so is one that starts the text or follows
+  // a word's hyphen. Mac reads Windows' capital К, a word of its own, a
+  // text's first letter or a name's after a hyphen (Ага-Кнаф), as one.
   bool noBreakSpace = false;
   bool space = false;
   // What the character does to the line it is on (LineClass).
@@ -752,7 +753,8 @@ struct Scorer {
         (oddIfLetterNext && letter))
       cost += gluedCost;
     oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.startsNoWord && afterSpace);
-    if ((meaning.noBreakSpace && afterSpace) || (afterNoBreakSpace && meaning.space))
+    if ((meaning.noBreakSpace && (afterSpace || echoLetter != 0)) ||
+        (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
     if (meaning.noBreakSpace && afterNumberOrStop) cost -= boundNoBreakSpaceDiscount;
     afterNumberOrStop = meaning.digit || meaning.fullStop;

@@ -147,6 +147,7 @@ TEST(GuessPage, HardSnippets) {
       {"шек Кумо", codDos},                // a CJK letter and malformed UTF-8
       {" К кому ", codWin},                // Mac reads К as a no-break space beside spaces
       {"Кевину не понравилось", codWin},   // and as one that starts the text
+      {"ага-Кнаф", codWin},                // or after a word's hyphen
       {"рис.\u00A05", codMac},               // a no-break space where it belongs: after a full stop
       {"стоит 10\u00A0руб.", codMac},         // and after a number (Windows reads 10Круб.)
       {"см. § 3", codWin},                 // a sign, where Mac reads ß
