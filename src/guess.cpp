@@ -753,7 +753,7 @@ struct Scorer {
         (oddIfLetterNext && letter))
       cost += gluedCost;
     oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.startsNoWord && afterSpace);
-    if ((meaning.noBreakSpace && (afterSpace || echoLetter != 0)) ||
+    if ((meaning.noBreakSpace && (afterSpace || afterWordsHyphen())) ||
         (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
     if (meaning.noBreakSpace && afterNumberOrStop) cost -= boundNoBreakSpaceDiscount;
@@ -826,6 +826,10 @@ struct Scorer {
       lineState = LineState::hasLetter;
     }
   }
+
+  // A hyphen ended the last word, with nothing but marks since; one that
+  // starts the text ended none.
+  bool afterWordsHyphen() const { return echoLetter != 0 && echoLetter != guessTextStart; }
 
   // Takes a letter already spelled at this cost down to a drawn-out
   // letter's.
