@@ -747,7 +747,10 @@ struct Scorer {
                 : meaning.cost;
     lastBoxDrawing = meaning.boxDrawing;
     if (lastSign != 0 && meaning.sign != 0) [[unlikely]]
-      cost += lastSign != meaning.sign && (lastSign & meaning.sign & ~0xFFFFu) == 0 ? signPairCost : 0;
+      cost += lastSign != meaning.sign &&
+                      (lastSign & meaning.sign & (Quoting::opens | Quoting::closes)) == 0
+                  ? signPairCost
+                  : 0;
     lastSign = meaning.sign;
     if ((meaning.letterBeforeIsOdd && afterRussianLetter) ||
         (oddIfLetterNext && letter))
