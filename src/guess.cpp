@@ -530,17 +530,16 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         const char32_t c = all[page].characters[byte];
         Meaning& meaning = all[page].meanings[byte];
         meaning = classify(c);
-        meaning.mark = c >= 0x80 && meaning.symbol == 0 && meaning.boxDrawing == 0 &&
-                       !meaning.noBreakSpace && !isCyrillic(c) &&
-                       std::u32string_view(U"«»„“”‘’—–…№§").find(c) == std::u32string_view::npos;
-        if (c >= 0x80 && c < 0x10000 && meaning.symbol == 0 && meaning.boxDrawing == 0 &&
-            !meaning.noBreakSpace && !isCyrillic(c) && c != U'№' && c != U'§') {
-          const auto among = [c](std::u32string_view signs) {
-            return signs.find(c) != std::u32string_view::npos;
-          };
+        const auto among = [c](std::u32string_view signs) {
+          return signs.find(c) != std::u32string_view::npos;
+        };
+        const bool signBeyondAscii = c >= 0x80 && meaning.symbol == 0 &&
+                                     meaning.boxDrawing == 0 && !meaning.noBreakSpace &&
+                                     !isCyrillic(c);
+        meaning.mark = signBeyondAscii && !among(U"«»„“”‘’—–…№§");
+        if (signBeyondAscii && c < 0x10000 && c != U'№' && c != U'§')
           meaning.sign = c | (among(U"«„“…") ? Quoting::opens : 0) |
                          (among(U"»”“…") ? Quoting::closes : 0);
-        }
         // Such a sign neither ends a word nor starts one. Mac reads the
         // Ukrainian і of Windows-1251 as ≥ (вих≥дний, м≥ст≥), Chinese in GBK
         // as letters with signs after them (і¶µƒ), and Windows' Ј as £
