@@ -830,7 +830,9 @@ struct Scorer {
   }
 
   // A hyphen ended the last word, with nothing but marks since; one that
-  // starts the text ended none.
+  // starts the text ended none. Asked here, at a no-break space, rather
+  // than where the echo is set at each word's end, which cost a guess
+  // 0.4% more instructions.
   bool afterWordsHyphen() const { return echoLetter != 0 && echoLetter != guessTextStart; }
 
   // Takes a letter already spelled at this cost down to a drawn-out
