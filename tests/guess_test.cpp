@@ -148,6 +148,10 @@ TEST(GuessPage, HardSnippets) {
       {" К кому ", codWin},                // Mac reads К as a no-break space beside spaces
       {"Кевину не понравилось", codWin},   // and as one that starts the text
       {"ага-Кнаф", codWin},                // or after a word's hyphen
+      {"там? — спросил старик", codMac},   // Windows reads ? С спросил: the author's words
+      {"— начал солдат, — разрешите доло", codMac}, // a dash after a comma sets speech apart
+      {"дить? С громкой речью шагает впе", codWin}, // but Windows' С after ? is still a word
+      {"раем в С", codWin},                 // and at a cut's end a capital's start
       {"рис.\u00A05", codMac},               // a no-break space where it belongs: after a full stop
       {"стоит 10\u00A0руб.", codMac},         // and after a number (Windows reads 10Круб.)
       {"см. § 3", codWin},                 // a sign, where Mac reads ß
