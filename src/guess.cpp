@@ -27,13 +27,14 @@ constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a 
 // pairs of them (ФС as ‘—, ИС as »—, ЗИ as «»), and Windows reads Mac's
 // (ЦД as –„). № and § keep to their own rule, before a number.
 constexpr std::int64_t signPairCost = 32;
-// A word after a dash that follows a comma or a sentence's end on its line
-// (Ничего, — сказал он; Куда? — спросила она. — Я знаю): direct speech
-// and the author's words, which Russian sets apart so. The model's text,
-// which writes few dashes, prices the dash as any rare mark, where Windows
-// reads Mac's dash as С, a word of its own. A word after a dash at a cut's
-// start, or a dash at its end, stays at that price: Windows' С there
-// (С помощью, раем в С) was commoner in the tuning sets.
+// A dash after a space that follows a comma or a sentence's end on its
+// line (Ничего, — сказал он; Куда? — спросила она. — Я знаю): direct
+// speech and the author's words, which Russian sets apart so. The model's
+// text, which writes few dashes, prices the dash as any rare mark, where
+// Windows reads Mac's dash as С, a word of its own. A dash at a cut's
+// start stays at that price, and so does one after a sentence's end that
+// ends the text: Windows' С there (С помощью, рискнуть. С) was commoner
+// in the tuning sets; after a comma Windows' capital is rarer.
 constexpr std::int64_t speechDashWordDiscount = 12;
 // и в с к у lead the words after them: the model's text sets и alone
 // before a comma or a semicolon once in 145 times, в с к у hardly ever,
@@ -725,7 +726,7 @@ struct Scorer {
   bool writesSmallSentenceStarts = false;
   bool sentenceEndedInText = false;
   bool speechMayHaveEnded = false;  // the last sentence ended in ? or !
-  // A dash set speech apart, and was paid speechDashWordDiscount less,
+  // A dash after a sentence's end was paid speechDashWordDiscount less,
   // but no word has followed it yet: a text that ends so pays it back.
   bool dashBeforeWord = false;
   int drawnOutLetter = 0;  // of the word's last run of three, taken back
@@ -747,10 +748,10 @@ struct Scorer {
     if (startPending == sentenceStart) {
       dashBeforeWord = true;
       if (speechMayHaveEnded) startPending = afterSpeechDash;
-    } else {
-      dashBeforeWord = nothingToClose;
+      cost -= speechDashWordDiscount;
+    } else if (nothingToClose) {
+      cost -= speechDashWordDiscount;
     }
-    if (dashBeforeWord) cost -= speechDashWordDiscount;
   }
 
   // Inlined into the loops over a text's bytes, which the compiler would

@@ -152,6 +152,8 @@ TEST(GuessPage, HardSnippets) {
       {"— начал солдат, — разрешите доло", codMac}, // a dash after a comma sets speech apart
       {"дить? С громкой речью шагает впе", codWin}, // but Windows' С after ? is still a word
       {"раем в С", codWin},                 // and at a cut's end a capital's start
+      {"ешим, так что нужно рискнуть. С ", codWin}, // after a sentence's end too
+      {"ответил он, —", codMac},            // but after a comma a dash: Windows reads , С
       {"рис.\u00A05", codMac},               // a no-break space where it belongs: after a full stop
       {"стоит 10\u00A0руб.", codMac},         // and after a number (Windows reads 10Круб.)
       {"см. § 3", codWin},                 // a sign, where Mac reads ß
