@@ -667,15 +667,19 @@ struct Scorer {
   // word start inside a sentence, after one, after two capitals or more,
   // word start after a word in capitals, the second letter of a word that
   // follows one in capitals and began with a capital, the first letter of
-  // a line: a capital starting a word inside a sentence is rare (a reading
-  // that turns dashes into capitals meets this), and words and lines in
-  // capitals keep to them.
+  // a line, the word after a dash that follows a question or an
+  // exclamation, the first letter of a line after one with letters that
+  // ended no sentence: a capital starting a word inside a sentence is rare
+  // (a reading that turns dashes into capitals meets this), and words and
+  // lines in capitals keep to them. After such a dash the author's words
+  // follow direct speech in lower case (— Куда? — спросила она), where
+  // Windows reads Mac's dash as a capital С; after such a line, wrapped
+  // prose carries its sentence on and verse and lists start anew, as
+  // often either way.
   int capitalContext = 0;
-  // A dash after a question or an exclamation on its line mostly starts
-  // the author's words after direct speech, in lower case (— Куда? —
-  // спросила она), where Windows reads Mac's dash as a capital С.
-  static constexpr int sentenceStart = 4, lineStart = 8, afterSpeechDash = 9;
-  static_assert(afterSpeechDash < std::extent_v<decltype(capitalCosts)>,
+  static constexpr int sentenceStart = 4, lineStart = 8, afterSpeechDash = 9,
+                       wrappedLineStart = 10;
+  static_assert(wrappedLineStart < std::extent_v<decltype(capitalCosts)>,
                 "every context has its row of capitalCosts");
   bool afterCapitals = false;  // the last word was in capitals
   // The context of the next word's start when a sentence or a line has
@@ -898,7 +902,8 @@ struct Scorer {
       capitalContext = afterCapitals      ? 6
                        : startPending != 0 ? startPending
                        : (lineState & LineState::afterFieldOpener) != 0 ? lineStart
-                                                                          : 3;
+                       : (lineState & LineState::blank) != 0            ? wrappedLineStart
+                                                                         : 3;
       if (capitalContext == sentenceStart) {
         if (writesSmallSentenceStarts) capitalContext = 3;
         writesSmallSentenceStarts |= !meaning.capital && sentenceEndedInText;

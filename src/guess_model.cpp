@@ -573,7 +573,7 @@ const char fullStopEndCosts[] =
     "TYiNslu//VTlUXbbX3/2a/ce/VVbWRce6cjXdjLUiv//VTdpTbbWhcaeZedkaOfeYjhmilabdVdp"
     "c0/YVcRVb";
 
-const std::uint8_t capitalCosts[10][2] = {
+const std::uint8_t capitalCosts[11][2] = {
     {0, 15},
     {0, 20},
     {0, 58},
@@ -584,6 +584,7 @@ const std::uint8_t capitalCosts[10][2] = {
     {4, 4},
     {6, 2},
     {2, 8},
+    {4, 4},
 };
 static_assert(sizeof letterTripleCosts == 41650 + 1);
 static_assert(sizeof fullStopEndCosts == 1225 + 1);

@@ -27,7 +27,8 @@ extern const char fullStopEndCosts[];
 /// a small letter, at the start of a word inside a sentence, after one,
 /// after two capitals or more that are all the word has so far, at the
 /// start of a word after a word in capitals, after a capital that began
-/// such a word, as the first letter of a line or a file, and at the start
-/// of a word after a dash that follows a sentence's end on its line, in
-/// quarter bits.
-extern const std::uint8_t capitalCosts[10][2];
+/// such a word, as the first letter of a line or a file, at the start of a
+/// word after a dash that follows a question or an exclamation on its
+/// line, and as the first letter of a line after one with letters that
+/// ended no sentence, in quarter bits.
+extern const std::uint8_t capitalCosts[11][2];
