@@ -27,14 +27,14 @@ constexpr std::int64_t gluedCost = 48;         // a mark on its wrong side of a 
 // pairs of them (ФС as ‘—, ИС as »—, ЗИ as «»), and Windows reads Mac's
 // (ЦД as –„). № and § keep to their own rule, before a number.
 constexpr std::int64_t signPairCost = 32;
-// A dash after a space that follows a comma or a sentence's end on its
-// line (Ничего, — сказал он; Куда? — спросила она. — Я знаю): direct
-// speech and the author's words, which Russian sets apart so. The model's
-// text, which writes few dashes, prices the dash as any rare mark, where
-// Windows reads Mac's dash as С, a word of its own. A dash at a cut's
-// start stays at that price, and so does one after a sentence's end that
-// ends the text: Windows' С there (С помощью, рискнуть. С) was commoner
-// in the tuning sets; after a comma Windows' capital is rarer.
+// A dash after a space that follows a comma or a sentence's end, or that
+// opens a line (Ничего, — сказал он; Куда? — спросила она. — Я знаю):
+// direct speech and the author's words, which Russian sets apart so. The
+// model's text, which writes few dashes, prices the dash as any rare mark,
+// where Windows reads Mac's dash as С, a word of its own. A dash at a
+// cut's start stays at that price, and so does one after a sentence's end
+// that ends the text: Windows' С there (С помощью, рискнуть. С) was
+// commoner in the tuning sets; after a comma Windows' capital is rarer.
 constexpr std::int64_t speechDashWordDiscount = 12;
 // и в с к у lead the words after them: the model's text sets и alone
 // before a comma or a semicolon once in 145 times, в с к у hardly ever,
@@ -742,16 +742,19 @@ struct Scorer {
 
   // What a sign beyond ASCII costs beside the last character, and what a
   // dash that sets speech apart does: one after a space that follows a
-  // comma or a sentence's end on its line. Out of line, as the sign pair's
-  // test inlined at each character cost a guess 1.7% more instructions.
+  // comma or a sentence's end, or one that opens a line. Out of line, as
+  // the sign pair's test inlined at each character cost a guess 1.7% more
+  // instructions.
   [[gnu::cold, gnu::noinline]] void addSign(const Meaning& meaning) {
     if (lastSign != 0 && lastSign != meaning.sign &&
         (lastSign & meaning.sign & (Quoting::opens | Quoting::closes)) == 0)
       cost += signPairCost;
-    if (!meaning.dash || !afterSpace || (lineState & LineState::hasLetter) == 0) return;
+    if (!meaning.dash || !afterSpace) return;
     if (startPending == sentenceStart) {
       dashBeforeWord = true;
-      if (speechMayHaveEnded) startPending = afterSpeechDash;
+      // Not a dash that opens a line: that starts the next speech.
+      if (speechMayHaveEnded && (lineState & LineState::blank) == 0)
+        startPending = afterSpeechDash;
       cost -= speechDashWordDiscount;
     } else if (nothingToClose) {
       cost -= speechDashWordDiscount;

@@ -154,6 +154,9 @@ TEST(GuessPage, HardSnippets) {
       {"раем в С", codWin},                 // and at a cut's end a capital's start
       {"ешим, так что нужно рискнуть. С ", codWin}, // after a sentence's end too
       {"ответил он, —", codMac},            // but after a comma a dash: Windows reads , С
+      {"? — спросила она", codMac},         // a question the cut starts with is one
+      {"о благо. С его п", codWin},         // after a full stop the next speech, a capital
+      {"— вздохнула женщина с корзинкой.", codWin}, // a dash opening a text: Mac reads Ч
       {"рис.\u00A05", codMac},               // a no-break space where it belongs: after a full stop
       {"стоит 10\u00A0руб.", codMac},         // and after a number (Windows reads 10Круб.)
       {"см. § 3", codWin},                 // a sign, where Mac reads ß
