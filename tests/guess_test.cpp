@@ -157,6 +157,8 @@ TEST(GuessPage, HardSnippets) {
       {"? — спросила она", codMac},         // a question the cut starts with is one
       {"о благо. С его п", codWin},         // after a full stop the next speech, a capital
       {"— вздохнула женщина с корзинкой.", codWin}, // a dash opening a text: Mac reads Ч
+      // Abbreviations among numbers: little to spell, but Russian's own.
+      {"ООО «Ромашка», ИНН 7701234567, КПП 770101001, р/с 40702810900000012345", codWin},
       {"рис.\u00A05", codMac},               // a no-break space where it belongs: after a full stop
       {"стоит 10\u00A0руб.", codMac},         // and after a number (Windows reads 10Круб.)
       {"см. § 3", codWin},                 // a sign, where Mac reads ß
