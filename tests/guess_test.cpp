@@ -157,6 +157,13 @@ TEST(GuessPage, HardSnippets) {
       {"? — спросила она", codMac},         // a question the cut starts with is one
       {"о благо. С его п", codWin},         // after a full stop the next speech, a capital
       {"— вздохнула женщина с корзинкой.", codWin}, // a dash opening a text: Mac reads Ч
+      // Mac reads Windows' И as a word as » after a space, which closes
+      // nothing, but for a menu path's separator, between spaces or at a
+      // cut's end.
+      {"тро... И... скел", codWin},
+      {"Янина Ип", codWin},
+      {"ами » в ", codMac},
+      {"текущей версии »", codMac},
       // Abbreviations among numbers: little to spell, but Russian's own.
       {"ООО «Ромашка», ИНН 7701234567, КПП 770101001, р/с 40702810900000012345", codWin},
       {"рис.\u00A05", codMac},               // a no-break space where it belongs: after a full stop
