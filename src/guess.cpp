@@ -284,7 +284,7 @@ constexpr int count = 256;
 namespace LineClass {
 constexpr std::uint8_t other = 0, letter = 1, digit = 2, fullStop = 3, space = 4, tab = 5,
                        lineBreak = 6, opensField = 7, brace = 8, colon = 9, opensQuote = 10,
-                       straightQuote = 11, count = 12;
+                       straightQuote = 11, underscore = 12, count = 13;
 }  // namespace LineClass
 
 constexpr std::array<std::array<std::uint8_t, LineState::count>, LineClass::count>
@@ -294,6 +294,9 @@ lineTransitions = [] {
   for (int state = 0; state < count; ++state) {
     const int letters = state & hasLetter;
     next[LineClass::other][state] = static_cast<std::uint8_t>(letters);
+    // An underscore joins an identifier's words or marks a menu's key
+    // (Ö_ffnen): to its line, any other sign.
+    next[LineClass::underscore][state] = next[LineClass::other][state];
     next[LineClass::letter][state] = hasLetter;
     next[LineClass::digit][state] = static_cast<std::uint8_t>(letters | afterNumber);
     next[LineClass::fullStop][state] = static_cast<std::uint8_t>(
@@ -425,6 +428,7 @@ Meaning classifyCharacter(char32_t c) {
                       : c == '}'  ? LineClass::brace
                       : c == ':'  ? LineClass::colon
                       : c == '"'  ? LineClass::straightQuote
+                      : c == '_'  ? LineClass::underscore
                                   : LineClass::other;
     return ascii;
   }
@@ -736,7 +740,9 @@ struct Scorer {
   // A dash after a sentence's end was paid speechDashWordDiscount less,
   // but no word has followed it yet: a text that ends so pays it back.
   bool dashBeforeWord = false;
-  bool closerAfterSpace = false;  // and nothing after it yet
+  // A closing mark after a space, and nothing after it yet: charged for
+  // it, or to be charged unless a space, a word or a number follows.
+  enum class CloserAfterSpace { none, charged, due } closerAfterSpace = CloserAfterSpace::none;
   int drawnOutLetter = 0;  // of the word's last run of three, taken back
   ReadingTraits traits;
   Meaning previous{};  // for the traits: what touches what
@@ -753,12 +759,16 @@ struct Scorer {
     if (lastSign != 0 && lastSign != meaning.sign &&
         (lastSign & meaning.sign & (Quoting::opens | Quoting::closes)) == 0)
       cost += signPairCost;
-    // A closing guillemet after a space closes nothing: Mac reads Windows'
-    // И as one (Иванов И. И., логическое И), where Russian sets » after a
-    // space only as a menu path's separator, between spaces.
-    if (meaning.closesQuote && afterSpace && last != guessTextStart) {
-      cost += closerAfterSpaceCost;
-      closerAfterSpace = true;
+    // A mark that only closes a quote, after a space, closes nothing: Mac
+    // reads Windows' И as » (Иванов И. И., логическое И), Windows reads
+    // Mac's Ф as ” (-- Ф.), where Russian sets » after a space only as a
+    // menu path's separator, between spaces. ” pays only before a mark:
+    // before a letter it pays for touching it, and CP850's ö is Windows'
+    // ” (Sitzung ”ffnen, Link ”_ffnen), which should read as no page's.
+    if ((meaning.sign & (Quoting::opens | Quoting::closes)) == Quoting::closes && afterSpace &&
+        last != guessTextStart) {
+      if (meaning.closesQuote) cost += closerAfterSpaceCost;
+      closerAfterSpace = meaning.closesQuote ? CloserAfterSpace::charged : CloserAfterSpace::due;
       return;
     }
     if (!meaning.dash || !afterSpace) return;
@@ -779,8 +789,13 @@ struct Scorer {
   // guess 1.1% more instructions.
   [[gnu::cold, gnu::noinline]] void afterOddIfLetterNext(const Meaning& meaning) {
     if (meaning.symbol != 0) cost += gluedCost;
-    if (closerAfterSpace && meaning.space) cost -= closerAfterSpaceCost;
-    closerAfterSpace = false;
+    if (closerAfterSpace == CloserAfterSpace::charged && meaning.space)
+      cost -= closerAfterSpaceCost;
+    if (closerAfterSpace == CloserAfterSpace::due && !meaning.space && !meaning.inWord() &&
+        !meaning.digit &&
+        meaning.lineClass != LineClass::underscore)
+      cost += closerAfterSpaceCost;
+    closerAfterSpace = CloserAfterSpace::none;
   }
 
   // Inlined into the loops over a text's bytes, which the compiler would
@@ -966,7 +981,9 @@ template <bool withTraits>
 std::int64_t totalCost(const Scorer<withTraits>& scorer) {
   return scorer.cost + eitherCost(tripleCost(scorer.before, scorer.last, 0), 0) +
          (scorer.dashBeforeWord ? speechDashWordDiscount : 0) -
-         (scorer.closerAfterSpace ? closerAfterSpaceCost : 0);
+         (scorer.closerAfterSpace == Scorer<withTraits>::CloserAfterSpace::charged
+              ? closerAfterSpaceCost
+              : 0);
 }
 
 // Letters of the scripts other languages are written in, the marks that

@@ -164,6 +164,10 @@ TEST(GuessPage, HardSnippets) {
       {"Янина Ип", codWin},
       {"ами » в ", codMac},
       {"текущей версии »", codMac},
+      // Windows reads Mac's Ф as ”, closing nothing after a space before a
+      // mark; Mac reads Windows' У/И so.
+      {"кой любви. -- Ф.", codMac},
+      {"подешавање У/И екрана", codWin},
       // Abbreviations among numbers: little to spell, but Russian's own.
       {"ООО «Ромашка», ИНН 7701234567, КПП 770101001, р/с 40702810900000012345", codWin},
       {"рис.\u00A05", codMac},               // a no-break space where it belongs: after a full stop
@@ -514,6 +518,10 @@ TEST(GuessPage, NotRussian) {
        true, "unknown", false},
       {"Chinese in GBK", "\xC7\xEB\xD3\xC3 \"%s --help\" \xBB\xF1\xC8\xA1\xB8\xFC\xB6\xE0"
        "\xB5\xC4\xD0\xC5\xCF\xA2.", false, "unknown", true},
+      // Windows reads CP850's ö as ”, which pays for touching a letter, or
+      // an underscore, a menu key's mark: no dearer than after a space.
+      {"German in CP850", "Sitzung \x94" "ffnen", true, "unknown", false},
+      {"German in CP850: a menu's key", "Link \x94_ffnen", true, "unknown", false},
       {"French in Windows-1252: a lone accented letter", "Signaler les bogues \xE0 <bugs@x.org>.",
        true, "unknown", false},
       // Windows reads ã as у, a Russian letter typed in: still touching Latin.
