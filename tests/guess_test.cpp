@@ -238,6 +238,8 @@ TEST(GuessPage, HardSnippets) {
       {"„SIG“ не е задължителна.", codWin},
       {"-a, --all без обектите, които започват с „.“", codWin},
       {"Дархан-Уул", codMac},  // Windows' „архан-“ул: a “ before a letter closes nothing
+      {"--all Додати", codMac},  // nor does „ after an option's letters, where a capital may stand
+      {"рес ‘%.*s’ в URI", codMac},  // Mac's own quotes, which Windows reads as Ф and Х
       // A common word of two letters among Latin: no accents of a Latin text.
       {"Scott Fritzinger <scottf@gphoto.net> та Hubert Figuiere", codKoi},
       // Placeholders, which no language spells.
