@@ -1749,6 +1749,11 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
         result.misplacedCost += unit ? kinOddCapitalCost : kinCapitalInWordCost;
       else if (capital && wordStart && inSentence && !capitalAt(i + 1))
         result.misplacedCost += kinOddCapitalCost;
+      // Nor does a word start with А before е, where it may start one: that
+      // is Windows' reading of Mac's је, Serbian's and Macedonian's "is"
+      // (%s: Ае окончан).
+      else if (c == U'А' && wordStart && i + 1 < size && characters[text[i + 1]] == U'е')
+        result.misplacedCost += kinOddCapitalCost;
       result.capitalsAfterSmall += capital && (afterSmall || afterLatinSmall);
       afterSmall = !capital;
     } else {

@@ -400,6 +400,10 @@ TEST(GuessPage, HardSnippets) {
       {"значение аргумента --%s: «%.250s", codMac},
       {"томатически (см. «Управление пакетами, установленными автоматиче", codMac},  // or a name
       {"%s: файлът е твърде дълъг", codWin},  // spelled as Bulgarian, not as Hebrew: ъ is ת
+      // Windows reads Mac's је, Serbian's "is", as Ае, a word no language
+      // starts so, and Mac reads Windows' Ђ so too.
+      {"%s: је окончан сигналом %d", codMac},
+      {"Ђенова", codWin},
       {"uid = %d, gid = %d, рэжым = 0%o.", codDos},
       {"АРГ1 < АРГ2 АРГ1 је мањи од АРГ2", codWin},  // numbered placeholders spell nothing
       {"(търсене в път)", codWin},  // short, but no language spells KOI8-R's РЗПЯЕМЕ Б ОЗР
