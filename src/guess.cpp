@@ -186,6 +186,9 @@ constexpr std::int64_t kinMisplacedReadingsMargin = 192;
 // into marks has not paid for them (Mac reads Windows' И Звантажено as
 // » «вантажено, a word where Windows reads two).
 constexpr std::int64_t kinLetterAllowance = 16;
+// How much their spelling may prefer the better reading of a text shorter
+// than a line for a misplaced mark of it to count.
+constexpr std::int64_t kinShortTextSpellingMargin = 32;
 // Past capitalInWordReadingsMargin, their choice stands only where they
 // spell the other reading this much better than Russian spells the better
 // one: 16 bits lost a Serbian line with ПрП for "before noon" to Mac.
@@ -1999,7 +2002,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
           // often (безопасности»), the other page's ї seldom (попередньо»).
           const std::int64_t cutQuoteApart =
               spelledApart < 0 ? mine.cutQuoteCost - theirs.cutQuoteCost : 0;
-          const bool lineMisplaced = size >= shortestOtherLanguage &&
+          // A shorter text too (Зупинено alone), unless their spelling
+          // prefers its reading: a snippet cut inside a Russian quote
+          // opens one that it does not close (Mac's «всех до, «указате).
+          const bool lineMisplaced = (size >= shortestOtherLanguage ||
+                                      spelledApart >= -kinShortTextSpellingMargin) &&
                                      misplacedApart - cutQuoteApart >= kinUnclosedQuoteCost;
           const bool close = apart <= closeReadingsMargin ||
                              mine.capitalsAfterSmall > theirs.capitalsAfterSmall ||

@@ -393,6 +393,8 @@ TEST(GuessPage, HardSnippets) {
       {"T Ід. групи: %d", codMac},  // but a Latin letter alone is none: Windows' §д
       // A line needs one mark misplaced: Mac's «упинено, Windows' »х.
       {"Зупинено через помилку", codWin},
+      {"Згори донизу", codWin},  // and a shorter text too
+      {"«указате", codMac},     // unless they spell it as a cut through a quote
       {"дописати їх до файла журналу.", codMac},
       {"и безопасности» стоимости безопа", codWin},  // but a cut explains a » closing nothing
       {"файл засобу попередньої обробки SCSS", codMac},  // unless they spell the other better
