@@ -394,6 +394,7 @@ TEST(GuessPage, HardSnippets) {
       // A line needs one mark misplaced: Mac's «упинено, Windows' »х.
       {"Зупинено через помилку", codWin},
       {"Згори донизу", codWin},  // and a shorter text too
+      {"З_берегти", codWin},     // where З starts a menu's key: Mac's «_берегти
       {"«указате", codMac},     // unless they spell it as a cut through a quote
       {"дописати їх до файла журналу.", codMac},
       {"и безопасности» стоимости безопа", codWin},  // but a cut explains a » closing nothing
