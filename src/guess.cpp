@@ -1735,14 +1735,11 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
         result.letters += 2;
         lowQuoteOpen = false;
       }
-      // After a letter, where it ends the word, as much as a capital inside
-      // one (Mac's перемикає, Windows' перемика№).
-      if (signsNeverBesideLetters.find(c) != std::u32string_view::npos) {
-        if (i > 0 && cyrillicAt(i - 1))
-          result.misplacedMarksCost += kinCapitalInWordCost;
-        else if (cyrillicAt(i + 1))
-          result.misplacedMarksCost += kinOddCapitalCost;
-      }
+      // Beside a letter, as much as a capital inside a word (Mac's
+      // перемикає, Windows' перемика№; Mac's Іран, Windows' §ран).
+      if (signsNeverBesideLetters.find(c) != std::u32string_view::npos &&
+          ((i > 0 && cyrillicAt(i - 1)) || cyrillicAt(i + 1)))
+        result.misplacedMarksCost += kinCapitalInWordCost;
     }
     if (cyrillic) {
       alphabets &= alphabetsOf(c);

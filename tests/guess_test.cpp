@@ -222,6 +222,8 @@ TEST(GuessPage, HardSnippets) {
       {"она красивее Яди, Хе", codWin},     // nor does ’ start a word: Mac reads Х as one
       {"1\tТэорин\n", codMac},               // and Windows reads Т so
       {"Індоєвропейські мови", codMac},     // Windows reads § and № and ґ
+      {"Іракський динар", codMac},          // a § before a letter as much as after one
+      {"Ґревенмахер", codWin},              // and a •, Mac's reading of Ґ
       {"немагчыма вярнуцца ў пачатковую працоўную тэчку", codMac}, // and Щ for ў
       // Spelled unlike Russian, but as the other Cyrillic languages spell.
       {"Выкарыстаньне: %s [ВЫБАР] [УВАХОДЗЯЧЫ_ФАЙЛ]...", codDos},
