@@ -210,6 +210,7 @@ TEST(GuessPage, HardSnippets) {
       {"кластер наразі не може", codWin},  // and at a word's end
       {"Јужни француски територии", codWin}, // Mac reads Ј as £, a sign that starts no word
       {"Єврейська автономна область", codWin}, // nor ™, Mac's reading of Є
+      {"Єврейська автономна область", codMac}, // Windows' ёврейська, which Ukrainian spells worse
       {"Хмарна погода", codMac},           // nor a bullet, Windows' reading of Х
       {"Ігноруємо їх.", codWin},            // nor ©, KOI8-R's of ї
       {"курсор \"%s\" має аргументи", codMac}, // Windows reads є as №, before no number
