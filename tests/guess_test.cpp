@@ -410,6 +410,7 @@ TEST(GuessPage, HardSnippets) {
       // starts so, and Mac reads Windows' Ђ so too.
       {"%s: је окончан сигналом %d", codMac},
       {"Ђенова", codWin},
+      {"Апенцел Аусероден", codWin},  // but a name may start with А before other letters
       {"uid = %d, gid = %d, рэжым = 0%o.", codDos},
       {"АРГ1 < АРГ2 АРГ1 је мањи од АРГ2", codWin},  // numbered placeholders spell nothing
       {"(търсене в път)", codWin},  // short, but no language spells KOI8-R's РЗПЯЕМЕ Б ОЗР
