@@ -1436,6 +1436,12 @@ constexpr std::string_view wordsAmongLatin[codTableColumns] = {
     "\xC1\xCB\xCF\xD3\xD5\xDA", "\xE2\xE7\xEA\xEE\xF1", "\xA2\xA7\xA8\xAA",
     "\xE2\xE7\xEA\xEE\xF1", "\xD2\xD8"};
 
+// Ukrainian's and Belarusian's і, their "and", once a text: Windows' is
+// Latin-1's ³ and Polish ł, Mac's the acute accent, ISO 8859-5's ö, none a
+// word of a Latin text (gssapi, sspi і cert). Only once, as CP437 sets
+// Windows' і as the │ that a table row stands between again and again.
+constexpr std::string_view andAmongLatin[codTableColumns] = {"", "\xB3", "", "\xB4", "\xF6"};
+
 // Whether every byte above 0x7F of a text is one of a page's words among
 // Latin, between spaces and not beside a number: a character table sets
 // each sign of a Latin page after one, decimal or hexadecimal (242 162 A2
@@ -1453,13 +1459,17 @@ bool onlyWordsAmongLatin(CodeId page, const unsigned char* text, std::size_t siz
   const auto beforeNumber = [&](std::size_t i) {
     return i + 1 < size && meanings[text[i + 1]].digit;
   };
-  bool any = false;
+  bool any = false, andSeen = false;
   for (std::size_t i = 0; i < size; ++i) {
     if (text[i] < 0x80) continue;
-    if (wordsAmongLatin[page].find(static_cast<char>(text[i])) == std::string_view::npos ||
+    const bool isAnd =
+        andAmongLatin[page].find(static_cast<char>(text[i])) != std::string_view::npos;
+    if ((isAnd ? andSeen
+               : wordsAmongLatin[page].find(static_cast<char>(text[i])) == std::string_view::npos) ||
         !spaceAt(i + 1) || beforeNumber(i + 1) ||
         (i > 0 && (!spaceAt(i - 1) || afterNumber(i - 1))))
       return false;
+    andSeen |= isAnd;
     any = true;
   }
   return any;
