@@ -156,6 +156,7 @@ TEST(GuessPage, HardSnippets) {
       {"ответил он, —", codMac},            // but after a comma a dash: Windows reads , С
       {"? — спросила она", codMac},         // a question the cut starts with is one
       {"о благо. С его п", codWin},         // after a full stop the next speech, a capital
+      {" — поток вывода, 2 — поток ошибок и т.п.", codMac}, // inside a sentence, between spaces
       {"— вздохнула женщина с корзинкой.", codWin}, // a dash opening a text: Mac reads Ч
       // Mac reads Windows' И as a word as » after a space, which closes
       // nothing, but for a menu path's separator, between spaces or at a
