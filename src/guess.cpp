@@ -106,9 +106,10 @@ constexpr std::int64_t otherLanguageSlack = 64;
 // What a unit after a number (28 мм) takes off a reading's cost as some
 // other language's text.
 constexpr std::int64_t knownUnitDiscount = 32;
-// And what one of the commonest short words between spaces takes off: a
-// word among commands (-m як --block-size=1M, АРГ1 не дорівнює АРГ2)
-// has little room to spell as its language does.
+// And what one of the commonest short words between spaces, or an "and
+// so on" (т. д.), takes off: a word among commands (-m як
+// --block-size=1M, АРГ1 не дорівнює АРГ2) has little room to spell as
+// its language does.
 constexpr std::int64_t commonWordDiscount = 32;
 // What each capital of a placeholder (--file=ФАЙЛ) takes off a reading's
 // cost as some other language's text: about 6 bits, which with the 5 a
@@ -1297,12 +1298,33 @@ std::size_t wordsAmong(const PageReading& reading, const unsigned char* text, st
     const std::size_t start = i;
     while (i < size && meanings[text[i]].symbol != 0) ++i;
     if (i - start > longestWord || !fits(start, i)) continue;
-    char32_t word[longestWord];
+    char32_t word[longestWord]{};
     for (std::size_t j = start; j < i; ++j) word[j - start] = reading.characters[text[j]];
     count += std::find(words.begin(), words.end(), std::u32string_view(word, i - start)) !=
              words.end();
   }
   return count;
+}
+
+// How many times a page's reading of a text says "and so on", "and
+// others" or "that is" as Russian, Ukrainian and Bulgarian abbreviate them
+// (gzip, bzip2 и т. п.; ISO, KOI, DOS і т. д.; и т.н.; Foundation, Inc. и
+// др.; т. е.): т and a full stop, then д, п, н or е and one; or др and
+// one. Few letters among Latin read as a Latin text's accents, but no
+// Latin page sets Windows' ò. ä. or äð., nor KOI8-R's Ô. Ä. or ÄÒ., so.
+std::size_t etceteras(const PageReading& reading, const unsigned char* text, std::size_t size) {
+  static constexpr std::u32string_view abbreviations[] = {U"т", U"др"};
+  constexpr std::u32string_view on = U"дпне";
+  const Meaning* meanings = reading.meanings.data();
+  return wordsAmong(reading, text, size, abbreviations, [&](std::size_t start, std::size_t end) {
+    if ((start > 0 && meanings[text[start - 1]].inWord()) || end >= size || text[end] != '.')
+      return false;
+    if (end - start == 2) return true;
+    std::size_t next = end + 1;
+    if (next < size && text[next] == ' ') ++next;
+    return next < size && on.find(reading.characters[text[next]]) != on.npos &&
+           (next + 1 == size || text[next + 1] == '.');
+  });
 }
 
 // How many words a page's reading of a text sets after a number and a
@@ -2106,7 +2128,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       if (cost > 0)
         cost -= commonWordDiscount *
                 static_cast<std::int64_t>(commonWordsBetweenSpaces(pageReading, text, size) +
-                                          knownAbbreviations(pageReading, text, size));
+                                          knownAbbreviations(pageReading, text, size) +
+                                          etceteras(pageReading, text, size));
       if (cost > 0 && traits.mixed > 0)
         cost -= mixedScriptCost *
                 static_cast<std::int64_t>(lettersAfterConversions(pageReading, text, size));
@@ -2204,9 +2227,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         oddPairAmongLatin(meanings, text, size);
     const bool rareAmongLatin = reading.longestRun < shortestWordAmongLatin &&
                                 reading.letters * latinShareOfText < reading.letters + latinLetters;
-    // Russian letters of which no two touch spell no word: another
-    // language's characters, each read as a letter among marks.
-    const bool lettersApart = reading.longestRun == 1 && reading.letters >= 2;
+    // Russian letters of which no two touch spell no word, but for "and
+    // so on": another language's characters, each read as a letter among
+    // marks.
+    const bool noTwoLettersTouch = reading.longestRun == 1 && reading.letters >= 2;
+    const bool etcetera = (noTwoLettersTouch || fewAmongLatin || rareAmongLatin) &&
+                          etceteras(bestReading, text, size) > 0;
+    const bool lettersApart = noTwoLettersTouch && !etcetera;
     // Nor do letters that such signs outnumber: Mac reads Chinese and
     // Japanese words in their pages as ƒЏ≤њінќу£Ї±к«©ќ.
     const bool marksOverLetters = reading.marks >= reading.letters;
@@ -2243,7 +2270,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool fewRussianWords =
         (fewAmongLatin || rareAmongLatin) && !ordinal &&
         !(edgeMayBeCut && wordAtEdge(meanings, text, size)) &&
-        commonWordsBetweenSpaces(bestReading, text, size) == 0;
+        commonWordsBetweenSpaces(bestReading, text, size) == 0 && !etcetera;
     // Letters that stand as words among Latin are a Latin text's accents
     // unless some page's reading sets each on a byte no Latin page sets
     // alone: then they are that page's words, the likeliest page's too,
