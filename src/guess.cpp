@@ -1462,20 +1462,26 @@ constexpr CodeId preference[] = {codUtf, codWin, codKoi, codDos, codIso, codMac}
 // с as Ó, Windows' в as â, CP866's и as ¨. Set between spaces among Latin
 // (CPU с Apple, sigtimedwait(2) и sigwait(3)) they are Russian, where an
 // accented letter would be a Latin text's. Left out: Windows' а and и,
-// French à and Italian è; its у, CP437's ≤; KOI8-R's в, Latin-1's ×, and
-// its и and я, Mac Roman's … and —; CP866's с and о, Mac Roman's · and
-// CP850's «; ISO 8859-5's о, Greek's ή, and its к, KOI8-R's з. With them,
-// Ukrainian's and Belarusian's з (CD-ROM з Ubuntu), but for ISO 8859-5's,
-// Latin-1's ×; CP866's is Latin-1's §, which stands before a number.
+// French à and Italian è; its у, CP437's ≤; KOI8-R's в, Latin-1's ×, but
+// once (below), and its и and я, Mac Roman's … and —; CP866's с and о, Mac
+// Roman's · and CP850's «; ISO 8859-5's о, Greek's ή, and its к, KOI8-R's
+// з. With them, Ukrainian's and Belarusian's з (CD-ROM з Ubuntu), but for
+// ISO 8859-5's, Latin-1's ×; CP866's is Latin-1's §, which stands before a
+// number.
 constexpr std::string_view wordsAmongLatin[codTableColumns] = {
     "\xC1\xCB\xCF\xD3\xD5\xDA", "\xE2\xE7\xEA\xEE\xF1", "\xA2\xA7\xA8\xAA",
     "\xE2\xE7\xEA\xEE\xF1", "\xD2\xD8"};
 
-// Ukrainian's and Belarusian's і, their "and", once a text: Windows' is
-// Latin-1's ³ and Polish ł, Mac's the acute accent, ISO 8859-5's ö, none a
-// word of a Latin text (gssapi, sspi і cert). Only once, as CP437 sets
-// Windows' і as the │ that a table row stands between again and again.
-constexpr std::string_view andAmongLatin[codTableColumns] = {"", "\xB3", "", "\xB4", "\xF6"};
+// Words of one letter that count once a text: KOI8-R's в, Latin-1's × and
+// Mac Roman's ◊, which stand between numbers or as a list's separators
+// (Home ◊ About ◊ Contact), not once between words (Debian 12 (bookworm) в
+// VirtualBox); and Ukrainian's and Belarusian's і, their "and": Windows' is
+// Latin-1's ³ and Polish ł, Mac's the acute accent, ISO 8859-5's ö (gssapi,
+// sspi і cert), and CP437 sets Windows' і as the │ of a table row, again
+// and again. ISO 8859-5's з, Belarusian's "with", is KOI8-R's в, which is
+// read first.
+constexpr std::string_view onceAmongLatin[codTableColumns] = {"\xD7", "\xB3", "", "\xB4",
+                                                              "\xF6"};
 
 // Whether every byte above 0x7F of a text is one of a page's words among
 // Latin, between spaces and not beside a number: a character table sets
@@ -1494,17 +1500,17 @@ bool onlyWordsAmongLatin(CodeId page, const unsigned char* text, std::size_t siz
   const auto beforeNumber = [&](std::size_t i) {
     return i + 1 < size && meanings[text[i + 1]].digit;
   };
-  bool any = false, andSeen = false;
+  bool any = false, onceSeen = false;
   for (std::size_t i = 0; i < size; ++i) {
     if (text[i] < 0x80) continue;
-    const bool isAnd =
-        andAmongLatin[page].find(static_cast<char>(text[i])) != std::string_view::npos;
-    if ((isAnd ? andSeen
+    const bool once =
+        onceAmongLatin[page].find(static_cast<char>(text[i])) != std::string_view::npos;
+    if ((once ? onceSeen
                : wordsAmongLatin[page].find(static_cast<char>(text[i])) == std::string_view::npos) ||
         !spaceAt(i + 1) || beforeNumber(i + 1) ||
         (i > 0 && (!spaceAt(i - 1) || afterNumber(i - 1))))
       return false;
-    andSeen |= isAnd;
+    onceSeen |= once;
     any = true;
   }
   return any;
