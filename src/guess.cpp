@@ -167,7 +167,10 @@ constexpr std::int64_t kinLanguageMargin = 64;
 // set a command's arguments so ([ ПИБ | КОРИСНИК ], -F ОТСПИСЪК).
 constexpr std::int64_t kinCapitalsMargin = 32;
 // How much less likely than the likeliest reading, which no language
-// spells, one that those languages spell well may be and still be taken.
+// spells, one that those languages spell well may be and still be taken,
+// beside what Russian charged it for their own letters: a foreign letter's
+// price each (Windows' Ukrainian 64-бітні цілі, whose four і cost 80 bits,
+// which KOI8-R reads as 64-АЁРМЁ ЖЁКЁ, no language's).
 constexpr std::int64_t kinReadingMargin = 64;
 // Windows-1251 and Mac Cyrillic differ in capitals and in a few letters
 // (Serbian's ђ љ њ ћ џ are Mac's capitals, Mac's і is Windows' ґ). Where
@@ -1856,6 +1859,18 @@ std::size_t kinMarksRead(const CodeChart& characters, const std::array<std::size
   return total;
 }
 
+// What Russian charges a page's reading of a text for the letters of the
+// other Cyrillic languages (і ї є ў ґ) it holds.
+std::int64_t kinLettersCost(CodeId page, const std::array<std::size_t, 256>& counts) {
+  constexpr std::u32string_view kinLetters = U"іїєўґІЇЄЎҐ";
+  const PageReading& reading = pageReadings()[page];
+  std::int64_t total = 0;
+  for (int byte = 0x80; byte < 256; ++byte)
+    if (counts[byte] != 0 && kinLetters.find(reading.characters[byte]) != kinLetters.npos)
+      total += static_cast<std::int64_t>(counts[byte]) * reading.meanings[byte].cost;
+  return total;
+}
+
 // The readings in the order to score them, likeliest first: UTF-8 where
 // the first byte above 0x7F starts a sequence of its own, else last; the
 // 8-bit pages by what their readings of the bytes above 0x7F cost, each
@@ -2167,16 +2182,26 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     bool noCyrillicText = judged.cost > 0 && !spellsAsKin(best, reading, judged.cost);
     if (noCyrillicText) {
       const CodeId likeliest = best;
-      for (const CodeId page : preference) {
+      // The likeliest of them, not the first in order: their spelling
+      // would take Windows' §клґн as well as Mac's Ukrainian Іклін.
+      std::array<CodeId, codAfterLast> likeliestNext;
+      std::copy(std::begin(preference), std::end(preference), likeliestNext.begin());
+      std::stable_sort(likeliestNext.begin(), likeliestNext.end(),
+                       [&](CodeId a, CodeId b) { return costs[a] < costs[b]; });
+      for (const CodeId page : likeliestNext) {
         if (page == codUtf || page == likeliest) continue;
         // The model's price of the units it reads counts here no more than
         // in the test above: KOI8-R's list of lenses, Canon EF 28 мм, costs
         // more than Windows' Canon EF 28 НН, which is no language's.
         const auto units =
             static_cast<std::int64_t>(unitsAfterNumbers(pageReadings()[page], text, size));
-        if (costs[page] - costs[likeliest] > kinReadingMargin + knownUnitDiscount * units)
-          continue;
+        const std::int64_t beyondMargin =
+            costs[page] - costs[likeliest] - kinReadingMargin - knownUnitDiscount * units;
+        if (beyondMargin > 0 && beyondMargin > kinLettersCost(page, counts)) continue;
         const ReadingTraits traits = traitsOf(page);
+        // Their letters pay their way only in a word of three: Windows reads
+        // EUC-JP's … among English as ЎД.
+        if (beyondMargin > 0 && traits.longestRun < 3) continue;
         const OtherLanguage other = otherLanguageOf(page, traits);
         if (traits.letters != 0 &&
             (longEnough || traits.letters >= reading.letters ||

@@ -407,6 +407,8 @@ TEST(GuessPage, HardSnippets) {
       {"значение аргумента --%s: «%.250s", codMac},
       {"томатически (см. «Управление пакетами, установленными автоматиче", codMac},  // or a name
       {"%s: файлът е твърде дълъг", codWin},  // spelled as Bulgarian, not as Hebrew: ъ is ת
+      {"64-бітні цілі", codWin},  // KOI8-R's 64-АЁРМЁ ЖЁКЁ costs less than four foreign і
+      {"Іклін", codMac},          // the likelier of the readings they spell: not Windows' §клґн
       // Windows reads Mac's је, Serbian's "is", as Ае, a word no language
       // starts so, and Mac reads Windows' Ђ so too.
       {"%s: је окончан сигналом %d", codMac},
@@ -652,6 +654,8 @@ TEST(GuessPage, NotRussian) {
        "Siehe dazu die Regelung in \xA7 5 Absatz 2", true, "unknown", false},
       {"EUC-JP's 図 glued to a number, which ISO 8859-5 reads as two letters",
        "\xBF\xDE" "17.26 The Variable Blur filter", true, "unknown", false},
+      {"EUC-JP's ellipsis among English, which Windows reads as Belarusian ЎД",
+       "2.14. Create Template\xA1\xC4", true, "unknown", false},
       {"Shift_JIS's arrow among English, which CP866 reads as a capital and a small letter",
        "Edit \x81\xA8 Input Devices", true, "unknown", false},
       {"GBK's degree glued to a number, which CP866 reads as two small letters",
