@@ -167,10 +167,12 @@ constexpr std::int64_t kinLanguageMargin = 64;
 // set a command's arguments so ([ ПИБ | КОРИСНИК ], -F ОТСПИСЪК).
 constexpr std::int64_t kinCapitalsMargin = 32;
 // How much less likely than the likeliest reading, which no language
-// spells, one that those languages spell well may be and still be taken,
-// beside what Russian charged it for their own letters: a foreign letter's
-// price each (Windows' Ukrainian 64-бітні цілі, whose four і cost 80 bits,
-// which KOI8-R reads as 64-АЁРМЁ ЖЁКЁ, no language's).
+// spells, one that those languages spell well may be and still be taken;
+// beside it, half of what Russian charged it for Ukrainian's and
+// Belarusian's letters (Windows' 64-бітні цілі, whose four і cost 80 bits,
+// which KOI8-R reads as 64-АЁРМЁ ЖЁКЁ, no language's), less what it
+// charged the likeliest for letters it lacks (Mac's Serbian Шоштањ, whose
+// њ Windows reads as ї). Half: Windows reads CP866's пиб as ЇЁЎ.
 constexpr std::int64_t kinReadingMargin = 64;
 // Windows-1251 and Mac Cyrillic differ in capitals and in a few letters
 // (Serbian's ђ љ њ ћ џ are Mac's capitals, Mac's і is Windows' ґ). Where
@@ -1859,14 +1861,19 @@ std::size_t kinMarksRead(const CodeChart& characters, const std::array<std::size
   return total;
 }
 
-// What Russian charges a page's reading of a text for the letters of the
-// other Cyrillic languages (і ї є ў ґ) it holds.
-std::int64_t kinLettersCost(CodeId page, const std::array<std::size_t, 256>& counts) {
-  constexpr std::u32string_view kinLetters = U"іїєўґІЇЄЎҐ";
+// Letters of the other Cyrillic languages that Russian lacks: Ukrainian's
+// and Belarusian's, and with them Serbian's and Macedonian's.
+constexpr std::u32string_view ukrainianAndBelarusianLetters = U"іїєўґІЇЄЎҐ";
+constexpr std::u32string_view lettersRussianLacks = U"іїєўґђјљњћџѓќѕІЇЄЎҐЂЈЉЊЋЏЃЌЅ";
+
+// What Russian charges a page's reading of a text for those of its
+// letters that are among these.
+std::int64_t lettersCost(CodeId page, const std::array<std::size_t, 256>& counts,
+                         std::u32string_view letters) {
   const PageReading& reading = pageReadings()[page];
   std::int64_t total = 0;
   for (int byte = 0x80; byte < 256; ++byte)
-    if (counts[byte] != 0 && kinLetters.find(reading.characters[byte]) != kinLetters.npos)
+    if (counts[byte] != 0 && letters.find(reading.characters[byte]) != letters.npos)
       total += static_cast<std::int64_t>(counts[byte]) * reading.meanings[byte].cost;
   return total;
 }
@@ -2197,7 +2204,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
             static_cast<std::int64_t>(unitsAfterNumbers(pageReadings()[page], text, size));
         const std::int64_t beyondMargin =
             costs[page] - costs[likeliest] - kinReadingMargin - knownUnitDiscount * units;
-        if (beyondMargin > 0 && beyondMargin > kinLettersCost(page, counts)) continue;
+        if (beyondMargin > 0 &&
+            2 * beyondMargin > lettersCost(page, counts, ukrainianAndBelarusianLetters) -
+                                   lettersCost(likeliest, counts, lettersRussianLacks))
+          continue;
         const ReadingTraits traits = traitsOf(page);
         // Their letters pay their way only in a word of three: Windows reads
         // EUC-JP's … among English as ЎД.

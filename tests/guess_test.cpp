@@ -409,6 +409,8 @@ TEST(GuessPage, HardSnippets) {
       {"%s: файлът е твърде дълъг", codWin},  // spelled as Bulgarian, not as Hebrew: ъ is ת
       {"64-бітні цілі", codWin},  // KOI8-R's 64-АЁРМЁ ЖЁКЁ costs less than four foreign і
       {"Іклін", codMac},          // the likelier of the readings they spell: not Windows' §клґн
+      {"Шоштањ", codMac},         // but not for a reading's ї where the likeliest has њ
+      {"wait [пиб ...]", codDos},  // nor for all its letters: Windows' ЇЁЎ
       // Windows reads Mac's је, Serbian's "is", as Ае, a word no language
       // starts so, and Mac reads Windows' Ђ so too.
       {"%s: је окончан сигналом %d", codMac},
