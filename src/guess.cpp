@@ -58,6 +58,15 @@ constexpr std::int64_t wordAfterNumberSignInLineCost = 64;
 // A no-break space after a number or a full stop is where typography
 // puts one (10 руб., т. е.); Windows' К there (10Круб.) is rare.
 constexpr std::int64_t boundNoBreakSpaceDiscount = 16;
+// What comes before a no-break space, for it: a number or a full stop,
+// which it binds to the word after, or an opening bracket, which nothing
+// need be bound to, and where Mac reads Windows' К starting a name: кечуа
+// (Куско), ( уско. A letter after that costs what one glued to a mark's
+// wrong side does; a Latin one does not, as KOI8-R reads Latin-1's Ü and
+// Mac Roman's ö as a no-break space ((ÜBERSPRUNGEN), Armenisch (östlich)).
+namespace BeforeNoBreakSpace {
+constexpr std::uint8_t other = 0, binding = 1, opensBracket = 2;
+}  // namespace BeforeNoBreakSpace
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
 constexpr std::int64_t rareForeignLetterCost = 96; // ґ, which Ukrainian seldom writes
 // Mac Cyrillic's і ї є ў, which Windows reads as ґ » № Щ: Russian text
@@ -369,6 +378,7 @@ struct Meaning {
   // a word's hyphen. Mac reads Windows' capital К, a word of its own, a
   // text's first letter or a name's after a hyphen (Ага-Кнаф), as one.
   bool noBreakSpace = false;
+  std::uint8_t beforeNoBreakSpace = BeforeNoBreakSpace::other;
   bool space = false;
   // What the character does to the line it is on (LineClass).
   std::uint8_t lineClass = 0;
@@ -436,6 +446,9 @@ Meaning classifyCharacter(char32_t c) {
     ascii.fullStop = c == '.';
     ascii.clauseMark = c == ',' || c == ':' || c == ';';
     ascii.hyphen = c == '-';
+    ascii.beforeNoBreakSpace = ascii.digit || ascii.fullStop ? BeforeNoBreakSpace::binding
+                               : c == '(' || c == '['       ? BeforeNoBreakSpace::opensBracket
+                                                            : BeforeNoBreakSpace::other;
     ascii.space = c == ' ' || c == '\t' || c == '\n' || c == '\r';
     ascii.lineClass = ascii.digit ? LineClass::digit
                       : c == '.'  ? LineClass::fullStop
@@ -726,7 +739,7 @@ struct Scorer {
   bool spaceIsOddNext = false;
   bool firstLetterNeverAlone = false;  // of the word so far
   bool firstLetterLeadsWord = false;
-  bool afterNumberOrStop = false;
+  std::uint8_t lastBeforeNoBreakSpace = BeforeNoBreakSpace::other;
   std::uint8_t lineState = 0;  // LineState's bits
   // Letters of the word so far while all are capitals (-1 after a small
   // one): a word of two or three may be an abbreviation (ЦП, ФИО), whose
@@ -865,8 +878,12 @@ struct Scorer {
     if ((meaning.noBreakSpace && (afterSpace || afterWordsHyphen())) ||
         (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
-    if (meaning.noBreakSpace && afterNumberOrStop) cost -= boundNoBreakSpaceDiscount;
-    afterNumberOrStop = meaning.digit || meaning.fullStop;
+    if (meaning.noBreakSpace) [[unlikely]] {
+      if (lastBeforeNoBreakSpace == BeforeNoBreakSpace::binding)
+        cost -= boundNoBreakSpaceDiscount;
+      oddIfLetterNext |= lastBeforeNoBreakSpace == BeforeNoBreakSpace::opensBracket;
+    }
+    lastBeforeNoBreakSpace = meaning.beforeNoBreakSpace;
     if (meaning.closesQuote && nothingToClose) cost += gluedCost;
     nothingToClose = meaning.clauseMark || (nothingToClose && meaning.space);
     if (letter) cost += numberDueCost;

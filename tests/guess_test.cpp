@@ -407,6 +407,7 @@ TEST(GuessPage, HardSnippets) {
       {"значение аргумента --%s: «%.250s", codMac},
       {"томатически (см. «Управление пакетами, установленными автоматиче", codMac},  // or a name
       {"%s: файлът е твърде дълъг", codWin},  // spelled as Bulgarian, not as Hebrew: ъ is ת
+      {"кечуа (Куско)", codWin},  // Mac's ( уско sets a no-break space after a bracket
       {"64-бітні цілі", codWin},  // KOI8-R's 64-АЁРМЁ ЖЁКЁ costs less than four foreign і
       {"Іклін", codMac},          // the likelier of the readings they spell: not Windows' §клґн
       {"Шоштањ", codMac},         // but not for a reading's ї where the likeliest has њ
@@ -656,6 +657,8 @@ TEST(GuessPage, NotRussian) {
        "Siehe dazu die Regelung in \xA7 5 Absatz 2", true, "unknown", false},
       {"EUC-JP's 図 glued to a number, which ISO 8859-5 reads as two letters",
        "\xBF\xDE" "17.26 The Variable Blur filter", true, "unknown", false},
+      {"Mac Roman's ö after a bracket, which KOI8-R reads as a no-break space",
+       "Armenisch (\x9Astlich)", true, "unknown", false},
       {"EUC-JP's ellipsis among English, which Windows reads as Belarusian ЎД",
        "2.14. Create Template\xA1\xC4", true, "unknown", false},
       {"Shift_JIS's arrow among English, which CP866 reads as a capital and a small letter",
