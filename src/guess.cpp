@@ -378,7 +378,6 @@ struct Meaning {
   // a word's hyphen. Mac reads Windows' capital К, a word of its own, a
   // text's first letter or a name's after a hyphen (Ага-Кнаф), as one.
   bool noBreakSpace = false;
-  std::uint8_t beforeNoBreakSpace = BeforeNoBreakSpace::other;
   bool space = false;
   // What the character does to the line it is on (LineClass).
   std::uint8_t lineClass = 0;
@@ -410,6 +409,9 @@ struct Meaning {
   // A sign beyond ASCII that Russian typography seldom sets: ° ± • © and
   // the like, not its dashes, quotation marks, ellipsis, № or §.
   bool mark = false;
+  // What this character is to a no-break space after it (BeforeNoBreakSpace);
+  // here, where the fields before it leave a byte free.
+  std::uint8_t beforeNoBreakSpace = BeforeNoBreakSpace::other;
   // Any sign beyond ASCII but spaces, box drawing, № and §, and above
   // it Quoting's bits: whether it may open a quote (« „ “ …) or close one
   // (» ” “ …), as a sign beside it that does the same may.
