@@ -1499,13 +1499,10 @@ constexpr std::string_view wordsAmongLatin[codTableColumns] = {
 // Words of one letter that count once a text: KOI8-R's в, Latin-1's × and
 // Mac Roman's ◊, which stand between numbers or as a list's separators
 // (Home ◊ About ◊ Contact), not once between words (Debian 12 (bookworm) в
-// VirtualBox); and Ukrainian's and Belarusian's і, their "and": Windows' is
-// Latin-1's ³ and Polish ł, Mac's the acute accent, ISO 8859-5's ö (gssapi,
-// sspi і cert), and CP437 sets Windows' і as the │ of a table row, again
-// and again. ISO 8859-5's з, Belarusian's "with", is KOI8-R's в, which is
-// read first.
-constexpr std::string_view onceAmongLatin[codTableColumns] = {"\xD7", "\xB3", "", "\xB4",
-                                                              "\xF6"};
+// VirtualBox). ISO 8859-5's з, Belarusian's "with", is KOI8-R's в, which is
+// read first. Not Ukrainian's and Belarusian's і, their "and" (gssapi, sspi
+// і cert): Polish text sets Windows' і, its ł, alone as well.
+constexpr std::string_view onceAmongLatin[codTableColumns] = {"\xD7", "", "", "", ""};
 
 // Whether every byte above 0x7F of a text is one of a page's words among
 // Latin, between spaces and not beside a number: a character table sets
