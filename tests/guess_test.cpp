@@ -632,6 +632,7 @@ TEST(GuessPage, NotRussian) {
       {"but not after a hexadecimal number, as a character table sets a sign",
        "317 207 CF \xCF LATIN CAPITAL LETTER I WITH DIAERESIS", true, "unknown", false},
       {"nor glued to a Latin word", "Ericsson Communication CPU \xD3" "Apple", true, "unknown", false},
+      {"before it either", "Ericsson Communication CPU\xD3 Apple", true, "unknown", false},
       {"a Belarusian word of one letter among Latin, which ISO 8859-5 reads as a Russian one",
        "CD-ROM \xDA Ubuntu 5.04 'Hoary Hedgehog'", true, "koi", false},
       {"and in CP866, which Windows reads as a sign", "CD-ROM \xA7 Ubuntu 5.04 'Hoary Hedgehog'",
