@@ -181,7 +181,9 @@ constexpr std::int64_t kinCapitalsMargin = 32;
 // Belarusian's letters (Windows' 64-бітні цілі, whose four і cost 80 bits,
 // which KOI8-R reads as 64-АЁРМЁ ЖЁКЁ, no language's), less what it
 // charged the likeliest for letters it lacks (Mac's Serbian Шоштањ, whose
-// њ Windows reads as ї). Half: Windows reads CP866's пиб as ЇЁЎ.
+// њ Windows reads as ї). Only half, as a page's reading of another's bytes
+// holds their letters by chance too: Windows reads CP866's Serbian пиб as
+// ЇЁЎ.
 constexpr std::int64_t kinReadingMargin = 64;
 // Windows-1251 and Mac Cyrillic differ in capitals and in a few letters
 // (Serbian's ђ љ њ ћ џ are Mac's capitals, Mac's і is Windows' ґ). Where
