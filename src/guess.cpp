@@ -67,6 +67,10 @@ constexpr std::int64_t boundNoBreakSpaceDiscount = 16;
 namespace BeforeNoBreakSpace {
 constexpr std::uint8_t other = 0, binding = 1, opensBracket = 2;
 }  // namespace BeforeNoBreakSpace
+// Letters of the other Cyrillic languages that Russian lacks: Ukrainian's
+// and Belarusian's, and with them Serbian's and Macedonian's.
+constexpr std::u32string_view ukrainianAndBelarusianLetters = U"іїєўґІЇЄЎҐ";
+constexpr std::u32string_view lettersRussianLacks = U"іїєўґђјљњћџѓќѕІЇЄЎҐЂЈЉЊЋЏЃЌЅ";
 constexpr std::int64_t foreignLetterCost = 80; // Ukrainian, Serbian, ...
 constexpr std::int64_t rareForeignLetterCost = 96; // ґ, which Ukrainian seldom writes
 // Mac Cyrillic's і ї є ў, which Windows reads as ґ » № Щ: Russian text
@@ -544,9 +548,10 @@ Meaning classifyCharacter(char32_t c) {
   // mostly follows a vowel (останньої, країна), where Russian writes й.
   // Ґ is rare, and Mac Cyrillic's і, the commonest Ukrainian letter, is
   // Windows' ґ.
-  static constexpr std::u16string_view kinLetters = u"іїєўґІЇЄЎҐ";
-  static constexpr std::u16string_view russianLetters = u"ийеугИЙЕУГ";
-  if (const auto kin = kinLetters.find(static_cast<char16_t>(c)); kin != kinLetters.npos) {
+  static constexpr std::u32string_view russianLetters = U"ийеугИЙЕУГ";
+  static_assert(russianLetters.size() == ukrainianAndBelarusianLetters.size());
+  if (const auto kin = ukrainianAndBelarusianLetters.find(c);
+      kin != ukrainianAndBelarusianLetters.npos) {
     Meaning letter = classifyCharacter(russianLetters[kin]);
     letter.cost = c == 0x491 || c == 0x490 ? rareForeignLetterCost : foreignLetterCost;
     letter.neverAlone = c == 0x457 || c == 0x407;
@@ -1879,11 +1884,6 @@ std::size_t kinMarksRead(const CodeChart& characters, const std::array<std::size
   return total;
 }
 
-// Letters of the other Cyrillic languages that Russian lacks: Ukrainian's
-// and Belarusian's, and with them Serbian's and Macedonian's.
-constexpr std::u32string_view ukrainianAndBelarusianLetters = U"іїєўґІЇЄЎҐ";
-constexpr std::u32string_view lettersRussianLacks = U"іїєўґђјљњћџѓќѕІЇЄЎҐЂЈЉЊЋЏЃЌЅ";
-
 // What Russian charges a page's reading of a text for those of its
 // letters that are among these.
 std::int64_t lettersCost(CodeId page, const std::array<std::size_t, 256>& counts,
@@ -2213,6 +2213,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       std::copy(std::begin(preference), std::end(preference), likeliestNext.begin());
       std::stable_sort(likeliestNext.begin(), likeliestNext.end(),
                        [&](CodeId a, CodeId b) { return costs[a] < costs[b]; });
+      const std::int64_t likeliestLettersCost = lettersCost(likeliest, counts, lettersRussianLacks);
       for (const CodeId page : likeliestNext) {
         if (page == codUtf || page == likeliest) continue;
         // The model's price of the units it reads counts here no more than
@@ -2223,8 +2224,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         const std::int64_t beyondMargin =
             costs[page] - costs[likeliest] - kinReadingMargin - knownUnitDiscount * units;
         if (beyondMargin > 0 &&
-            2 * beyondMargin > lettersCost(page, counts, ukrainianAndBelarusianLetters) -
-                                   lettersCost(likeliest, counts, lettersRussianLacks))
+            2 * beyondMargin >
+                lettersCost(page, counts, ukrainianAndBelarusianLetters) - likeliestLettersCost)
           continue;
         const ReadingTraits traits = traitsOf(page);
         // Their letters pay their way only in a word of three: Windows reads
