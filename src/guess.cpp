@@ -342,8 +342,10 @@ lineTransitions = [] {
     next[LineClass::lineBreak][state] =
         static_cast<std::uint8_t>(blank | (letters && (state & afterColon) == 0 ? 0 : startsLine));
     next[LineClass::opensField][state] = static_cast<std::uint8_t>(letters | afterFieldOpener);
-    next[LineClass::opensQuote][state] =
-        static_cast<std::uint8_t>(letters | ((state & afterColon) != 0 ? opensSpeech : 0));
+    // Past a quote that opens a field, its first word still starts as a
+    // line's does past one: Mac reads a column's Зорлан as «орлан.
+    next[LineClass::opensQuote][state] = static_cast<std::uint8_t>(
+        letters | ((state & afterColon) != 0 ? opensSpeech : (state & afterFieldOpener)));
     // A word right after a straight quote takes a capital as a field's
     // first word does: seven in ten such words of the model's text start
     // with one (names, titles: "Яблоко"). Not after « and „, which Mac and

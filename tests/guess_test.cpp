@@ -416,6 +416,8 @@ TEST(GuessPage, HardSnippets) {
       // starts so, and Mac reads Windows' Ђ so too.
       {"%s: је окончан сигналом %d", codMac},
       {"Ђенова", codWin},
+      {"1\tЗорлан\n", codWin},  // a column's word, which Mac reads as «орлан, starts as a line
+      {"<p>Зорлан</p>\n", codWin},
       {"Апенцел Аусероден", codWin},  // but a name may start with А before other letters
       {"uid = %d, gid = %d, рэжым = 0%o.", codDos},
       {"АРГ1 < АРГ2 АРГ1 је мањи од АРГ2", codWin},  // numbered placeholders spell nothing
