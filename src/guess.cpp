@@ -161,7 +161,11 @@ constexpr std::int64_t capitalAfterSmallCost = 24;
 // their words may spell as Russian ones (Hebrew מסמך reads осок). Where
 // one of them spells a text better than Russian does, the text is in that
 // language; for words of three Russian letters or fewer (ТИП, мм), which
-// spell as well in Hebrew, only by this margin.
+// spell as well in Hebrew, only by this margin. So too for words that
+// capitals start, among small letters, on lines with no Latin letter: a
+// name under a mail's header line (> Лорд) or a subtitle's times. No page
+// reads Hebrew's letters so, and its words stand among Latin ones on
+// their lines (מסמך Microsoft Works).
 constexpr std::int64_t shortWordRivalMargin = 48;
 // Unless the other Cyrillic languages spell it this much better than the
 // rival: Hebrew's commonest letter, ת, is Windows' ъ, which Bulgarian sets
@@ -2300,8 +2304,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Japanese words in their pages as ƒЏ≤њінќу£Ї±к«©ќ.
     const bool marksOverLetters = reading.marks >= reading.letters;
     const auto rivalSpellsBetter = [&] {
+      const bool capitalized = reading.capitals > 0 && 2 * reading.capitals < reading.letters;
       const std::int64_t margin =
-          reading.longestRun <= longestShortWord ? shortWordRivalMargin : 0;
+          reading.longestRun <= longestShortWord || (capitalized && latinBeside == 0)
+              ? shortWordRivalMargin
+              : 0;
       // The rival's spelling only grows as it reads on: past this it
       // cannot be the better.
       const std::int64_t bound = reading.spelling - margin;

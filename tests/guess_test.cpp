@@ -416,6 +416,8 @@ TEST(GuessPage, HardSnippets) {
       // starts so, and Mac reads Windows' Ђ so too.
       {"%s: је окончан сигналом %d", codMac},
       {"Ђенова", codWin},
+      // A name on a line of its own under English is no Hebrew word.
+      {"On Mon, 7 Dec 2026, ivan wrote:\n> Лорд\n", codWin},
       {"1\tЗорлан\n", codWin},  // a column's word, which Mac reads as «орлан, starts as a line
       {"<p>Зорлан</p>\n", codWin},
       {"Апенцел Аусероден", codWin},  // but a name may start with А before other letters
@@ -694,6 +696,10 @@ TEST(GuessPage, NotRussian) {
        true, "unknown", false},
       {"and KOI8-R too", "%s [-p] [-h \xF3\xFD\xF3\xF4\xE7\xEC\xE1] [-f \xFC\xED\xEF\xEC\xE1]", true, "unknown", false},
       {"nor after a word that is no option", "Open \xEF\xE4\xE5, then \xFA\xF0\xE9\xE9\xF6", true, "unknown", false},
+      {"Hebrew's word of four beside English on its line",
+       "\xEE\xF1\xEE\xEA Microsoft Works", true, "unknown", false},
+      {"and alone on its line, which KOI8-R reads in capitals",
+       "Microsoft Natural Pro OEM\nMicrosoft Surface\n\xEE\xE5\xE0\xE5\xF7", true, "unknown", false},
       {"Hebrew's word among English, which Windows reads as a Serbian one",
        "Press \xEE\xE4 to continue with the setup", true, "unknown", false},
       {"German in UTF-8", "Gr\xC3\xB6\xC3\x9F" "ere \xC3\x9C" "bungen f\xC3\xBCr \xC3\x84pfel",
