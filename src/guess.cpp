@@ -141,6 +141,8 @@ constexpr std::int64_t pairedLetterCost = 24;
 // is a word of at least this many letters, small but for a first capital
 // or capitals throughout, which two-byte characters read in a Cyrillic page
 // rarely make (3 of 16 runs of four), and the runs hold this many letters.
+// A word of two among them (ти, на, не) counts for neither side: one
+// character of those pages alone is as often two letters read so.
 constexpr std::size_t shortestPairedWord = 4;
 constexpr std::size_t wordsNotPairsLetters = 12;
 // Words of capitals throughout: Greek and Hebrew read in KOI8-R, whose
@@ -1589,9 +1591,9 @@ bool inPairs(const Meaning* meanings, const unsigned char* text, std::size_t siz
     }
     if (run % 2 != 0) return false;
     if (run != 0) {
-      allWords = allWords && run >= shortestPairedWord &&
-                 readsAsCasedWord(meanings, text + i - run, run);
-      wordLetters += run;
+      const bool word = readsAsCasedWord(meanings, text + i - run, run);
+      allWords = allWords && word && (run >= shortestPairedWord || run == 2);
+      if (run >= shortestPairedWord) wordLetters += run;
     }
     runs += run != 0;
     longest = std::max(longest, run);

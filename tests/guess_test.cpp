@@ -423,6 +423,7 @@ TEST(GuessPage, HardSnippets) {
       {"Апенцел Аусероден", codWin},  // but a name may start with А before other letters
       {"uid = %d, gid = %d, рэжым = 0%o.", codDos},
       {"АРГ1 < АРГ2 АРГ1 је мањи од АРГ2", codWin},  // numbered placeholders spell nothing
+      {"Делфадор... ти вдигаш немъртви?!", codDos},  // words of even length, and one of two
       {"(търсене в път)", codWin},  // short, but no language spells KOI8-R's РЗПЯЕМЕ Б ОЗР
       {"-m як --block-size=1M", codWin},  // a common word among commands spells little
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
