@@ -209,6 +209,14 @@ constexpr std::int64_t capitalInWordReadingsMargin = 80;
 // win: 22 bits, as Ukrainian spells Mac's Єврейська 23.75 bits better than
 // Windows' ёврейська; at 21 a Bulgarian line (%sАвтор:) read as Mac's.
 constexpr std::int64_t kinPreferenceMargin = 88;
+// KOI8-R reads Windows' small letters as capitals and its і, the commonest
+// letter of Ukrainian and Belarusian, as Ё (відео as БЁДЕН, ТіБ as тЁв),
+// which Russian prices no worse than a foreign letter. Where KOI8-R's
+// reading comes first by no more than this, those languages' spelling
+// chooses, and Windows' reading wins by the margin after it: at 4 bits a
+// row of KOI8-R's character table (22 146 92 ▓ ТЁМН) read as Windows'.
+constexpr std::int64_t koiOverKinReadingMargin = 128;
+constexpr std::int64_t kinOverKoiMargin = 32;
 // Where the better reading sets this much more than the other where those
 // languages set nothing, they choose at any distance within
 // capitalInWordReadingsMargin, and where its marks alone make it so, at
@@ -2123,6 +2131,19 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         }
       }
     }
+  }
+  // Only for Windows' letters in a word of three, and of one alphabet:
+  // Polish's ł is Windows' і, and its words set it beside Latin letters
+  // that look like Russian ones (współczesny reads wspуіczesny); Windows
+  // reads Chinese in GBK as Belarusian's ў beside Ukrainian's Є (选项 as
+  // СЎПо, 需要 as РиТЄ).
+  if (best == codKoi && costs[codWin] - costs[codKoi] <= koiOverKinReadingMargin &&
+      lettersCost(codWin, counts, ukrainianAndBelarusianLetters) > 0 &&
+      readingAlphabets(codWin, counts) != 0 && traitsOf(codWin).longestRun >= 3) {
+    const KinSpelling koi = kinSpelling(pageReadings()[codKoi].characters, text, size);
+    const KinSpelling windows = kinSpelling(pageReadings()[codWin].characters, text, size);
+    if (koi.cost + koi.misplacedCost - windows.cost - windows.misplacedCost >= kinOverKoiMargin)
+      best = codWin;
   }
   // How much worse the best reading spells than Russian does: above 0 it
   // is some other language's text.

@@ -418,6 +418,9 @@ TEST(GuessPage, HardSnippets) {
       {"Ђенова", codWin},
       // A name on a line of its own under English is no Hebrew word.
       {"On Mon, 7 Dec 2026, ivan wrote:\n> Лорд\n", codWin},
+      {"відео", codWin},   // KOI8-R reads БЁДЕН, which Russian prices no worse
+      {"Віфлеєм", codWin},
+      {"22 146 92 ▓ ТЁМН", codKoi},  // but not a table's row, which Windows reads as ’ фіно
       {"1\tЗорлан\n", codWin},  // a column's word, which Mac reads as «орлан, starts as a line
       {"<p>Зорлан</p>\n", codWin},
       {"Апенцел Аусероден", codWin},  // but a name may start with А before other letters
@@ -697,6 +700,11 @@ TEST(GuessPage, NotRussian) {
        true, "unknown", false},
       {"and KOI8-R too", "%s [-p] [-h \xF3\xFD\xF3\xF4\xE7\xEC\xE1] [-f \xFC\xED\xEF\xEC\xE1]", true, "unknown", false},
       {"nor after a word that is no option", "Open \xEF\xE4\xE5, then \xFA\xF0\xE9\xE9\xF6", true, "unknown", false},
+      {"Polish, whose ł Windows reads as і beside lookalikes", "grecki wsp\xF3\xB3" "czesny (1453-)",
+       true, "unknown", false},
+      {"Chinese in GBK, which Windows reads as Belarusian's ў beside Ukrainian's Є",
+       "\xD1\xA1\xCF\xEE --if-exists \xD0\xE8\xD2\xAA\xD1\xA1\xCF\xEE -c/--clean", true, "unknown",
+       true},
       {"Hebrew's word of four beside English on its line",
        "\xEE\xF1\xEE\xEA Microsoft Works", true, "unknown", false},
       {"and alone on its line, which KOI8-R reads in capitals",
