@@ -210,7 +210,7 @@ constexpr std::int64_t capitalInWordReadingsMargin = 80;
 // Windows' ёврейська; at 21 a Bulgarian line (%sАвтор:) read as Mac's.
 constexpr std::int64_t kinPreferenceMargin = 88;
 // KOI8-R reads Windows' small letters as capitals and its і, the commonest
-// letter of Ukrainian and Belarusian, as Ё (відео as БЁДЕН, ТіБ as тЁв),
+// letter of Ukrainian and Belarusian, as Ё (відео as БЁДЕН, ТіБ as рЁа),
 // which Russian prices no worse than a foreign letter. Where KOI8-R's
 // reading comes first by no more than this, those languages' spelling
 // chooses, and Windows' reading wins by the margin after it: at 4 bits a
@@ -2132,11 +2132,12 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       }
     }
   }
-  // Only for Windows' letters in a word of three, and of one alphabet:
-  // Polish's ł is Windows' і, and its words set it beside Latin letters
-  // that look like Russian ones (współczesny reads wspуіczesny); Windows
-  // reads Chinese in GBK as Belarusian's ў beside Ukrainian's Є (选项 as
-  // СЎПо, 需要 as РиТЄ).
+  // Those languages choose between KOI8-R's reading and Windows', only
+  // for Windows' letters in a word of three and of one alphabet: Polish's
+  // ł is Windows' і, and its words set it beside Latin letters that look
+  // like Russian ones (współczesny reads wspуіczesny); Windows reads
+  // Chinese in GBK as Belarusian's ў beside Ukrainian's Є (选项 as СЎПо,
+  // 需要 as РиТЄ).
   if (best == codKoi && costs[codWin] - costs[codKoi] <= koiOverKinReadingMargin &&
       lettersCost(codWin, counts, ukrainianAndBelarusianLetters) > 0 &&
       readingAlphabets(codWin, counts) != 0 && traitsOf(codWin).longestRun >= 3) {
