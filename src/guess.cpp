@@ -138,11 +138,11 @@ constexpr std::int64_t placeholderCapitalRivalDiscount = 8;
 constexpr std::int64_t pairedLetterCost = 24;
 // But half of all Russian words are even, and a name or two of even length
 // (Кайван Агхаипур, Таулькнафьярдархреппюр) is no Chinese: where each run
-// is a word of at least this many letters, small but for a first capital
-// or capitals throughout, which two-byte characters read in a Cyrillic page
-// rarely make (3 of 16 runs of four), and the runs hold this many letters.
-// A word of two among them (ти, на, не) counts for neither side: one
-// character of those pages alone is as often two letters read so.
+// reads as a word, small but for a first capital or capitals throughout,
+// which two-byte characters read in a Cyrillic page rarely make (3 of 16
+// runs of four), and its runs of at least this many letters hold this many
+// letters. A word of two (ти, на, не) adds none: one character of those
+// pages alone reads as two such letters as often.
 constexpr std::size_t shortestPairedWord = 4;
 constexpr std::size_t wordsNotPairsLetters = 12;
 // Words of capitals throughout: Greek and Hebrew read in KOI8-R, whose
@@ -1599,8 +1599,7 @@ bool inPairs(const Meaning* meanings, const unsigned char* text, std::size_t siz
     }
     if (run % 2 != 0) return false;
     if (run != 0) {
-      const bool word = readsAsCasedWord(meanings, text + i - run, run);
-      allWords = allWords && word && (run >= shortestPairedWord || run == 2);
+      allWords = allWords && readsAsCasedWord(meanings, text + i - run, run);
       if (run >= shortestPairedWord) wordLetters += run;
     }
     runs += run != 0;
