@@ -420,6 +420,7 @@ TEST(GuessPage, HardSnippets) {
       {"On Mon, 7 Dec 2026, ivan wrote:\n> Лорд\n", codWin},
       {"відео", codWin},   // KOI8-R reads БЁДЕН, which Russian prices no worse
       {"Віфлеєм", codWin},
+      {"ные надп", codKoi},  // nor Russian, whose Windows reading holds none of their letters
       {"22 146 92 ▓ ТЁМН", codKoi},  // but not a table's row, which Windows reads as ’ фіно
       {"1\tЗорлан\n", codWin},  // a column's word, which Mac reads as «орлан, starts as a line
       {"<p>Зорлан</p>\n", codWin},
