@@ -211,12 +211,22 @@ constexpr std::int64_t capitalInWordReadingsMargin = 80;
 constexpr std::int64_t kinPreferenceMargin = 88;
 // KOI8-R reads Windows' small letters as capitals and its і, the commonest
 // letter of Ukrainian and Belarusian, as Ё (відео as БЁДЕН, ТіБ as рЁа),
-// which Russian prices no worse than a foreign letter. Where KOI8-R's
-// reading comes first by no more than this, those languages' spelling
-// chooses, and Windows' reading wins by the margin after it: at 4 bits a
-// row of KOI8-R's character table (22 146 92 ▓ ТЁМН) read as Windows'.
-constexpr std::int64_t koiOverKinReadingMargin = 128;
-constexpr std::int64_t kinOverKoiMargin = 32;
+// which Russian prices no worse than a foreign letter; Windows, KOI8-R and
+// Mac read ISO 8859-5's small letters as Russian ones (сірі as бцац,
+// Якісне as озЖАщу, Дії as іцч). Where such a reading comes first by no
+// more than this before one with those languages' letters, their spelling
+// chooses, and the reading with their letters wins by the margin after
+// it: at 4 bits a row of KOI8-R's character table (22 146 92 ▓ ТЁМН) read
+// as Windows'.
+constexpr std::int64_t russianOverKinReadingMargin = 128;
+constexpr std::int64_t kinOverRussianMargin = 32;
+// The pairs, likelier reading first: CP866 and Mac, or ISO 8859-5 and
+// Windows, paired so, lost Russian snippets (зья. Я б, дар Кью').
+struct ReadingPair {
+  CodeId likelier, kin;
+};
+constexpr ReadingPair russianOverKinReadings[] = {
+    {codKoi, codWin}, {codWin, codIso}, {codKoi, codIso}, {codMac, codIso}, {codKoi, codMac}};
 // Where the better reading sets this much more than the other where those
 // languages set nothing, they choose at any distance within
 // capitalInWordReadingsMargin, and where its marks alone make it so, at
@@ -2131,19 +2141,23 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       }
     }
   }
-  // Those languages choose between KOI8-R's reading and Windows', only
-  // for Windows' letters in a word of three and of one alphabet: Polish's
-  // ł is Windows' і, and its words set it beside Latin letters that look
-  // like Russian ones (współczesny reads wspуіczesny); Windows reads
-  // Chinese in GBK as Belarusian's ў beside Ukrainian's Є (选项 as СЎПо,
-  // 需要 as РиТЄ).
-  if (best == codKoi && costs[codWin] - costs[codKoi] <= koiOverKinReadingMargin &&
-      lettersCost(codWin, counts, ukrainianAndBelarusianLetters) > 0 &&
-      readingAlphabets(codWin, counts) != 0 && traitsOf(codWin).longestRun >= 3) {
-    const KinSpelling koi = kinSpelling(pageReadings()[codKoi].characters, text, size);
-    const KinSpelling windows = kinSpelling(pageReadings()[codWin].characters, text, size);
-    if (koi.cost + koi.misplacedCost - windows.cost - windows.misplacedCost >= kinOverKoiMargin)
-      best = codWin;
+  // Those languages choose between such readings only for their letters
+  // in a word of three and of one alphabet: Polish's ł is Windows' і, and
+  // its words set it beside Latin letters that look like Russian ones
+  // (współczesny reads wspуіczesny); Windows reads Chinese in GBK as
+  // Belarusian's ў beside Ukrainian's Є (选项 as СЎПо, 需要 as РиТЄ).
+  for (const auto [likelier, kin] : russianOverKinReadings) {
+    if (best != likelier || costs[kin] - costs[likelier] > russianOverKinReadingMargin ||
+        lettersCost(kin, counts, ukrainianAndBelarusianLetters) <= 0 ||
+        readingAlphabets(kin, counts) == 0 || traitsOf(kin).longestRun < 3)
+      continue;
+    const KinSpelling mine = kinSpelling(pageReadings()[likelier].characters, text, size);
+    const KinSpelling theirs = kinSpelling(pageReadings()[kin].characters, text, size);
+    if (mine.cost + mine.misplacedCost - theirs.cost - theirs.misplacedCost >=
+        kinOverRussianMargin) {
+      best = kin;
+      break;
+    }
   }
   // How much worse the best reading spells than Russian does: above 0 it
   // is some other language's text.

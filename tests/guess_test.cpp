@@ -421,6 +421,9 @@ TEST(GuessPage, HardSnippets) {
       {"відео", codWin},   // KOI8-R reads БЁДЕН, which Russian prices no worse
       {"Віфлеєм", codWin},
       {"ные надп", codKoi},  // nor Russian, whose Windows reading holds none of their letters
+      {"жніўня", codIso},     // Windows reads ISO 8859-5's small letters as Russian: ЦЭцюЭп
+      {"Якісне, HQ", codIso}, // and so do KOI8-R (озЖАщу) and Mac (Дії as іцч)
+      {"Дії:", codIso},
       {"22 146 92 ▓ ТЁМН", codKoi},  // but not a table's row, which Windows reads as ’ фіно
       {"1\tЗорлан\n", codWin},  // a column's word, which Mac reads as «орлан, starts as a line
       {"<p>Зорлан</p>\n", codWin},
