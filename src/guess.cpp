@@ -253,6 +253,12 @@ constexpr std::int64_t kinTextMargin = 128;
 // Mac's Serbian ј as А (Ае, краАу), Mac reads Windows' љ and ђ as Ъ and Р
 // (недеЪи, наслеРене).
 constexpr std::int64_t kinOddCapitalCost = 96;
+// Their triples spell no Ѕ, Ѐ or Ѝ, as their catalogs hardly set them: a
+// word break there would spell cheaper than any letter, so that Windows'
+// reading of Mac's Serbian љ as Ѕ (скрипта Ѕуске) spelled better than
+// Mac's own. Such a letter costs what an odd capital does: at 40 bits
+// Belarusian's Ніўас in ISO 8859-5 read as Mac's.
+constexpr std::int64_t kinUnspelledLetterCost = kinOddCapitalCost;
 // Three such capitals more let a reading with fewer letters win: fewer
 // letters spell cheaper, but quotes read as capitals glued to what they
 // quote are no spelling. Two let Serbian's transliterated names (Фаст
@@ -1852,6 +1858,7 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     }
     if (cyrillic) {
       alphabets &= alphabetsOf(c);
+      if (kinSymbol(c) == 0) result.misplacedCost += kinUnspelledLetterCost;
       const bool capital = smallCyrillic(c) != c;
       if (wordStart) unit = afterNumber;
       afterNumber = false;

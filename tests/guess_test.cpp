@@ -416,6 +416,8 @@ TEST(GuessPage, HardSnippets) {
       // starts so, and Mac reads Windows' Ђ so too.
       {"%s: је окончан сигналом %d", codMac},
       {"Ђенова", codWin},
+      {"скрипта љуске", codMac},  // Windows reads љ as Ѕ, a letter their spelling lacks
+      {"кБ загалом", codWin},     // and Mac reads Б so
       // A name on a line of its own under English is no Hebrew word.
       {"On Mon, 7 Dec 2026, ivan wrote:\n> Лорд\n", codWin},
       {"відео", codWin},   // KOI8-R reads БЁДЕН, which Russian prices no worse
