@@ -427,6 +427,7 @@ TEST(GuessPage, HardSnippets) {
       {"Якісне, HQ", codIso}, // and so do KOI8-R (озЖАщу) and Mac (Дії as іцч)
       {"Дії:", codIso},
       {"нафусі", codMac},     // KOI8-R reads Mac's small letters as capitals too: МЮТСЯ╢
+      {"р? О чём", codMac},   // but not a reading far behind: ISO 8859-5's №?  їоь
       {"22 146 92 ▓ ТЁМН", codKoi},  // but not a table's row, which Windows reads as ’ фіно
       {"1\tЗорлан\n", codWin},  // a column's word, which Mac reads as «орлан, starts as a line
       {"<p>Зорлан</p>\n", codWin},
