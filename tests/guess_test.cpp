@@ -399,6 +399,7 @@ TEST(GuessPage, HardSnippets) {
       {"Зупинено через помилку", codWin},
       {"Згори донизу", codWin},  // and a shorter text too
       {"З_берегти", codWin},     // where З starts a menu's key: Mac's «_берегти
+      {"_Зараз", codWin},        // or follows its mark: Mac's _«араз
       {"«указате", codMac},     // unless they spell it as a cut through a quote
       {"дописати їх до файла журналу.", codMac},
       {"и безопасности» стоимости безопа", codWin},  // but a cut explains a » closing nothing
