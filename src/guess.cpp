@@ -116,8 +116,8 @@ constexpr std::int64_t pagePriorCost[codAfterLast] = {0, 0, 0, 0, 4, 0};
 // snippet cut mid-word, is some other language.
 constexpr std::int64_t otherLanguageLetterCost = 28;
 constexpr std::int64_t otherLanguageSlack = 64;
-// What a unit after a number (28 мм) takes off a reading's cost as some
-// other language's text.
+// What a unit after a number (28 мм) takes off a reading's cost, among the
+// pages and as some other language's text.
 constexpr std::int64_t knownUnitDiscount = 32;
 // And what one of the commonest short words between spaces, or an "and
 // so on" (т. д.), takes off: a word among commands (-m як
@@ -1408,6 +1408,19 @@ std::size_t unitsAfterNumbers(const PageReading& reading, const unsigned char* t
   });
 }
 
+// Whether a text sets a byte past ASCII after a digit and a space, where a
+// unit may stand; the digits are counted first, as most lines hold none.
+bool mayHoldUnits(const std::array<std::size_t, 256>& counts, const unsigned char* text,
+                  std::size_t size) {
+  std::size_t digits = 0;
+  for (int digit = '0'; digit <= '9'; ++digit) digits += counts[digit];
+  if (digits == 0 || counts[' '] == 0) return false;
+  for (std::size_t i = 2; i < size; ++i)
+    if (text[i] >= 0x80 && text[i - 1] == ' ' && text[i - 2] >= '0' && text[i - 2] <= '9')
+      return true;
+  return false;
+}
+
 // How many of a page's letters follow a printf conversion glued to them
 // (%3uд, %liхв, %sМБ): the conversion's letter is no Latin word's, so
 // that no scripts mix there.
@@ -2079,6 +2092,15 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     cheapest = std::min(cheapest, costs[page]);
   }
 
+  // The model, trained on prose, prices the units Russian abbreviates after
+  // numbers as rare words, so that another page's reading of them spelled
+  // better: Windows reads ISO 8859-5's 10 шт as 10 ив, and KOI8-R reads
+  // Windows' 100 мл as 100 ЛК.
+  if (mayHoldUnits(counts, text, size))
+    for (const CodeId page : preference)
+      if (page != codUtf)
+        costs[page] -= knownUnitDiscount * static_cast<std::int64_t>(
+                                               unitsAfterNumbers(pageReadings()[page], text, size));
   const auto traitsOf = [&](CodeId page) {
     return page == tracedPage
                ? tracedTraits
@@ -2271,13 +2293,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       const std::int64_t likeliestLettersCost = lettersCost(likeliest, counts, lettersRussianLacks);
       for (const CodeId page : likeliestNext) {
         if (page == codUtf || page == likeliest) continue;
-        // The model's price of the units it reads counts here no more than
-        // in the test above: KOI8-R's list of lenses, Canon EF 28 мм, costs
-        // more than Windows' Canon EF 28 НН, which is no language's.
-        const auto units =
-            static_cast<std::int64_t>(unitsAfterNumbers(pageReadings()[page], text, size));
-        const std::int64_t beyondMargin =
-            costs[page] - costs[likeliest] - kinReadingMargin - knownUnitDiscount * units;
+        const std::int64_t beyondMargin = costs[page] - costs[likeliest] - kinReadingMargin;
         if (beyondMargin > 0 &&
             2 * beyondMargin >
                 lettersCost(page, counts, ukrainianAndBelarusianLetters) - likeliestLettersCost)

@@ -439,6 +439,8 @@ TEST(GuessPage, HardSnippets) {
       {"Делфадор... ти вдигаш немъртви?!", codDos},  // words of even length, and one of two
       {"(търсене в път)", codWin},  // short, but no language spells KOI8-R's РЗПЯЕМЕ Б ОЗР
       {"-m як --block-size=1M", codWin},  // a common word among commands spells little
+      {"10 шт - ", codIso},   // units after numbers: Windows reads 10 ив
+      {"100 мл м", codWin},   // KOI8-R reads 100 ЛК Л
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
