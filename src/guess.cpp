@@ -274,8 +274,9 @@ constexpr std::int64_t kinCapitalInWordCost = 160;
 // Signs that those languages never set touching a letter cost what such a
 // capital does: the other page reads their letters as them, Windows reads
 // Mac's І, є, ґ and Serbian Ј as §, №, ¶ and · (§д. образу, працю№,
-// ·уникс), Mac reads Windows' і, Є and Ґ as ≥, ™ and • (™лгавський).
-constexpr std::u32string_view signsNeverBesideLetters = U"§№≥≤±°©®™•¶¬£¤µ·";
+// ·уникс), Mac reads Windows' і, Є, Ґ and Е as ≥, ™, • and ≈ (™лгавський,
+// ≈Ґра for Еўра).
+constexpr std::u32string_view signsNeverBesideLetters = U"§№≥≤±°©®™•¶¬£¤µ·≈";
 // ≥ or ≤ standing as a word between spaces costs what a capital inside a
 // word does: Mac reads Windows' і and І, Ukrainian's and Belarusian's
 // "and", so (те саме, що ≥ cksum; ET_DYN ≥ ET_EXEC); so does a № there

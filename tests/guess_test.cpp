@@ -430,6 +430,7 @@ TEST(GuessPage, HardSnippets) {
       {"Дії:", codIso},
       {"нафусі", codMac},     // KOI8-R reads Mac's small letters as capitals too: МЮТСЯ╢
       {"р? О чём", codMac},   // but not a reading far behind: ISO 8859-5's №?  їоь
+      {"Еўра", codWin},       // nor Mac's ≈Ґра, a sign glued to a letter
       {"22 146 92 ▓ ТЁМН", codKoi},  // but not a table's row, which Windows reads as ’ фіно
       {"1\tЗорлан\n", codWin},  // a column's word, which Mac reads as «орлан, starts as a line
       {"<p>Зорлан</p>\n", codWin},
