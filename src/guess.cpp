@@ -1821,15 +1821,15 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
     // Cyrillic letter.
     if (c >= 0xA0 && !cyrillic) {
       // Only where Windows' З would start a word, at the start or after a
-      // space, also past the underscore that marks it as a menu's key
-      // (_Зараз), and not at the end: there, or after a bracket (ие («лож),
-      // it opens a quote that a cut may close beyond. Nor before a capital,
-      // a placeholder or a space, as Russian quotes a name (см.
-      // «Управление), a value («%s) or, in aptitude's manual, a command («
-      // удалит); but before a sign, as Mac reads Windows' Зі, Ukrainian's
-      // "with", as «≥, and before the underscore (З_берегти).
-      const bool afterMenuKey = i > 0 && text[i - 1] == '_' && (i == 1 || text[i - 2] == ' ');
-      const bool opens = c == U'«' && (i == 0 || text[i - 1] == ' ' || afterMenuKey) &&
+      // space, also past an underscore, which marks it as a menu's key
+      // (_Зараз) or joins it to a word as Russian joins no quote, and not at
+      // the end: there, or after a bracket (ие («лож), it opens a quote that
+      // a cut may close beyond. Nor before a capital, a placeholder or a
+      // space, as Russian quotes a name (см. «Управление), a value («%s) or,
+      // in aptitude's manual, a command (« удалит); but before a sign, as
+      // Mac reads Windows' Зі, Ukrainian's "with", as «≥, and before the
+      // underscore (З_берегти).
+      const bool opens = c == U'«' && (i == 0 || text[i - 1] == ' ' || text[i - 1] == '_') &&
                          i + 1 < size && (text[i + 1] >= 0x80 || text[i + 1] == '_') &&
                          !capitalAt(i + 1);
       const bool asWord = i > 0 && text[i - 1] == ' ' && i + 1 < size && text[i + 1] == ' ';
