@@ -2097,11 +2097,15 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   // numbers as rare words, so that another page's reading of them spelled
   // better: Windows reads ISO 8859-5's 10 шт as 10 ив, and KOI8-R reads
   // Windows' 100 мл as 100 ЛК.
+  // Counted once: judging a reading another language's takes them off too.
+  std::array<std::int64_t, codAfterLast> units{};
   if (mayHoldUnits(counts, text, size))
     for (const CodeId page : preference)
-      if (page != codUtf)
-        costs[page] -= knownUnitDiscount * static_cast<std::int64_t>(
-                                               unitsAfterNumbers(pageReadings()[page], text, size));
+      if (page != codUtf) {
+        units[page] = static_cast<std::int64_t>(
+            unitsAfterNumbers(pageReadings()[page], text, size));
+        costs[page] -= knownUnitDiscount * units[page];
+      }
   const auto traitsOf = [&](CodeId page) {
     return page == tracedPage
                ? tracedTraits
@@ -2244,11 +2248,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
           gluedCost * static_cast<std::int64_t>(traits.boxed) +
           capitalAfterSmallCost * static_cast<std::int64_t>(traits.capitalsAfterSmall) -
           perLetter * static_cast<std::int64_t>(traits.letters) - slack;
-      // Units are sought only where they may tell: a text that reads as
-      // Russian without them needs no scan for them.
-      if (cost > 0)
-        cost -= knownUnitDiscount *
-                static_cast<std::int64_t>(unitsAfterNumbers(pageReading, text, size));
+      if (cost > 0) cost -= knownUnitDiscount * units[page];
       if (cost > 0)
         cost -= commonWordDiscount *
                 static_cast<std::int64_t>(commonWordsBetweenSpaces(pageReading, text, size) +
