@@ -443,6 +443,8 @@ TEST(GuessPage, HardSnippets) {
       {"-m як --block-size=1M", codWin},  // a common word among commands spells little
       {"10 шт - ", codIso},   // units after numbers: Windows reads 10 ив
       {"100 мл м", codWin},   // KOI8-R reads 100 ЛК Л
+      {"nternet Exрlorer", codDos},  // a typed-in р, which Windows reads as а: Exalorer
+      {"я - Jрeg", codKoi},  // but a name that spells English badly keeps it: not ISO 8859-5's Jвeg
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
