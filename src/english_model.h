@@ -8,3 +8,7 @@ constexpr int englishSymbolCount = 27;
 /// englishSymbolCount + b) * englishSymbolCount + c), in quarter bits
 /// written as the guess model's tables are.
 extern const char englishTripleCosts[];
+
+/// What a letter triple of the texts learned from costs on average, in
+/// quarter bits.
+extern const int averageEnglishTripleCost;

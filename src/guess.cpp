@@ -1160,8 +1160,6 @@ unsigned char isAsciiLetter(unsigned char byte) {
   return static_cast<unsigned char>((byte | 0x20) - 'a') < 26;
 }
 
-// What an English letter triple costs on average, in quarter bits.
-constexpr std::int64_t averageEnglishTripleCost = 10;
 // A name or a cut word may spell English badly (Jрeg, tscaрe): beyond 4
 // bits a typed-in letter would lose to a Russian letter's reading of its
 // byte inside the Latin word (KOI8-R's Jрeg is ISO 8859-5's Jвeg).
@@ -1169,31 +1167,29 @@ constexpr std::int64_t typedInLetterCostCap = 16;
 
 // A typed-in lookalike is read as the Latin letter its word needs: CP866's
 // р in Exрlorer is Windows' а, and Explorer spells English where Exalorer
-// does not. What the letter costs its word in English beyond the average
-// letter, for the triples it stands in; the word is text[wordStart,
-// wordEnd), its other lookalikes read as their twins.
+// does not. What the letter at text[at] costs its word in English beyond
+// the average, for the three triples it stands in; lookalikes beside it
+// read as their twins too.
 std::int64_t typedInLetterCost(const std::array<Meaning, 256>& meanings,
-                               const unsigned char* text, std::size_t wordStart,
-                               std::size_t wordEnd, std::size_t at) {
+                               const unsigned char* text, std::size_t size, std::size_t at) {
   static const auto costs =
       decodeCosts<englishSymbolCount * englishSymbolCount * englishSymbolCount>(
           englishTripleCosts);
   const auto symbolAt = [&](std::size_t k) {
-    if (k < wordStart || k >= wordEnd) return 0;
+    if (k >= size) return 0;  // past either end, as k wraps below 0
     const unsigned char twin = meanings[text[k]].latinTwin;
     const unsigned char byte = twin != 0 ? twin : text[k];
     return isAsciiLetter(byte) ? (byte | 0x20) - 'a' + 1 : 0;
   };
   const auto triple = [&](int a, int b, int c) {
-    return static_cast<std::int64_t>(costs[(a * englishSymbolCount + b) * englishSymbolCount + c]) -
-           averageEnglishTripleCost;
+    return costs[(a * englishSymbolCount + b) * englishSymbolCount + c] -
+           std::int64_t{averageEnglishTripleCost};
   };
   const int twoBefore = symbolAt(at - 2), before = symbolAt(at - 1), letter = symbolAt(at),
             after = symbolAt(at + 1), twoAfter = symbolAt(at + 2);
-  std::int64_t cost = triple(before == 0 ? 0 : twoBefore, before, letter) +
-                      triple(before, letter, after);
-  if (after != 0) cost += triple(letter, after, twoAfter);
-  return std::min(cost, typedInLetterCostCap);
+  return std::min(triple(twoBefore, before, letter) + triple(before, letter, after) +
+                      triple(letter, after, twoAfter),
+                  typedInLetterCostCap);
 }
 
 // Scores a page's reading of text, or of as much of it as leaves its cost
@@ -1216,7 +1212,7 @@ Scorer<withTraits> scoreReading(const std::array<Meaning, 256>& meanings,
     scorer.lineState = LineState::blank;
   }
   const auto& russianWord = inRussianWord();
-  std::size_t wordStart = 0, wordEnd = 0;  // the last word looked at whole
+  std::size_t wordEnd = 0;  // past the last word looked at whole
   bool lookalikesAreRussian = false, russianTypedIn = false;
   for (std::size_t i = 0; i < size; ++i) {
     if (scorer.cost >= limit) break;
@@ -1234,7 +1230,6 @@ Scorer<withTraits> scoreReading(const std::array<Meaning, 256>& meanings,
       while (start > 0 && meanings[text[start - 1]].inWord()) --start;
       std::size_t russian = 0, latinLetters = 0;
       bool latin = false, twinned = true, smallLatin = false;
-      wordStart = start;
       for (wordEnd = start; wordEnd < size && meanings[text[wordEnd]].inWord(); ++wordEnd) {
         const Meaning& inWord = meanings[text[wordEnd]];
         russian += inWord.symbol != 0;
@@ -1265,7 +1260,7 @@ Scorer<withTraits> scoreReading(const std::array<Meaning, 256>& meanings,
       if (meaning->lookalike && lookalikesAreRussian)
         meaning = &russianWord[text[i]];
       else if (russianTypedIn && meaning->latinTwin != 0) {
-        scorer.cost += typedInLetterCost(meanings, text, wordStart, wordEnd, i);
+        scorer.cost += typedInLetterCost(meanings, text, size, i);
         meaning = &meanings[meaning->latinTwin];
       }
     }
