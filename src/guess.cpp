@@ -733,6 +733,9 @@ struct ReadingTraits {
   // Russian letters typed into Latin words, read as the Latin ones: no
   // letters for the spelling, but Cyrillic characters all the same.
   std::size_t typedIn = 0;
+  // Of those, the ones their words spell English with as well as an
+  // average letter does or better.
+  std::size_t typedInEnglish = 0;
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
 };
 
@@ -1260,7 +1263,9 @@ Scorer<withTraits> scoreReading(const std::array<Meaning, 256>& meanings,
       if (meaning->lookalike && lookalikesAreRussian)
         meaning = &russianWord[text[i]];
       else if (russianTypedIn && meaning->latinTwin != 0) {
-        scorer.cost += typedInLetterCost(meanings, text, size, i);
+        const std::int64_t englishCost = typedInLetterCost(meanings, text, size, i);
+        scorer.cost += englishCost;
+        if constexpr (withTraits) scorer.traits.typedInEnglish += englishCost <= 0;
         meaning = &meanings[meaning->latinTwin];
       }
     }
@@ -2292,6 +2297,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       if (cost > 0 && traits.mixed > 0)
         cost -= mixedScriptCost *
                 static_cast<std::int64_t>(lettersAfterConversions(pageReading, text, size));
+      // A letter typed into a word that then spells English is no foreign
+      // accent, and mixes no scripts: Ещё... Format comрlete.
+      if (cost > 0)
+        cost -= mixedScriptCost * static_cast<std::int64_t>(traits.typedInEnglish);
       if (cost > 0)
         cost -= placeholderCapitalDiscount *
                 static_cast<std::int64_t>(placeholderCapitals(pageReading, text, size));
