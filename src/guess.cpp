@@ -1191,7 +1191,7 @@ std::int64_t typedInLetterCost(const std::array<Meaning, 256>& meanings,
   const int twoBefore = symbolAt(at - 2), before = symbolAt(at - 1), letter = symbolAt(at),
             after = symbolAt(at + 1), twoAfter = symbolAt(at + 2);
   return std::min(triple(twoBefore, before, letter) + triple(before, letter, after) +
-                      triple(letter, after, twoAfter),
+                      (after != 0 ? triple(letter, after, twoAfter) : 0),
                   typedInLetterCostCap);
 }
 
@@ -1244,10 +1244,12 @@ Scorer<withTraits> scoreReading(const std::array<Meaning, 256>& meanings,
       // Two Russian letters and no Latin one but lookalikes: a Russian
       // word. Small Russian lookalikes among two small Latin letters or
       // more: an English one (not a format's %sх, nor a word in capitals),
-      // unless one ends it, as KOI8-R reads Mac's closing quotes (“ as р).
+      // unless one ends it where English ends no word so: KOI8-R reads
+      // Mac's closing quotes (“ as р), a p after any word, but ftр is ftp.
       lookalikesAreRussian = russian >= 2 && !latin;
       russianTypedIn = typedInPossible && latin && twinned && smallLatin && latinLetters >= 2 &&
-                       meanings[text[wordEnd - 1]].symbol == 0;
+                       (meanings[text[wordEnd - 1]].symbol == 0 ||
+                        typedInLetterCost(meanings, text, size, wordEnd - 1) <= 0);
       if constexpr (withTraits) {
         // A Latin text's accented letters read as lookalikes typed in too:
         // each touches a Latin letter, as a Russian letter there does.

@@ -446,6 +446,7 @@ TEST(GuessPage, HardSnippets) {
       {"nternet Exрlorer", codDos},  // a typed-in р, which Windows reads as а: Exalorer
       {"oo many oрen fil", codDos},  // oaen spells English no worse than average
       {"те Yes! Ещё... Format comрlete..", codKoi},  // a typed-in letter is no foreign accent
+      {" ftр.mic", codDos},  // nor one that ends an English word
       {"я - Jрeg", codKoi},  // but a name that spells English badly keeps it: not ISO 8859-5's Jвeg
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
