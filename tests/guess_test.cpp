@@ -120,6 +120,7 @@ TEST(GuessPage, HardSnippets) {
       {"ки индейцев Севе", codMac},     // Windows reads С as ‘ touching a word
       {"НАЯ БУКВ", codKoi},             // capitals throughout: Windows reads small letters
       {"тип", codDos},                  // E2 A8 AF: valid UTF-8 by chance
+      {"удачно, ", codDos},  // E3 A4 A0: valid, but a character of CJK's rare extension
       {"Чё?\n", codWin},                // D7 B8: valid UTF-8, but no character
       {"всё — хорошо", codMac},
       {"СССР и США", codIso},
