@@ -2,9 +2,6 @@
 // packages; edit the script, not this file.
 #include "english_model.h"
 
-// 2.50 bits.
-const int averageEnglishTripleCost = 10;
-
 const char englishTripleCosts[] =
     "/NSSPWSYXPkgWTVRQiVPLUbTkWxJvVVT/acvr/1OcIxS/LOWUWk///bR//wG/w/P//d//Uq/UncH"
     "///MdeJ/iYbpmKj/2Tm/Fk/RxqUi//mxcVfgjDkzTLtqtotLUdidqZnv/o/QO6hWoXm/Y/sTSKjs"
@@ -265,3 +262,6 @@ const char englishTripleCosts[] =
     "j/bTVagn/W5FZqXpMnmVR/edmlRYufVLUwk8W/JPsbpNp5IN/wfksNb/SVZY0dsa1NUXWXVlR/Q4"
     "xPUQwO/LMNp//ZwnWN/cmD/w/K///wqU//wa/le//ooKMoyyOppJI/ohqVQs/XWkynS/u/DP/Y/P"
     "i/pRp/pa9lO/+dPtm/caaA5w0/k//3n//slpUl/oam//17zsFa/txVoxxN//xq/t//x/////xFg";
+
+// 2.50 bits.
+const int averageEnglishTripleCost = 10;
