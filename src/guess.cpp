@@ -1083,7 +1083,9 @@ std::int64_t totalCost(const Scorer<withTraits>& scorer) {
 // UTF-8 of those languages reads as what it is. Among the two-byte
 // characters, the points Unicode leaves unassigned are left out: no text
 // holds them, but a capital and a sign of Windows-1251 make them (Чё is
-// U+05F8).
+// U+05F8). So is CJK's rare extension A (U+3400 to U+4DBF), which Chinese
+// text hardly sets but CP866's у or ф before two letters makes (удачно is
+// 㤠筮).
 bool isOtherScriptLetter(char32_t c) {
   static constexpr char32_t ranges[][2] = {
       {0xA1, 0x24F},    {0x370, 0x377},   {0x37A, 0x37F},   {0x384, 0x38A},
