@@ -446,6 +446,7 @@ TEST(GuessPage, HardSnippets) {
       {"100 мл м", codWin},   // KOI8-R reads 100 ЛК Л
       {"nternet Exрlorer", codDos},  // a typed-in р, which Windows reads as а: Exalorer
       {"oo many oрen fil", codDos},  // oaen spells English no worse than average
+      {"ite рrotected. R", codDos},  // arotected: the letters after it count too
       {"те Yes! Ещё... Format comрlete..", codKoi},  // a typed-in letter is no foreign accent
       {" ftр.mic", codDos},  // nor one that ends an English word
       {"я - Jрeg", codKoi},  // but a name that spells English badly keeps it: not ISO 8859-5's Jвeg
