@@ -280,9 +280,13 @@ constexpr std::int64_t kinCapitalInWordCost = 160;
 constexpr std::u32string_view signsNeverBesideLetters = U"§№≥≤±°©®™•¶¬£¤µ·≈";
 // ≥ or ≤ standing as a word between spaces costs what a capital inside a
 // word does: Mac reads Windows' і and І, Ukrainian's and Belarusian's
-// "and", so (те саме, що ≥ cksum; ET_DYN ≥ ET_EXEC); so does a № there
-// before a word rather than a number: Windows reads Mac's Ukrainian є, its
-// "is", so (вираз № надто складним).
+// "and", so (те саме, що ≥ cksum; ET_DYN ≥ ET_EXEC); so does a №, § or ™
+// there before a word rather than a number: Windows reads Mac's Ukrainian
+// є, its "is", so (вираз № надто складним), and Mac's І as §; Mac reads
+// Windows' Є as ™. All but № starting a text before a word too (≤ це все,
+// ™ каталогом), as a sentence starts with "and" or "is", where a cut at a
+// comparison's sign leaves a number after it; a heading may number a word
+// (№ заказа).
 constexpr std::int64_t kinSignAsWordCost = kinCapitalInWordCost;
 // A « that no » closes later: Mac reads Windows' З starting a word so
 // (Звантажено, «вантажено; З часу, « часу), which Ukrainian words start
@@ -1876,10 +1880,12 @@ KinSpelling kinSpelling(const CodeChart& characters, const unsigned char* text,
       const bool opens = c == U'«' && (i == 0 || text[i - 1] == ' ' || text[i - 1] == '_') &&
                          i + 1 < size && (text[i + 1] >= 0x80 || text[i + 1] == '_') &&
                          !capitalAt(i + 1);
-      const bool asWord = i > 0 && text[i - 1] == ' ' && i + 1 < size && text[i + 1] == ' ';
-      if ((c == U'≥' || c == U'≤') && asWord) result.misplacedMarksCost += kinSignAsWordCost;
-      if (c == U'№' && asWord && i + 2 < size &&
-          (isAsciiLetter(text[i + 2]) || cyrillicAt(i + 2)))
+      const bool asWord = (i == 0 || text[i - 1] == ' ') && i + 1 < size && text[i + 1] == ' ';
+      const bool beforeWord =
+          asWord && i + 2 < size && (isAsciiLetter(text[i + 2]) || cyrillicAt(i + 2));
+      if ((c == U'≥' || c == U'≤') && asWord && (i > 0 || beforeWord))
+        result.misplacedMarksCost += kinSignAsWordCost;
+      if ((c == U'§' || c == U'™' || (c == U'№' && i > 0)) && beforeWord)
         result.misplacedMarksCost += kinSignAsWordCost;
       // An ellipsis glued to the small letters after it, inside a line:
       // Windows reads Mac's Е starting a word so (з початку …похи).

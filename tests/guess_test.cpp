@@ -328,6 +328,10 @@ TEST(GuessPage, HardSnippets) {
       {"sha1 (те саме, що і sha1sum)", codWin},  // Mac's ≥, standing as a word
       {"основа і зсув мають належати одному модулю", codWin},
       {"можна завантажити лише ET_DYN і ET_EXEC", codWin},  // among Latin too
+      // Nor do they start a text with a sign standing before a word.
+      {"Є каталогом", codWin},  // Mac's ™
+      {"І йому.", codMac},      // Windows' §
+      {"І це все", codWin},     // Mac's ≤
       // A reading that turns quotes into capitals glued to what they quote
       // has more letters, none of them spelled.
       {"не могу да пређем у директоријум „%s“", codWin},  // Mac's Д%sУ
