@@ -323,6 +323,12 @@ constexpr std::size_t shortestWordAtEdge = 2;
 // its few letters tell too little: only from this many bytes on is a text
 // called another language for its spelling or its Latin.
 constexpr std::size_t shortestOtherLanguage = 20;
+// A whole line, as a file of one line holds it, was cut from nothing: from
+// this many bytes on, its break included, its accents among Latin and its
+// marks tell as they do in a longer text (Größe ändern). Spelling does
+// not: Russian spells short lines of names (Кохтла-Ярве) and units
+// (%u.%2.2u МиБ) as no language, and Hebrew spells some better (%s байт).
+constexpr std::size_t shortestWholeLineOtherLanguage = 8;
 // A letter of another script in valid UTF-8: its bytes would read as two
 // or three unlikely characters in any Cyrillic page.
 constexpr std::int64_t otherScriptLetterCost = 16;
@@ -2326,6 +2332,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     };
     OtherLanguage judged = otherLanguageOf(best, reading);
     const bool longEnough = size >= shortestOtherLanguage;
+    const bool wholeLineLongEnough =
+        longEnough || (start == TextStart::line && size >= shortestWholeLineOtherLanguage);
     // Russian prices their own letters as foreign (Belarusian і), so that
     // another page's reading, spelled as no language, may cost less: where
     // the likeliest reading is no Cyrillic language's, a nearly as likely
@@ -2467,9 +2475,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool lettersAsAccents = fewRussianWords || loneLetterAmongLatin || lettersApart;
     const CodeId wordsPage =
         lettersAsAccents ? pageOfWordsAmongLatin(best, text, size) : codAfterLast;
-    if (longEnough && wordsPage != codAfterLast) return {wordsPage, false};
-    if (noCyrillicText || (longEnough && (lettersAsAccents || pairAmongLatin ||
-                                          marksOverLetters || rivalSpellsBetter())))
+    if (wholeLineLongEnough && wordsPage != codAfterLast) return {wordsPage, false};
+    if (noCyrillicText ||
+        (wholeLineLongEnough && (lettersAsAccents || pairAmongLatin || marksOverLetters)) ||
+        (longEnough && rivalSpellsBetter()))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   // Readings that give the same text are one answer only for all of it:

@@ -574,6 +574,18 @@ TEST(GuessPage, NotRussian) {
       // an underscore, a menu key's mark: no dearer than after a space.
       {"German in CP850", "Sitzung \x94" "ffnen", true, "unknown", false},
       {"German in CP850: a menu's key", "Link \x94_ffnen", true, "unknown", false},
+      // A line of a file of its own was cut from nothing: its accents tell
+      // from 8 bytes on, where a snippet needs 20.
+      {"German in Windows-1252, a file of one short line", "Domain \xE4ndern\n", true, "unknown",
+       false},
+      {"the same cut from a text, where a Russian word may end so", "Domain \xE4ndern", true,
+       "win", false},
+      {"Polish in Windows-1250, whose \xB3 Windows reads as a letter", "cz\xB3on kontrolny\n",
+       true, "unknown", false},
+      {"a line of 8 bytes", "L\xF6schen\n", true, "unknown", false},
+      {"but not of 7", "B\xE4umen\n", true, "win", false},
+      {"nor does spelling judge a short line: Hebrew spells this better than Russian",
+       "%s \xE1\xE0\xE9\xF2\n", true, "win", false},
       {"French in Windows-1252: a lone accented letter", "Signaler les bogues \xE0 <bugs@x.org>.",
        true, "unknown", false},
       // Windows reads ã as у, a Russian letter typed in: still touching Latin.
