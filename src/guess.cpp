@@ -170,6 +170,11 @@ constexpr std::int64_t capitalAfterSmallCost = 24;
 // reads Hebrew's letters so, and its words stand among Latin ones on
 // their lines (מסמך Microsoft Works).
 constexpr std::int64_t shortWordRivalMargin = 48;
+// And by this much more for a whole line shorter than a snippet must be
+// to be judged: Greek and Hebrew spell some Russian and Ukrainian words
+// and units better by a few bits (%s байт), a line of their own far better
+// (Λήψη αρχείου).
+constexpr std::int64_t shortLineRivalMargin = 96;
 // Unless the other Cyrillic languages spell it this much better than the
 // rival: Hebrew's commonest letter, ת, is Windows' ъ, which Bulgarian sets
 // between consonants as Russian never does (файлът е твърде дълъг). Less
@@ -324,10 +329,11 @@ constexpr std::size_t shortestWordAtEdge = 2;
 // called another language for its spelling or its Latin.
 constexpr std::size_t shortestOtherLanguage = 20;
 // A whole line, as a file of one line holds it, was cut from nothing: from
-// this many bytes on, its break included, its accents among Latin and its
-// marks tell as they do in a longer text (Größe ändern). Spelling does
-// not: Russian spells short lines of names (Кохтла-Ярве) and units
-// (%u.%2.2u МиБ) as no language, and Hebrew spells some better (%s байт).
+// this many bytes on, its break included, its accents among Latin, its
+// marks and a rival language's far better spelling tell as they do in a
+// longer text (Domain ändern). Russian's spelling alone does not: it
+// spells short lines of names (Кохтла-Ярве) and units (%u.%2.2u МиБ) as
+// no language.
 constexpr std::size_t shortestWholeLineOtherLanguage = 8;
 // A letter of another script in valid UTF-8: its bytes would read as two
 // or three unlikely characters in any Cyrillic page.
@@ -2431,7 +2437,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Nor do letters that such signs outnumber: Mac reads Chinese and
     // Japanese words in their pages as ƒЏ≤њінќу£Ї±к«©ќ.
     const bool marksOverLetters = reading.marks >= reading.letters;
-    const auto rivalSpellsBetter = [&] {
+    const auto rivalSpellsBetter = [&](std::int64_t extraMargin) {
       const bool capitalized = reading.capitals > 0 && 2 * reading.capitals < reading.letters;
       const std::int64_t margin =
           reading.longestRun <= longestShortWord || (capitalized && latinBeside == 0)
@@ -2439,7 +2445,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
               : 0;
       // The rival's spelling only grows as it reads on: past this it
       // cannot be the better.
-      const std::int64_t bound = reading.spelling - margin;
+      const std::int64_t bound = reading.spelling - margin - extraMargin;
       std::optional<std::int64_t> unspelled, kinSpelled;
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
         const std::int64_t cost = rivalSpelling(rival, bestReading.meanings, text, size, bound);
@@ -2477,8 +2483,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         lettersAsAccents ? pageOfWordsAmongLatin(best, text, size) : codAfterLast;
     if (wholeLineLongEnough && wordsPage != codAfterLast) return {wordsPage, false};
     if (noCyrillicText ||
-        (wholeLineLongEnough && (lettersAsAccents || pairAmongLatin || marksOverLetters)) ||
-        (longEnough && rivalSpellsBetter()))
+        (wholeLineLongEnough && (lettersAsAccents || pairAmongLatin || marksOverLetters ||
+                                 rivalSpellsBetter(longEnough ? 0 : shortLineRivalMargin))))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   // Readings that give the same text are one answer only for all of it:
