@@ -275,6 +275,14 @@ def snippets(pages, per_cell, rng):
     return items
 
 
+def short_lines(pages, per_cell, rng):
+    """(kind, text) items: files of one whole line shorter than the
+    snippets' one-line rows (7 to 18 characters and its line break)."""
+    lines = sorted({line for page in pages for line in page
+                    if RUSSIAN_WORD.search(line) and 7 <= len(line) <= 18})
+    return [("short line", line + "\n") for line in rng.sample(lines, min(per_cell, len(lines)))]
+
+
 def file_shapes(pages, per_cell, rng):
     """(kind, text) items: short files of shapes people keep Russian text
     in, one to three of the lines of pages in each: subtitles, tagged
@@ -426,11 +434,12 @@ def binary_sources():
     return [p for p in paths if os.path.isfile(p) and not os.path.islink(p)]
 
 
-def foreign_items(per_cell, report, rng):
+def foreign_items(per_cell, report, rng, short=False):
     """(row, kind, data, text or None, codec) items: text that is not Russian,
-    and binary data (text None)."""
+    and binary data (text None); with short, only files of one short line."""
     items = []
-    kinds = (("one line", 1, 20, 120), ("paragraph", 8, 200, 2000), ("whole text", 0, 200, 1 << 16))
+    kinds = ((("short line", 1, 7, 18),) if short else
+             (("one line", 1, 20, 120), ("paragraph", 8, 200, 2000), ("whole text", 0, 200, 1 << 16)))
     table = LATIN if report == "latin" else FOREIGN
     for language in [*LATIN] if report == "latin" else [*FOREIGN, *OTHER_CYRILLIC]:
         pages = foreign_texts(language, report)
@@ -448,12 +457,15 @@ def foreign_items(per_cell, report, rng):
                     text = "\n".join(page if count == 0 else page[start:start + count])
                     if not shortest <= len(text) <= longest or text.isascii():
                         continue
+                    text += "\n" if short else ""
                     try:
                         data = text.encode(codec)
                     except UnicodeError:
                         continue
                     items.append((f"{language} {codec}", kind, data, text, codec))
                     found += 1
+    if short:
+        return items
     sources = binary_sources()
     for kind, size in (("one line", 80), ("paragraph", 1000), ("whole text", 1 << 16)):
         for _ in range(per_cell):
@@ -525,7 +537,8 @@ def foreign_main(args, guess):
     if args.sample:
         return write_foreign_sample(args.sample, rng)
     items = foreign_items(args.per_cell, "fresh" if args.fresh else "cjk" if args.cjk
-                          else "ui" if args.ui else "latin" if args.latin else args.report, rng)
+                          else "ui" if args.ui else "latin" if args.latin else args.report, rng,
+                          args.short_lines)
     work = tempfile.mkdtemp(dir=WORK)
     paths = []
     for number, (row, kind, data, text, codec) in enumerate(items):
@@ -604,6 +617,8 @@ def main():
                         help="with --foreign: other Latin languages' catalogs and character tables")
     parser.add_argument("--files", action="store_true",
                         help="short files of common shapes made of the set's lines, not snippets")
+    parser.add_argument("--short-lines", action="store_true",
+                        help="files of one line of 7 to 18 characters, not snippets")
     parser.add_argument("--alone", action="store_true", help="no peers: only bytemorph-guess")
     parser.add_argument("--by-page", action="store_true", help="a row for each page and length")
     parser.add_argument("--sample")
@@ -633,7 +648,8 @@ def main():
                           ("chardetect", "python3-chardet"), ("/usr/include/librcd.h", "librcd-dev")):
         need(tool, package)
     guess = os.path.abspath(args.guess)
-    items = (file_shapes if args.files else snippets)(pages, args.per_cell, rng)
+    items = (file_shapes if args.files else short_lines if args.short_lines
+             else snippets)(pages, args.per_cell, rng)
     work = tempfile.mkdtemp(dir=WORK)
     files = []  # (path, kind, page, text)
     for number, (kind, text) in enumerate(items):
