@@ -2384,7 +2384,15 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         }
       }
     }
-    noCyrillicText = noCyrillicText && longEnough;
+    // A whole short line's spelling judges it only where a Russian letter
+    // touches a Latin one, as a Latin page's accents read so do (KOI8-R
+    // reads Öffentlich as жffentlich, ISO 8859-5 reads Błąd as BГЙd), and
+    // Russian seldom does but after a conversion (%02uхв), and where no
+    // word of three Russian letters stands, which no accents make: a
+    // placeholder glued to its section's name (.relИМЯ).
+    if (noCyrillicText && !longEnough)
+      noCyrillicText = wholeLineLongEnough && reading.longestRun < 3 &&
+                       reading.mixed > lettersAfterConversions(pageReadings()[best], text, size);
     const PageReading& bestReading = pageReadings()[best];
     const Meaning* meanings = bestReading.meanings.data();
     otherLanguage = judged.cost;
