@@ -332,6 +332,7 @@ TEST(GuessPage, HardSnippets) {
       {"Є каталогом", codWin},  // Mac's ™
       {"І йому.", codMac},      // Windows' §
       {"І це все", codWin},     // Mac's ≤
+      {"≤ 5 символов", codMac},  // but before a number, as a cut at a comparison leaves it
       // A reading that turns quotes into capitals glued to what they quote
       // has more letters, none of them spelled.
       {"не могу да пређем у директоријум „%s“", codWin},  // Mac's Д%sУ
