@@ -26,6 +26,16 @@ constexpr std::uint8_t rivalCapital = 0x80;
 constexpr int rivalLanguageCount = 2;
 extern const RivalLanguage rivalLanguages[rivalLanguageCount];
 
+/// Languages whose pages set a character on two bytes, which a Cyrillic
+/// page reads as two letters: how often each character of the grid of 94
+/// rows of 94 that their pages share is written, in quarter bits, one
+/// character each as RivalLanguage::tripleCosts (index row * 94 + cell).
+/// Chinese (GB2312, which GBK extends) and Japanese (JIS X 0208, which
+/// EUC-JP and Shift_JIS set).
+constexpr int pairedLanguageCount = 2;
+constexpr int pairedGridSide = 94;
+extern const char* const pairedLanguageCharacterCosts[pairedLanguageCount];
+
 /// Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian, which a
 /// Cyrillic page reads right but which spell unlike Russian: how they
 /// spell, as one.
