@@ -118,7 +118,8 @@ constexpr std::int64_t pagePriorCost[codAfterLast] = {0, 0, 0, 0, 4, 0};
 constexpr std::int64_t otherLanguageLetterCost = 28;
 constexpr std::int64_t otherLanguageSlack = 64;
 // What a unit after a number (28 мм) takes off a reading's cost, among the
-// pages and as some other language's text.
+// pages and as some other language's text, and off its spelling against
+// Chinese and Japanese, which read KOI8-R's мм as a character of theirs.
 constexpr std::int64_t knownUnitDiscount = 32;
 // And what one of the commonest short words between spaces, or an "and
 // so on" (т. д.), takes off: a word among commands (-m як
@@ -184,6 +185,11 @@ constexpr std::size_t longestShortWord = 3;
 // A Russian letter of the reading that is no letter in the rival's pages
 // (KOI8-R's small letters are no Hebrew ones).
 constexpr std::int64_t rivalUnreadLetterCost = 64;
+// How much better than Russian Chinese or Japanese must spell a text, as
+// their pages read it, for it to be theirs, whatever its length; and more
+// where Russian reads it mostly as capitals.
+constexpr std::int64_t pairedRivalMargin = 48;
+constexpr std::int64_t pairedCapitalsMargin = 32;
 // How much better than the bound for Russian the other Cyrillic languages
 // must spell a reading to keep it from being called another language.
 constexpr std::int64_t kinLanguageMargin = 64;
@@ -1762,6 +1768,75 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
   return spelling.cost;
 }
 
+// How a Chinese or Japanese page sets the characters of its language's
+// grid on two bytes.
+enum class PairedEncoding { euc, shiftJis };
+struct PairedPage {
+  int language;  // of pairedLanguageCharacterCosts
+  PairedEncoding encoding;
+};
+constexpr PairedPage pairedPages[] = {
+    {0, PairedEncoding::euc}, {1, PairedEncoding::euc}, {1, PairedEncoding::shiftJis}};
+
+constexpr int notPaired = -1, offGrid = -2;
+// A character the model never saw, or one around the grid, costs as its
+// two bytes unread would: Russian read as Chinese is mostly such
+// characters, where a Chinese text is seldom.
+constexpr std::int64_t unseenCharacterCost = 2 * rivalUnreadLetterCost;
+constexpr char unseenCharacterCell = '/';
+constexpr std::size_t shortestPairedText = 3;  // characters
+
+// The grid index of the character that a page sets on lead and trail;
+// offGrid for one of GBK's around the grid, notPaired for none.
+int pairedCharacter(PairedEncoding encoding, unsigned lead, unsigned trail) {
+  if (encoding == PairedEncoding::euc) {
+    if (lead >= 0xA1 && lead <= 0xFE && trail >= 0xA1 && trail <= 0xFE)
+      return static_cast<int>((lead - 0xA1) * pairedGridSide + trail - 0xA1);
+    return lead >= 0x81 && lead <= 0xFE && trail >= 0x40 && trail <= 0xFE && trail != 0x7F
+               ? offGrid
+               : notPaired;
+  }
+  if (!((lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xEF)) || trail < 0x40 ||
+      trail > 0xFC || trail == 0x7F)
+    return notPaired;
+  // Each lead byte holds two rows, the second from trail byte 0x9F.
+  const unsigned row = 2 * (lead - (lead <= 0x9F ? 0x81 : 0xC1)) + (trail >= 0x9F);
+  const unsigned cell = trail >= 0x9F ? trail - 0x9F : trail - 0x40 - (trail > 0x7F);
+  return static_cast<int>(row * pairedGridSide + cell);
+}
+
+// How unlikely a text is in a Chinese or Japanese page, as its characters;
+// once that passes limit, how unlikely as much as was read. Bytes below
+// 0x80 cost nothing, as a rival's non-letters do. None where a Russian
+// letter of a page's reading stands in no pair (a word of odd length in
+// GBK), or where fewer than three characters are read: Russian's short
+// words read as a character or two that Chinese writes too often (ISO
+// 8859-5's Bulgarian ПЪТИ is GBK's 渴赂).
+std::optional<std::int64_t> pairedSpelling(const PairedPage& page,
+                                           const std::array<Meaning, 256>& reading,
+                                           const unsigned char* text, std::size_t size,
+                                           std::int64_t limit) {
+  const char* characterCosts = pairedLanguageCharacterCosts[page.language];
+  std::int64_t cost = 0;
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < size && cost < limit; ++i) {
+    if (text[i] < 0x80) continue;
+    const int character =
+        i + 1 < size ? pairedCharacter(page.encoding, text[i], text[i + 1]) : notPaired;
+    if (character == notPaired) {
+      if (reading[text[i]].symbol != 0) return std::nullopt;
+      continue;
+    }
+    cost += character == offGrid || characterCosts[character] == unseenCharacterCell
+                ? unseenCharacterCost
+                : cellCost(characterCosts[character]);
+    ++characters;
+    ++i;
+  }
+  if (characters < shortestPairedText) return std::nullopt;
+  return cost;
+}
+
 // A character's symbol in the other Cyrillic languages' models: 0, a word
 // boundary, for anything but a Cyrillic letter they write.
 int kinSymbol(char32_t c) { return isCyrillic(c) ? kinLanguages.symbols[c - 0x400] : 0; }
@@ -2455,9 +2530,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // cannot be the better.
       const std::int64_t bound = reading.spelling - margin - extraMargin;
       std::optional<std::int64_t> unspelled, kinSpelled;
-      for (int rival = 0; rival < rivalLanguageCount; ++rival) {
-        const std::int64_t cost = rivalSpelling(rival, bestReading.meanings, text, size, bound);
-        if (cost >= bound) continue;
+      const auto spellsBetter = [&](std::int64_t cost, std::int64_t limit) {
+        if (cost >= limit) return false;
         // A text whose only words are placeholders, which are no
         // language's, is allowed a little for each of their capitals.
         if (!unspelled) {
@@ -2466,10 +2540,23 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                           ? placeholderCapitalRivalDiscount * static_cast<std::int64_t>(placeholders)
                           : 0;
         }
-        if (cost >= bound - *unspelled) continue;
+        if (cost >= limit - *unspelled) return false;
         if (!kinSpelled)
           kinSpelled = bestKinTripleCost(bestReading.characters, text, size);
-        if (cost < *kinSpelled + kinOverRivalMargin) return true;
+        return cost < *kinSpelled + kinOverRivalMargin;
+      };
+      for (int rival = 0; rival < rivalLanguageCount; ++rival)
+        if (spellsBetter(rivalSpelling(rival, bestReading.meanings, text, size, bound), bound))
+          return true;
+      // Readings in capitals spell Russian worst of all (ДД/ММ/РРРР),
+      // and Chinese they read as common characters as often as any.
+      const std::int64_t pairedBound =
+          reading.spelling - knownUnitDiscount * units[best] - pairedRivalMargin -
+          (2 * reading.capitals > reading.letters ? pairedCapitalsMargin : 0);
+      for (const PairedPage& page : pairedPages) {
+        const std::optional<std::int64_t> cost =
+            pairedSpelling(page, bestReading.meanings, text, size, pairedBound);
+        if (cost && spellsBetter(*cost, pairedBound)) return true;
       }
       return false;
     };
