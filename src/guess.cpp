@@ -2530,8 +2530,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // cannot be the better.
       const std::int64_t bound = reading.spelling - margin - extraMargin;
       std::optional<std::int64_t> unspelled, kinSpelled;
-      const auto spellsBetter = [&](std::int64_t cost, std::int64_t limit) {
-        if (cost >= limit) return false;
+      const auto spellsBetter = [&](std::int64_t cost) {
+        if (cost >= bound) return false;
         // A text whose only words are placeholders, which are no
         // language's, is allowed a little for each of their capitals.
         if (!unspelled) {
@@ -2540,23 +2540,25 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                           ? placeholderCapitalRivalDiscount * static_cast<std::int64_t>(placeholders)
                           : 0;
         }
-        if (cost >= limit - *unspelled) return false;
+        if (cost >= bound - *unspelled) return false;
         if (!kinSpelled)
           kinSpelled = bestKinTripleCost(bestReading.characters, text, size);
         return cost < *kinSpelled + kinOverRivalMargin;
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival)
-        if (spellsBetter(rivalSpelling(rival, bestReading.meanings, text, size, bound), bound))
+        if (spellsBetter(rivalSpelling(rival, bestReading.meanings, text, size, bound)))
           return true;
-      // Readings in capitals spell Russian worst of all (ДД/ММ/РРРР),
-      // and Chinese they read as common characters as often as any.
+      // Theirs have no need to beat the other Cyrillic languages' too,
+      // which spell as Russian does next to them. Readings in capitals
+      // spell Russian worst of all (ДД/ММ/РРРР), and Chinese they read
+      // as common characters as often as any.
       const std::int64_t pairedBound =
           reading.spelling - knownUnitDiscount * units[best] - pairedRivalMargin -
           (2 * reading.capitals > reading.letters ? pairedCapitalsMargin : 0);
       for (const PairedPage& page : pairedPages) {
         const std::optional<std::int64_t> cost =
             pairedSpelling(page, bestReading.meanings, text, size, pairedBound);
-        if (cost && spellsBetter(*cost, pairedBound)) return true;
+        if (cost && *cost < pairedBound) return true;
       }
       return false;
     };
