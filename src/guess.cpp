@@ -2551,9 +2551,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // Theirs have no need to beat the other Cyrillic languages' too,
       // which spell as Russian does next to them. Readings in capitals
       // spell Russian worst of all (ДД/ММ/РРРР), and Chinese they read
-      // as common characters as often as any.
+      // as common characters as often as any. Their characters spell
+      // every byte, where Russian's spelling skips what it reads as box
+      // drawing, which it glues to no letter (CP866 reads EUC-JP's
+      // シーケンス as е╖б╝е▒еєе╣).
       const std::int64_t pairedBound =
-          reading.spelling - knownUnitDiscount * units[best] - pairedRivalMargin -
+          reading.spelling + gluedCost * static_cast<std::int64_t>(reading.boxed) -
+          knownUnitDiscount * units[best] - pairedRivalMargin -
           (2 * reading.capitals > reading.letters ? pairedCapitalsMargin : 0);
       for (const PairedPage& page : pairedPages) {
         const std::optional<std::int64_t> cost =

@@ -759,6 +759,8 @@ TEST(GuessPage, NotRussian) {
        "\x83\x81\x83\x82\x83\x8A\x95s\x91\xAB\x82\xC5\x82\xB7\n", true, "unknown", true},
       {"and in EUC-JP", "\xA5\xB7\xA5\xB9\xA5\xC6\xA5\xE0\xA5\xA8\xA5\xE9\xA1\xBC\n", true,
        "unknown", true},
+      {"EUC-JP's katakana, which CP866 reads as box drawing glued to letters",
+       "\xA5\xB7\xA1\xBC\xA5\xB1\xA5\xF3\xA5\xB9\xC8\xD6\xB9\xE6\n", true, "unknown", true},
       {"katakana in Shift_JIS after a placeholder", "%s \x82\xCC\x83v\x83\x8D\x83Z\x83X\n",
        true, "unknown", true},
       {"Bulgarian whose word of three leaves a letter that GBK pairs with none",
