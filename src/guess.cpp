@@ -174,8 +174,10 @@ constexpr std::int64_t shortWordRivalMargin = 48;
 // And by this much more for a whole line shorter than a snippet must be
 // to be judged: Greek and Hebrew spell some Russian and Ukrainian words
 // and units better by a few bits (%s байт), a line of their own far better
-// (Λήψη αρχείου).
-constexpr std::int64_t shortLineRivalMargin = 96;
+// (Λήψη αρχείου). There they must spell it better than the other Cyrillic
+// languages do too, which alone spell some of those words as well as they
+// do (Bulgarian's септември).
+constexpr std::int64_t shortLineRivalMargin = 80;
 // Unless the other Cyrillic languages spell it this much better than the
 // rival: Hebrew's commonest letter, ת, is Windows' ъ, which Bulgarian sets
 // between consonants as Russian never does (файлът е твърде дълъг). Less
@@ -2543,7 +2545,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         if (cost >= bound - *unspelled) return false;
         if (!kinSpelled)
           kinSpelled = bestKinTripleCost(bestReading.characters, text, size);
-        return cost < *kinSpelled + kinOverRivalMargin;
+        return cost < *kinSpelled + (extraMargin == 0 ? kinOverRivalMargin : 0);
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival)
         if (spellsBetter(rivalSpelling(rival, bestReading.meanings, text, size, bound)))

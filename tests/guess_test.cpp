@@ -595,6 +595,10 @@ TEST(GuessPage, NotRussian) {
        "unknown", false},
       {"but a short line's rival must spell it far better: Hebrew spells this a little better",
        "%s \xE1\xE0\xE9\xF2\n", true, "win", false},
+      {"a word of Greek's alone on its line", "\xC1\xEB\xEB\xE1\xE3\xDD\xF2\n", true, "unknown",
+       false},
+      {"and better than the other Cyrillic languages: Bulgarian's month, which Hebrew spells well",
+       "\xF1\xE5\xEF\xF2\xE5\xEC\xE2\xF0\xE8\n", true, "win", false},
       {"French in Windows-1252: a lone accented letter", "Signaler les bogues \xE0 <bugs@x.org>.",
        true, "unknown", false},
       // Windows reads ã as у, a Russian letter typed in: still touching Latin.
