@@ -175,9 +175,9 @@ constexpr std::int64_t shortWordRivalMargin = 48;
 // to be judged: Greek and Hebrew spell some Russian and Ukrainian words
 // and units better by a few bits (%s байт), a line of their own far better
 // (Λήψη αρχείου). There they must spell it better than the other Cyrillic
-// languages do too, which alone spell some of those words as well as they
-// do (Bulgarian's септември).
-constexpr std::int64_t shortLineRivalMargin = 80;
+// languages do too, which spell some of those words better still
+// (Bulgarian's септември).
+constexpr std::int64_t shortLineRivalMargin = 64;
 // Unless the other Cyrillic languages spell it this much better than the
 // rival: Hebrew's commonest letter, ת, is Windows' ъ, which Bulgarian sets
 // between consonants as Russian never does (файлът е твърде дълъг). Less
