@@ -597,6 +597,8 @@ TEST(GuessPage, NotRussian) {
        "%s \xE1\xE0\xE9\xF2\n", true, "win", false},
       {"a word of Greek's alone on its line", "\xC1\xEB\xEB\xE1\xE3\xDD\xF2\n", true, "unknown",
        false},
+      {"and one that Greek spells 16 to 20 bits better", "\xC1\xF6\xE1\xDF\xF1\xE5\xF3\xE7\n", true,
+       "unknown", false},
       {"and better than the other Cyrillic languages: Bulgarian's month, which Hebrew spells well",
        "\xF1\xE5\xEF\xF2\xE5\xEC\xE2\xF0\xE8\n", true, "win", false},
       {"Serbian's word that Hebrew spells 12 to 16 bits better", "*CONTROL \xF2\xE2\xF0\xE4\x9C\xE0\n",
