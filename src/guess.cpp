@@ -761,6 +761,7 @@ struct ReadingTraits {
   // average letter does or better.
   std::size_t typedInEnglish = 0;
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
+  bool mostlyCapitals() const { return 2 * capitals > letters; }
 };
 
 // Where a text's first letter stands: inside a word, or starting a line
@@ -1781,9 +1782,10 @@ constexpr PairedPage pairedPages[] = {
     {0, PairedEncoding::euc}, {1, PairedEncoding::euc}, {1, PairedEncoding::shiftJis}};
 
 constexpr int notPaired = -1, offGrid = -2;
-// A character the model never saw, or one around the grid, costs as its
-// two bytes unread would: Russian read as Chinese is mostly such
-// characters, where a Chinese text is seldom.
+// A character the model saw too seldom to price, its cell at the
+// alphabet's floor (never, or once or twice), or one around the grid,
+// costs as its two bytes unread would: Russian read as Chinese is mostly
+// such characters, where a Chinese text is seldom.
 constexpr std::int64_t unseenCharacterCost = 2 * rivalUnreadLetterCost;
 constexpr char unseenCharacterCell = '/';
 constexpr std::size_t shortestPairedText = 3;  // characters
@@ -2368,8 +2370,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const auto otherLanguageOf = [&](CodeId page, const ReadingTraits& traits) {
       const PageReading& pageReading = pageReadings()[page];
       const bool paired = inPairs(pageReading.meanings.data(), text, size);
-      const bool mostlyCapitals = 2 * traits.capitals > traits.letters;
-      const std::int64_t perLetter = mostlyCapitals ? otherLanguageCapitalCost
+      const std::int64_t perLetter = traits.mostlyCapitals() ? otherLanguageCapitalCost
                                      : paired       ? pairedLetterCost
                                                     : otherLanguageLetterCost;
       // A word or two among more Latin letters has less room to spell
@@ -2408,10 +2409,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian spell unlike
     // Russian; a reading they spell well enough is Cyrillic all the same.
     const auto spellsAsKin = [&](CodeId page, const ReadingTraits& traits, std::int64_t other) {
-      const bool mostlyCapitals = 2 * traits.capitals > traits.letters;
       return other - traits.spelling +
                  bestKinTripleCost(pageReadings()[page].characters, text, size) <=
-             -(mostlyCapitals ? kinCapitalsMargin : kinLanguageMargin);
+             -(traits.mostlyCapitals() ? kinCapitalsMargin : kinLanguageMargin);
     };
     OtherLanguage judged = otherLanguageOf(best, reading);
     const bool longEnough = size >= shortestOtherLanguage;
@@ -2522,7 +2522,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Nor do letters that such signs outnumber: Mac reads Chinese and
     // Japanese words in their pages as ƒЏ≤њінќу£Ї±к«©ќ.
     const bool marksOverLetters = reading.marks >= reading.letters;
-    const auto rivalSpellsBetter = [&](std::int64_t extraMargin) {
+    // A whole line shorter than a snippet must be (the only short text
+    // judged here) asks more of a rival.
+    const auto rivalSpellsBetter = [&] {
+      const std::int64_t extraMargin = longEnough ? 0 : shortLineRivalMargin;
       const bool capitalized = reading.capitals > 0 && 2 * reading.capitals < reading.letters;
       const std::int64_t margin =
           reading.longestRun <= longestShortWord || (capitalized && latinBeside == 0)
@@ -2545,7 +2548,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         if (cost >= bound - *unspelled) return false;
         if (!kinSpelled)
           kinSpelled = bestKinTripleCost(bestReading.characters, text, size);
-        return cost < *kinSpelled + (extraMargin == 0 ? kinOverRivalMargin : 0);
+        return cost < *kinSpelled + (longEnough ? kinOverRivalMargin : 0);
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival)
         if (spellsBetter(rivalSpelling(rival, bestReading.meanings, text, size, bound)))
@@ -2560,7 +2563,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       const std::int64_t pairedBound =
           reading.spelling + gluedCost * static_cast<std::int64_t>(reading.boxed) -
           knownUnitDiscount * units[best] - pairedRivalMargin -
-          (2 * reading.capitals > reading.letters ? pairedCapitalsMargin : 0);
+          (reading.mostlyCapitals() ? pairedCapitalsMargin : 0);
       for (const PairedPage& page : pairedPages) {
         const std::optional<std::int64_t> cost =
             pairedSpelling(page, bestReading.meanings, text, size, pairedBound);
@@ -2587,7 +2590,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     if (wholeLineLongEnough && wordsPage != codAfterLast) return {wordsPage, false};
     if (noCyrillicText ||
         (wholeLineLongEnough && (lettersAsAccents || pairAmongLatin || marksOverLetters ||
-                                 rivalSpellsBetter(longEnough ? 0 : shortLineRivalMargin))))
+                                 rivalSpellsBetter())))
       return otherLanguageText(otherLanguage >= conclusiveMargin);
   }
   // Readings that give the same text are one answer only for all of it:
