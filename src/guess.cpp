@@ -184,6 +184,12 @@ constexpr std::int64_t shortLineRivalMargin = 64;
 // let Hebrew lines that KOI8-R reads as capitals be theirs.
 constexpr std::int64_t kinOverRivalMargin = 128;
 constexpr std::size_t longestShortWord = 3;
+// A rival read backwards, as visual Hebrew stores a line, must spell it
+// this much better still, and better than the other Cyrillic languages by
+// this much: a Russian word read backwards is one more chance for a
+// Hebrew one (Windows' пеби read backwards is טבהן).
+constexpr std::int64_t backwardRivalMargin = 96;
+constexpr std::int64_t backwardOverKinMargin = 32;
 // A Russian letter of the reading that is no letter in the rival's pages
 // (KOI8-R's small letters are no Hebrew ones).
 constexpr std::int64_t rivalUnreadLetterCost = 64;
@@ -1750,21 +1756,26 @@ class TripleSpelling {
   int before_ = 0, last_ = 0;
 };
 
+enum class ReadingOrder { forward, backward };
+
 // How unlikely a text is in a rival language's pages, as its spelling,
-// against the Russian letters of a page's reading; once that passes limit,
-// how unlikely as much as was read.
+// against the Russian letters of a page's reading, read from its first
+// byte or from its last; once that passes limit, how unlikely as much as
+// was read.
 std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading,
-                           const unsigned char* text, std::size_t size, std::int64_t limit) {
+                           const unsigned char* text, std::size_t size, std::int64_t limit,
+                           ReadingOrder order = ReadingOrder::forward) {
   const RivalLanguage& rival = rivalLanguages[language];
   TripleSpelling spelling(rival.tripleCosts, rival.symbolCount);
   bool afterCapital = false;
   for (std::size_t i = 0; i < size; ++i) {
     if (spelling.cost >= limit) break;
-    const int symbol = rival.symbols[text[i]] & ~rivalCapital;
-    if (symbol == 0 && reading[text[i]].symbol != 0) spelling.cost += rivalUnreadLetterCost;
+    const unsigned char byte = text[order == ReadingOrder::forward ? i : size - 1 - i];
+    const int symbol = rival.symbols[byte] & ~rivalCapital;
+    if (symbol == 0 && reading[byte].symbol != 0) spelling.cost += rivalUnreadLetterCost;
     const bool wordStart = spelling.atWordStart();
     if (!spelling.add(symbol) || symbol == 0) continue;
-    const bool capital = (rival.symbols[text[i]] & rivalCapital) != 0;
+    const bool capital = (rival.symbols[byte] & rivalCapital) != 0;
     spelling.cost += rival.caseCosts[wordStart ? 0 : afterCapital ? 2 : 1][capital];
     afterCapital = capital;
   }
@@ -2554,9 +2565,16 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
           kinSpelled = bestKinTripleCost(bestReading.characters, text, size);
         return cost < *kinSpelled + (longEnough ? kinOverRivalMargin : 0);
       };
-      for (int rival = 0; rival < rivalLanguageCount; ++rival)
+      for (int rival = 0; rival < rivalLanguageCount; ++rival) {
         if (spellsBetter(rivalSpelling(rival, bestReading.meanings, text, size, bound)))
           return true;
+        if (!rivalLanguages[rival].storedBackwardToo) continue;
+        const std::int64_t backward =
+            rivalSpelling(rival, bestReading.meanings, text, size, bound - backwardRivalMargin,
+                          ReadingOrder::backward) +
+            backwardRivalMargin;
+        if (spellsBetter(backward) && backward < *kinSpelled - backwardOverKinMargin) return true;
+      }
       // Theirs have no need to beat the other Cyrillic languages' too,
       // which spell as Russian does next to them. Readings in capitals
       // spell Russian worst of all (ДД/ММ/РРРР), and Chinese they read

@@ -9540,8 +9540,8 @@ const char mkTripleCosts[] =
 }  // namespace
 
 const RivalLanguage rivalLanguages[rivalLanguageCount] = {
-    {38, greekSymbols, greekTripleCosts, greekCaseCosts},
-    {28, hebrewSymbols, hebrewTripleCosts, hebrewCaseCosts},
+    {38, greekSymbols, greekTripleCosts, greekCaseCosts, false},
+    {28, hebrewSymbols, hebrewTripleCosts, hebrewCaseCosts, true},
 };
 const KinLanguages kinLanguages = {47, kinSymbols, kinTripleCosts};
 const char* const kinLanguageTripleCosts[kinLanguageCount] = {ukTripleCosts, beTripleCosts, bgTripleCosts, srTripleCosts, mkTripleCosts};

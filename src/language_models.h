@@ -18,6 +18,9 @@ struct RivalLanguage {
   /// How unlikely a small letter ([0]) or a capital ([1]) is at a word
   /// start, after a small letter and after a capital, in quarter bits.
   const std::uint8_t (*caseCosts)[2];
+  /// Whether its files may also hold each line in the order it is shown,
+  /// last letter first (visual Hebrew).
+  bool storedBackwardToo;
 };
 
 constexpr std::uint8_t rivalCapital = 0x80;
