@@ -2507,18 +2507,17 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool noWord = reading.longestRun < 3;
     const bool fewAmongLatin =
         noWord && reading.letters * latinShareOfOtherLanguage < reading.letters + latinBeside;
-    // A lone letter at the text's edge may be what a cut left of a word;
-    // at a whole line's start, glued to a Latin word, it is that word's
-    // accented first letter (KOI8-R reads Écrit as иcrit).
+    // A lone letter at the text's edge may be what a cut left of a word,
+    // but not one glued to a Latin word: that is the word's accented first
+    // letter (KOI8-R reads Écrit as иcrit).
     const auto russianLetter = [&](unsigned char byte) {
       return meanings[byte].symbol != 0;
     };
-    const bool accentedLineStart =
-        start != TextStart::cut && size > 1 && latinInWord(meanings[text[1]]);
+    const bool accentedFirstLetter = size > 1 && latinInWord(meanings[text[1]]);
     const bool ordinal =
         reading.letters == 1 && ordinalEnding(meanings, bestReading.characters, text, size);
     const bool loneLetterAmongLatin = reading.letters == 1 && !ordinal &&
-                                      (!russianLetter(text[0]) || accentedLineStart) &&
+                                      (!russianLetter(text[0]) || accentedFirstLetter) &&
                                       !russianLetter(text[size - 1]) &&
                                       latinBeside >= latinLettersAroundLoneLetter;
     const bool pairAmongLatin =
