@@ -184,6 +184,11 @@ constexpr std::int64_t shortLineRivalMargin = 64;
 // let Hebrew lines that KOI8-R reads as capitals be theirs.
 constexpr std::int64_t kinOverRivalMargin = 128;
 constexpr std::size_t longestShortWord = 3;
+// Russian's spelling leaves case to the traits where the rival's prices
+// it: each capital after a small letter inside a word adds this much to
+// Russian's side, as KOI8-R reads a Greek word's small letters after its
+// capital (Λατινικά as кАТИМИЙэ). Not more: Russian's units set one so (мА).
+constexpr std::int64_t rivalCapitalAfterSmallCost = 48;
 // A rival read backwards, as visual Hebrew stores a line, must spell it
 // this much better still, and better than the other Cyrillic languages by
 // this much: a Russian word read backwards is one more chance for a
@@ -2547,7 +2552,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
               : 0;
       // The rival's spelling only grows as it reads on: past this it
       // cannot be the better.
-      const std::int64_t bound = reading.spelling - margin - extraMargin;
+      const std::int64_t bound =
+          reading.spelling +
+          rivalCapitalAfterSmallCost * static_cast<std::int64_t>(reading.capitalsAfterSmall) -
+          margin - extraMargin;
       std::optional<std::int64_t> unspelled, kinSpelled;
       const auto spellsBetter = [&](std::int64_t cost) {
         if (cost >= bound) return false;
