@@ -1394,12 +1394,8 @@ bool wordAtEdge(const Meaning* meanings, const unsigned char* text, std::size_t 
   return wordBeside(run, size - 1 - run) && spellsAsRussian(size - run, run, false);
 }
 
-// Whether a text's only Russian letters, a word of two, stand as Russian
-// sets no such word: a capital and a small letter inside a line after a
-// Latin word, or two small letters glued after a number (Shift_JIS's →
-// reads as CP866's Би in `Edit Би Input Devices`, EUC-JP's 対 as ISO
-// 8859-5's Та, GBK's ° as CP866's бу in `Rotate 90бу clockwise`). At the
-// text's end the word may be what a cut left of a longer one.
+// Where a page's reading of a text has its first Russian letter; size
+// where it has none.
 std::size_t firstRussianLetter(const Meaning* meanings, const unsigned char* text,
                                std::size_t size) {
   std::size_t first = 0;
@@ -1407,9 +1403,18 @@ std::size_t firstRussianLetter(const Meaning* meanings, const unsigned char* tex
   return first;
 }
 
+// Whether a text's only Russian letters, a word of two, stand as Russian
+// sets no such word: inside a Latin word, as a Latin page's accented
+// letters do (ISO 8859-5 reads ISO 8859-2's Połączenie as PoГБczenie), a
+// capital and a small letter inside a line after a Latin word, or two
+// small letters glued after a number (Shift_JIS's → reads as CP866's Би in
+// `Edit Би Input Devices`, EUC-JP's 対 as ISO 8859-5's Та, GBK's ° as
+// CP866's бу in `Rotate 90бу clockwise`). At the text's end the word may
+// be what a cut left of a longer one.
 bool oddPairAmongLatin(const Meaning* meanings, const unsigned char* text, std::size_t size) {
   const std::size_t first = firstRussianLetter(meanings, text, size);
   if (first == 0 || first + 2 >= size) return false;
+  if (latinInWord(meanings[text[first - 1]]) && latinInWord(meanings[text[first + 2]])) return true;
   const bool capitalFirst = meanings[text[first]].capital;
   if (meanings[text[first + 1]].capital) return false;
   if (!capitalFirst) return meanings[text[first - 1]].digit;

@@ -583,6 +583,8 @@ TEST(GuessPage, NotRussian) {
        "win", false},
       {"Polish in Windows-1250, whose \xB3 Windows reads as a letter", "cz\xB3on kontrolny\n",
        true, "unknown", false},
+      {"Polish in ISO 8859-2: two accented letters inside a word", "Po\xB3\xB1" "czenie IP\n", true,
+       "unknown", false},
       {"a line of 8 bytes", "L\xF6schen\n", true, "unknown", false},
       {"but not of 7", "B\xE4umen\n", true, "win", false},
       {"French in Windows-1252: a line's accented first letter", "\xC9" "crit par %s.\n", true,
