@@ -186,7 +186,8 @@ constexpr std::int64_t kinOverRivalMargin = 128;
 constexpr std::size_t longestShortWord = 3;
 // Russian's spelling leaves case to the traits where the rival's prices
 // it: each capital after a small letter inside a word adds this much to
-// Russian's side, as KOI8-R reads a Greek word's small letters after its
+// Russian's side, and to the other Cyrillic languages', which spell as
+// Russian does, as KOI8-R reads a Greek word's small letters after its
 // capital (Λατινικά as кАТИМИЙэ). Not more: Russian's units set one so (мА).
 constexpr std::int64_t rivalCapitalAfterSmallCost = 48;
 // A rival read backwards, as visual Hebrew stores a line, must spell it
@@ -2574,7 +2575,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         }
         if (cost >= bound - *unspelled) return false;
         if (!kinSpelled)
-          kinSpelled = bestKinTripleCost(bestReading.characters, text, size);
+          kinSpelled = bestKinTripleCost(bestReading.characters, text, size) +
+                       rivalCapitalAfterSmallCost *
+                           static_cast<std::int64_t>(reading.capitalsAfterSmall);
         return cost < *kinSpelled + (longEnough ? kinOverRivalMargin : 0);
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
