@@ -1405,8 +1405,10 @@ std::size_t firstRussianLetter(const Meaning* meanings, const unsigned char* tex
 }
 
 // Whether a text's only Russian letters, a word of two, stand as Russian
-// sets no such word: inside a Latin word, as a Latin page's accented
-// letters do (ISO 8859-5 reads ISO 8859-2's Połączenie as PoГБczenie), a
+// sets no such word: inside a Latin word, or glued to its end with a
+// capital first, as a Latin page's accented letters stand (ISO 8859-5
+// reads ISO 8859-2's Połączenie as PoГБczenie, CP866 reads Windows-1250's
+// Długość as D│ugoЬц; a Russian ending is small, gccом), a
 // capital and a small letter inside a line after a Latin word, or two
 // small letters glued after a number (Shift_JIS's → reads as CP866's Би in
 // `Edit Би Input Devices`, EUC-JP's 対 as ISO 8859-5's Та, GBK's ° as
@@ -1415,7 +1417,9 @@ std::size_t firstRussianLetter(const Meaning* meanings, const unsigned char* tex
 bool oddPairAmongLatin(const Meaning* meanings, const unsigned char* text, std::size_t size) {
   const std::size_t first = firstRussianLetter(meanings, text, size);
   if (first == 0 || first + 2 >= size) return false;
-  if (latinInWord(meanings[text[first - 1]]) && latinInWord(meanings[text[first + 2]])) return true;
+  if (latinInWord(meanings[text[first - 1]]) &&
+      (latinInWord(meanings[text[first + 2]]) || meanings[text[first]].capital))
+    return true;
   const bool capitalFirst = meanings[text[first]].capital;
   if (meanings[text[first + 1]].capital) return false;
   if (!capitalFirst) return meanings[text[first - 1]].digit;
