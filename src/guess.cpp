@@ -2552,12 +2552,17 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Japanese words in their pages as ƒЏ≤њінќу£Ї±к«©ќ.
     const bool marksOverLetters = reading.marks >= reading.letters;
     // A whole line shorter than a snippet must be (the only short text
-    // judged here) asks more of a rival.
+    // judged here) asks more of a rival. Those margins keep Cyrillic words
+    // that a rival happens to spell well; a reading whose letters no one
+    // Cyrillic alphabet holds is none (ISO 8859-5 reads Greek's Γεωργία as
+    // Ухљёупс, ё beside љ).
     const auto rivalSpellsBetter = [&] {
-      const std::int64_t extraMargin = longEnough ? 0 : shortLineRivalMargin;
+      const bool oneAlphabet = readingAlphabets(best, counts) != 0;
+      const std::int64_t extraMargin = longEnough || !oneAlphabet ? 0 : shortLineRivalMargin;
       const bool capitalized = reading.capitals > 0 && 2 * reading.capitals < reading.letters;
       const std::int64_t margin =
-          reading.longestRun <= longestShortWord || (capitalized && latinBeside == 0)
+          oneAlphabet &&
+                  (reading.longestRun <= longestShortWord || (capitalized && latinBeside == 0))
               ? shortWordRivalMargin
               : 0;
       // The rival's spelling only grows as it reads on: past this it

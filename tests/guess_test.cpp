@@ -616,6 +616,8 @@ TEST(GuessPage, NotRussian) {
        "\xD0\xF1\xFC\xF4\xF5\xF0\xE1\n", true, "unknown", false},
       {"and one that the other Cyrillic languages spell a little better, but for its case",
        "\xCB\xE1\xF4\xE9\xED\xE9\xEA\xDC\n", true, "unknown", false},
+      {"and one whose reading keeps to no one Cyrillic alphabet, which asks no short line's margin",
+       "\xC9\xE1\xF0\xF9\xED\xDF\xE1\n", true, "unknown", false},
       {"but Russian's units set a capital after a small letter too",
        "7 RTS +12 \xF7, I\xCD\xC1\xCB\xD3 = 10 \xCD\xE1\n", true, "koi", false},
       {"and one that Greek spells 16 to 20 bits better", "\xC1\xF6\xE1\xDF\xF1\xE5\xF3\xE7\n", true,
