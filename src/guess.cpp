@@ -185,10 +185,11 @@ constexpr std::int64_t shortLineRivalMargin = 64;
 constexpr std::int64_t kinOverRivalMargin = 128;
 constexpr std::size_t longestShortWord = 3;
 // Russian's spelling leaves case to the traits where the rival's prices
-// it: each capital after a small letter inside a word adds this much to
-// Russian's side, and to the other Cyrillic languages', which spell as
-// Russian does, as KOI8-R reads a Greek word's small letters after its
-// capital (Λατινικά as кАТИМИЙэ). Not more: Russian's units set one so (мА).
+// it, and Chinese and Japanese have none: each capital after a small
+// letter inside a word adds this much to Russian's side, and to the other
+// Cyrillic languages', which spell as Russian does, as KOI8-R reads a
+// Greek word's small letters after its capital (Λατινικά as кАТИМИЙэ).
+// Not more: Russian's units set one so (мА).
 constexpr std::int64_t rivalCapitalAfterSmallCost = 48;
 // A rival read backwards, as visual Hebrew stores a line, must spell it
 // this much better still, and better than the other Cyrillic languages by
@@ -2565,12 +2566,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                   (reading.longestRun <= longestShortWord || (capitalized && latinBeside == 0))
               ? shortWordRivalMargin
               : 0;
+      const std::int64_t caseCost =
+          rivalCapitalAfterSmallCost * static_cast<std::int64_t>(reading.capitalsAfterSmall);
       // The rival's spelling only grows as it reads on: past this it
       // cannot be the better.
-      const std::int64_t bound =
-          reading.spelling +
-          rivalCapitalAfterSmallCost * static_cast<std::int64_t>(reading.capitalsAfterSmall) -
-          margin - extraMargin;
+      const std::int64_t bound = reading.spelling + caseCost - margin - extraMargin;
       std::optional<std::int64_t> unspelled, kinSpelled;
       const auto spellsBetter = [&](std::int64_t cost) {
         if (cost >= bound) return false;
@@ -2584,9 +2584,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         }
         if (cost >= bound - *unspelled) return false;
         if (!kinSpelled)
-          kinSpelled = bestKinTripleCost(bestReading.characters, text, size) +
-                       rivalCapitalAfterSmallCost *
-                           static_cast<std::int64_t>(reading.capitalsAfterSmall);
+          kinSpelled = bestKinTripleCost(bestReading.characters, text, size) + caseCost;
         return cost < *kinSpelled + (longEnough ? kinOverRivalMargin : 0);
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
@@ -2607,7 +2605,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // drawing, which it glues to no letter (CP866 reads EUC-JP's
       // シーケンス as е╖б╝е▒еєе╣).
       const std::int64_t pairedBound =
-          reading.spelling + gluedCost * static_cast<std::int64_t>(reading.boxed) -
+          reading.spelling + caseCost + gluedCost * static_cast<std::int64_t>(reading.boxed) -
           knownUnitDiscount * units[best] - pairedRivalMargin -
           (reading.mostlyCapitals() ? pairedCapitalsMargin : 0);
       for (const PairedPage& page : pairedPages) {

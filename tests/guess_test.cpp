@@ -788,6 +788,8 @@ TEST(GuessPage, NotRussian) {
        "\xCE\xDE\xB7\xA8\xB4\xB4\xBD\xA8\xB9\xA6\xC4\xDC\xC1\xD0\xB1\xED\n", true,
        "unknown", true},
       {"three of them", "\xCE\xC4\xBC\xFE\xC3\xFB:\n", true, "unknown", false},
+      {"and six, which Windows reads with a capital after a small letter",
+       "\xC7\xD0\xBB\xBB\xB5\xBD\xB9\xA4\xD7\xF7\xC7\xF8 7\n", true, "unknown", false},
       {"Japanese in Shift_JIS, some of whose second bytes are ASCII's",
        "\x83\x81\x83\x82\x83\x8A\x95s\x91\xAB\x82\xC5\x82\xB7\n", true, "unknown", true},
       {"and in EUC-JP", "\xA5\xB7\xA5\xB9\xA5\xC6\xA5\xE0\xA5\xA8\xA5\xE9\xA1\xBC\n", true,
