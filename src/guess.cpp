@@ -175,9 +175,10 @@ constexpr std::int64_t shortWordRivalMargin = 48;
 // to be judged: Greek and Hebrew spell some Russian and Ukrainian words
 // and units better by a few bits (%s байт), a line of their own far better
 // (Λήψη αρχείου). There they must spell it better than the other Cyrillic
-// languages do too, which spell some of those words better still
-// (Bulgarian's септември).
-constexpr std::int64_t shortLineRivalMargin = 64;
+// languages do too, by the second margin, as those spell some of those
+// words better still (Bulgarian's септември, Serbian's тврдња).
+constexpr std::int64_t shortLineRivalMargin = 56;
+constexpr std::int64_t shortLineOverKinMargin = 16;
 // Unless the other Cyrillic languages spell it this much better than the
 // rival: Hebrew's commonest letter, ת, is Windows' ъ, which Bulgarian sets
 // between consonants as Russian never does (файлът е твърде дълъг). Less
@@ -2585,7 +2586,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         if (cost >= bound - *unspelled) return false;
         if (!kinSpelled)
           kinSpelled = bestKinTripleCost(bestReading.characters, text, size) + caseCost;
-        return cost < *kinSpelled + (longEnough ? kinOverRivalMargin : 0);
+        return cost < *kinSpelled + (longEnough ? kinOverRivalMargin : -shortLineOverKinMargin);
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
         if (spellsBetter(rivalSpelling(rival, bestReading.meanings, text, size, bound)))
