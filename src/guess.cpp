@@ -2163,15 +2163,28 @@ bool sameText(int a, int b, const std::array<std::size_t, 256>& counts) {
   return true;
 }
 
+// Each page's bytes' alphabets (alphabetsOf's bits); all bits for a byte
+// that is no Cyrillic letter, which holds a reading to no alphabet.
+const std::array<std::array<unsigned, 256>, codTableColumns>& byteAlphabets() {
+  static const auto table = [] {
+    std::array<std::array<unsigned, 256>, codTableColumns> all;
+    for (int page = 0; page < codTableColumns; ++page)
+      for (int byte = 0; byte < 256; ++byte) {
+        const char32_t c = pageReadings()[page].characters[byte];
+        all[page][byte] = isCyrillic(c) ? alphabetsOf(c) : ~0u;
+      }
+    return all;
+  }();
+  return table;
+}
+
 // alphabetsOf's bits that hold every Cyrillic letter of an 8-bit page's
 // reading of the byte values the text holds (counts, each byte value's).
 unsigned readingAlphabets(int page, const std::array<std::size_t, 256>& counts) {
-  const CodeChart& characters = pageReadings()[page].characters;
-  unsigned alphabets = ~0u;
-  for (int byte = 0x80; byte < 256; ++byte)
-    if (counts[byte] != 0 && isCyrillic(characters[byte]))
-      alphabets &= alphabetsOf(characters[byte]);
-  return alphabets;
+  const std::array<unsigned, 256>& alphabets = byteAlphabets()[page];
+  unsigned reading = ~0u;
+  for (int byte = 0x80; byte < 256; ++byte) reading &= counts[byte] != 0 ? alphabets[byte] : ~0u;
+  return reading;
 }
 
 // Whether alphabets (alphabetsOf's bits) are some of the other Cyrillic
@@ -2559,14 +2572,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Cyrillic alphabet holds is none (ISO 8859-5 reads Greek's Γεωργία as
     // Ухљёупс, ё beside љ).
     const auto rivalSpellsBetter = [&] {
-      const bool oneAlphabet = readingAlphabets(best, counts) != 0;
-      const std::int64_t extraMargin = longEnough || !oneAlphabet ? 0 : shortLineRivalMargin;
       const bool capitalized = reading.capitals > 0 && 2 * reading.capitals < reading.letters;
-      const std::int64_t margin =
-          oneAlphabet &&
-                  (reading.longestRun <= longestShortWord || (capitalized && latinBeside == 0))
-              ? shortWordRivalMargin
-              : 0;
+      const bool shortWord =
+          reading.longestRun <= longestShortWord || (capitalized && latinBeside == 0);
+      const bool oneAlphabet =
+          (shortWord || !longEnough) && readingAlphabets(best, counts) != 0;
+      const std::int64_t extraMargin = longEnough || !oneAlphabet ? 0 : shortLineRivalMargin;
+      const std::int64_t margin = shortWord && oneAlphabet ? shortWordRivalMargin : 0;
       const std::int64_t caseCost =
           rivalCapitalAfterSmallCost * static_cast<std::int64_t>(reading.capitalsAfterSmall);
       // The rival's spelling only grows as it reads on: past this it
