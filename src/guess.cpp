@@ -2575,6 +2575,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       const bool capitalized = reading.capitals > 0 && 2 * reading.capitals < reading.letters;
       const bool shortWord =
           reading.longestRun <= longestShortWord || (capitalized && latinBeside == 0);
+      // Asked only where a margin would apply.
       const bool oneAlphabet =
           (shortWord || !longEnough) && readingAlphabets(best, counts) != 0;
       const std::int64_t extraMargin = longEnough || !oneAlphabet ? 0 : shortLineRivalMargin;
@@ -2585,7 +2586,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // cannot be the better.
       const std::int64_t bound = reading.spelling + caseCost - margin - extraMargin;
       std::optional<std::int64_t> unspelled, kinSpelled;
-      const auto spellsBetter = [&](std::int64_t cost) {
+      // How far past the other Cyrillic languages' spelling a rival may be.
+      const std::int64_t overKinAllowance =
+          longEnough ? kinOverRivalMargin : -shortLineOverKinMargin;
+      const auto spellsBetter = [&](std::int64_t cost, std::int64_t kinAllowance) {
         if (cost >= bound) return false;
         // A text whose only words are placeholders, which are no
         // language's, is allowed a little for each of their capitals.
@@ -2598,17 +2602,19 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         if (cost >= bound - *unspelled) return false;
         if (!kinSpelled)
           kinSpelled = bestKinTripleCost(bestReading.characters, text, size) + caseCost;
-        return cost < *kinSpelled + (longEnough ? kinOverRivalMargin : -shortLineOverKinMargin);
+        return cost < *kinSpelled + kinAllowance;
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
-        if (spellsBetter(rivalSpelling(rival, bestReading.meanings, text, size, bound)))
+        if (spellsBetter(rivalSpelling(rival, bestReading.meanings, text, size, bound),
+                         overKinAllowance))
           return true;
         if (!rivalLanguages[rival].storedBackwardToo) continue;
         const std::int64_t backward =
             rivalSpelling(rival, bestReading.meanings, text, size, bound - backwardRivalMargin,
                           ReadingOrder::backward) +
             backwardRivalMargin;
-        if (spellsBetter(backward) && backward < *kinSpelled - backwardOverKinMargin) return true;
+        if (spellsBetter(backward, std::min(overKinAllowance, -backwardOverKinMargin)))
+          return true;
       }
       // Theirs have no need to beat the other Cyrillic languages' too,
       // which spell as Russian does next to them. Readings in capitals
