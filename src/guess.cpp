@@ -1784,11 +1784,17 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
                            ReadingOrder order = ReadingOrder::forward) {
   const RivalLanguage& rival = rivalLanguages[language];
   TripleSpelling spelling(rival.tripleCosts, rival.symbolCount);
+  const auto at = [&](std::size_t i) {
+    return text[order == ReadingOrder::forward ? i : size - 1 - i];
+  };
   bool afterCapital = false;
   for (std::size_t i = 0; i < size; ++i) {
     if (spelling.cost >= limit) break;
-    const unsigned char byte = text[order == ReadingOrder::forward ? i : size - 1 - i];
-    const int symbol = rival.symbols[byte] & ~rivalCapital;
+    const unsigned char byte = at(i);
+    int symbol = rival.symbols[byte] & ~rivalCapital;
+    if (rival.wordEndSymbols[byte] != symbol &&
+        (i + 1 == size || (rival.symbols[at(i + 1)] & ~rivalCapital) == 0))
+      symbol = rival.wordEndSymbols[byte];
     if (symbol == 0 && reading[byte].symbol != 0) spelling.cost += rivalUnreadLetterCost;
     const bool wordStart = spelling.atWordStart();
     if (!spelling.add(symbol) || symbol == 0) continue;

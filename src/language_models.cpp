@@ -25,6 +25,25 @@ const std::uint8_t greekSymbols[256] = {
     23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 0,
 };
 
+const std::uint8_t greekWordEndSymbols[256] = {
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 3, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 3, 0, 4, 5, 6, 0, 35, 0, 36, 37,
+    2, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22,
+    23, 24, 0, 25, 27, 28, 29, 30, 31, 32, 33, 34, 3, 4, 5, 6,
+    7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22,
+    23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 0,
+};
+
 const char greekTripleCosts[] =
     "///NZfr/HcXSQjacbRaTXbYPe/QQabZik//dyqM/8ZYYX/OeXXPgUaRUVTRgQTSWRQVbakZw4Yce"
     "W//ijii/KliLWOemcZadLtLfZeOVhjhwi+/jori///////4aMSqgqakRHTJcjVO8TTnWbfn/////"
@@ -754,6 +773,25 @@ const std::uint8_t greekCaseCosts[3][2] = {{1, 10}, {0, 72}, {4, 4}};
 
 // אבגדהוזחטיךכלםמןנסעףפץצקרשת; 128 marks a capital
 const std::uint8_t hebrewSymbols[256] = {
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+    1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16,
+    17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 0, 0, 0, 0, 0,
+};
+
+const std::uint8_t hebrewWordEndSymbols[256] = {
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
@@ -9540,8 +9578,8 @@ const char mkTripleCosts[] =
 }  // namespace
 
 const RivalLanguage rivalLanguages[rivalLanguageCount] = {
-    {38, greekSymbols, greekTripleCosts, greekCaseCosts, false},
-    {28, hebrewSymbols, hebrewTripleCosts, hebrewCaseCosts, true},
+    {38, greekSymbols, greekWordEndSymbols, greekTripleCosts, greekCaseCosts, false},
+    {28, hebrewSymbols, hebrewWordEndSymbols, hebrewTripleCosts, hebrewCaseCosts, true},
 };
 const KinLanguages kinLanguages = {47, kinSymbols, kinTripleCosts};
 const char* const kinLanguageTripleCosts[kinLanguageCount] = {ukTripleCosts, beTripleCosts, bgTripleCosts, srTripleCosts, mkTripleCosts};

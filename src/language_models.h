@@ -11,6 +11,10 @@ struct RivalLanguage {
   /// Each byte's symbol in either of the language's 8-bit pages, with
   /// rivalCapital added for a capital.
   const std::uint8_t* symbols;
+  /// Each byte's symbol where it ends a word, without rivalCapital: a
+  /// capital's small letter may take another form there (Greek's Σ is ς
+  /// at a word's end).
+  const std::uint8_t* wordEndSymbols;
   /// How unlikely symbol c is after a and b (index (a * symbolCount + b) *
   /// symbolCount + c), in quarter bits written as characters of the
   /// alphabet A-Z a-z 0-9 + /.

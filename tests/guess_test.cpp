@@ -621,6 +621,8 @@ TEST(GuessPage, NotRussian) {
       {"and common words that Greek's menus alone spell no better than Russian does",
        "\xC8\xFC\xF1\xF5\xE2\xEF\xF2\n", true, "unknown", false},
       {"and another such word", "\xC3\xE1\xEB\xDC\xE6\xE9\xEF\n", true, "unknown", false},
+      {"a Greek heading in capitals, which end a word in \u03A3 where small letters end it in \u03C2",
+       "\xC5\xD0\xC9\xCB\xCF\xC3\xC5\xD3\n", true, "unknown", false},
       {"and one whose small letters KOI8-R reads as capitals after a small one",
        "\xD0\xF1\xFC\xF4\xF5\xF0\xE1\n", true, "unknown", false},
       {"and one that the other Cyrillic languages spell a little better, but for its case",
