@@ -179,6 +179,11 @@ constexpr std::int64_t shortWordRivalMargin = 48;
 // words better still (Bulgarian's септември, Serbian's тврдња).
 constexpr std::int64_t shortLineRivalMargin = 56;
 constexpr std::int64_t shortLineOverKinMargin = 16;
+// Less where the line's reading is mostly capitals in words longer than
+// short ones, as KOI8-R reads Hebrew and Greek's small letters (לא פעיל,
+// ЛА ПЕИЛ): Russian short lines set so are headings, which Russian
+// spells well, and the second margin still holds.
+constexpr std::int64_t shortLineCapitalsRivalMargin = 8;
 // Unless the other Cyrillic languages spell it this much better than the
 // rival: Hebrew's commonest letter, ת, is Windows' ъ, which Bulgarian sets
 // between consonants as Russian never does (файлът е твърде дълъг). Less
@@ -2584,7 +2589,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // Asked only where a margin would apply.
       const bool oneAlphabet =
           (shortWord || !longEnough) && readingAlphabets(best, counts) != 0;
-      const std::int64_t extraMargin = longEnough || !oneAlphabet ? 0 : shortLineRivalMargin;
+      const std::int64_t extraMargin = longEnough || !oneAlphabet ? 0
+                                       : reading.mostlyCapitals() && !shortWord
+                                           ? shortLineCapitalsRivalMargin
+                                           : shortLineRivalMargin;
       const std::int64_t margin = shortWord && oneAlphabet ? shortWordRivalMargin : 0;
       const std::int64_t caseCost =
           rivalCapitalAfterSmallCost * static_cast<std::int64_t>(reading.capitalsAfterSmall);
