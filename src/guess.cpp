@@ -1435,6 +1435,32 @@ bool oddPairAmongLatin(const Meaning* meanings, const unsigned char* text, std::
   return before > 0 && before < first && meanings[text[before - 1]].latinLetter;
 }
 
+// The longest run of Russian letters that may stand as a word: none of a
+// word whose letters change script twice or more, as a Latin word's
+// accents read (Turkish yığın and başlığı, which Windows reads as yэрэn
+// and baюlэрэ); a run glued to one end of a Latin word may be a
+// placeholder (.relИМЯ).
+std::size_t longestStandingRun(const Meaning* meanings, const unsigned char* text,
+                               std::size_t size) {
+  std::size_t longest = 0, wordLongest = 0, run = 0, changes = 0;
+  bool inWord = false, lastRussian = false;
+  for (std::size_t i = 0; i <= size; ++i) {
+    const bool russian = i < size && meanings[text[i]].symbol != 0;
+    if (russian || (i < size && latinInWord(meanings[text[i]]))) {
+      changes += inWord && russian != lastRussian;
+      run = russian ? run + 1 : 0;
+      wordLongest = std::max(wordLongest, run);
+      inWord = true;
+      lastRussian = russian;
+      continue;
+    }
+    if (changes < 2) longest = std::max(longest, wordLongest);
+    wordLongest = run = changes = 0;
+    inWord = false;
+  }
+  return longest;
+}
+
 // Whether a text's one Russian letter ends an ordinal written in figures
 // (2-я версия, 90-х, 3-й): a word of its own after a number and a hyphen.
 bool ordinalEnding(const Meaning* meanings, const CodeChart& characters,
@@ -2520,7 +2546,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // word of three Russian letters stands, which no accents make: a
     // placeholder glued to its section's name (.relИМЯ).
     if (noCyrillicText && !longEnough)
-      noCyrillicText = wholeLineLongEnough && reading.longestRun < 3 &&
+      noCyrillicText = wholeLineLongEnough &&
+                       (reading.longestRun < 3 || longestStandingRun(
+                                                      pageReadings()[best].meanings.data(), text,
+                                                      size) < 3) &&
                        reading.mixed > lettersAfterConversions(pageReadings()[best], text, size);
     const PageReading& bestReading = pageReadings()[best];
     const Meaning* meanings = bestReading.meanings.data();
