@@ -1880,29 +1880,47 @@ int pairedCharacter(PairedEncoding encoding, unsigned lead, unsigned trail) {
 // letter of a page's reading stands in no pair (a word of odd length in
 // GBK), or where fewer than three characters are read: Russian's short
 // words read as a character or two that Chinese writes too often (ISO
-// 8859-5's Bulgarian ПЪТИ is GBK's 渴赂).
+// 8859-5's Bulgarian ПЪТИ is GBK's 渴赂), unless the two are one of the
+// language's common words (MIME 类型, which Windows reads as MIME АаРН).
 std::optional<std::int64_t> pairedSpelling(const PairedPage& page,
                                            const std::array<Meaning, 256>& reading,
                                            const unsigned char* text, std::size_t size,
                                            std::int64_t limit) {
   const char* characterCosts = pairedLanguageCharacterCosts[page.language];
+  const PairedWords& commonWords = pairedLanguageCommonWords[page.language];
   std::int64_t cost = 0;
   std::size_t characters = 0;
+  int before = offGrid;
+  std::uint32_t lastWord = 0;  // of two characters side by side, as PairedWords sets it
+  bool wordRead = false;
   for (std::size_t i = 0; i < size && cost < limit; ++i) {
-    if (text[i] < 0x80) continue;
+    if (text[i] < 0x80) {
+      before = offGrid;
+      continue;
+    }
     const int character =
         i + 1 < size ? pairedCharacter(page.encoding, text[i], text[i + 1]) : notPaired;
     if (character == notPaired) {
       if (reading[text[i]].symbol != 0) return std::nullopt;
+      before = offGrid;
       continue;
     }
     cost += character == offGrid || characterCosts[character] == unseenCharacterCell
                 ? unseenCharacterCost
                 : cellCost(characterCosts[character]);
+    if (before >= 0 && character >= 0) {
+      lastWord = static_cast<std::uint32_t>(before * pairedGridSide * pairedGridSide + character);
+      wordRead = true;
+    }
+    before = character;
     ++characters;
     ++i;
   }
-  if (characters < shortestPairedText) return std::nullopt;
+  // Two characters are enough where they are one common word.
+  if (characters < shortestPairedText &&
+      !(wordRead && std::binary_search(commonWords.pairs, commonWords.pairs + commonWords.count,
+                                       lastWord)))
+    return std::nullopt;
   return cost;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 /// A language whose 8-bit pages put letters on the bytes where the Cyrillic
@@ -42,6 +43,14 @@ extern const RivalLanguage rivalLanguages[rivalLanguageCount];
 constexpr int pairedLanguageCount = 2;
 constexpr int pairedGridSide = 94;
 extern const char* const pairedLanguageCharacterCosts[pairedLanguageCount];
+/// Pairs of characters that those languages write often enough to be
+/// common words (错误, 文件), each as first * 94 * 94 + second of the grid,
+/// sorted.
+struct PairedWords {
+  const std::uint32_t* pairs;
+  std::size_t count;
+};
+extern const PairedWords pairedLanguageCommonWords[pairedLanguageCount];
 
 /// Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian, which a
 /// Cyrillic page reads right but which spell unlike Russian: how they

@@ -571,6 +571,10 @@ TEST(GuessPage, NotRussian) {
        true, "unknown", false},
       {"Chinese in GBK", "\xC7\xEB\xD3\xC3 \"%s --help\" \xBB\xF1\xC8\xA1\xB8\xFC\xB6\xE0"
        "\xB5\xC4\xD0\xC5\xCF\xA2.", false, "unknown", true},
+      {"a line of two Chinese characters in GBK that are a common word", "MIME \xC0\xE0\xD0\xCD\n",
+       true, "unknown", false},
+      {"but not two characters that are no common word: Ukrainian in KOI8-R",
+       "EMH %u (\xC4\xCF\xD7\xD6=%u):\n", true, "koi", false},
       // Windows reads CP850's ö as ”, which pays for touching a letter, or
       // an underscore, a menu key's mark: no dearer than after a space.
       {"German in CP850", "Sitzung \x94" "ffnen", true, "unknown", false},
