@@ -1891,8 +1891,7 @@ std::optional<std::int64_t> pairedSpelling(const PairedPage& page,
   std::int64_t cost = 0;
   std::size_t characters = 0;
   int before = offGrid;
-  std::uint32_t lastWord = 0;  // of two characters side by side, as PairedWords sets it
-  bool wordRead = false;
+  std::optional<std::uint32_t> lastWord;  // two characters side by side, as PairedWords sets them
   for (std::size_t i = 0; i < size && cost < limit; ++i) {
     if (text[i] < 0x80) {
       before = offGrid;
@@ -1908,18 +1907,16 @@ std::optional<std::int64_t> pairedSpelling(const PairedPage& page,
     cost += character == offGrid || characterCosts[character] == unseenCharacterCell
                 ? unseenCharacterCost
                 : cellCost(characterCosts[character]);
-    if (before >= 0 && character >= 0) {
+    if (before >= 0 && character >= 0)
       lastWord = static_cast<std::uint32_t>(before * pairedGridSide * pairedGridSide + character);
-      wordRead = true;
-    }
     before = character;
     ++characters;
     ++i;
   }
   // Two characters are enough where they are one common word.
   if (characters < shortestPairedText &&
-      !(wordRead && std::binary_search(commonWords.pairs, commonWords.pairs + commonWords.count,
-                                       lastWord)))
+      !(lastWord && std::binary_search(commonWords.pairs, commonWords.pairs + commonWords.count,
+                                       *lastWord)))
     return std::nullopt;
   return cost;
 }
@@ -2557,6 +2554,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         }
       }
     }
+    const PageReading& bestReading = pageReadings()[best];
+    const Meaning* meanings = bestReading.meanings.data();
     // A whole short line's spelling judges it only where a Russian letter
     // touches a Latin one, as a Latin page's accents read so do (KOI8-R
     // reads Öffentlich as жffentlich, ISO 8859-5 reads Błąd as BГЙd), and
@@ -2565,12 +2564,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // placeholder glued to its section's name (.relИМЯ).
     if (noCyrillicText && !longEnough)
       noCyrillicText = wholeLineLongEnough &&
-                       (reading.longestRun < 3 || longestStandingRun(
-                                                      pageReadings()[best].meanings.data(), text,
-                                                      size) < 3) &&
-                       reading.mixed > lettersAfterConversions(pageReadings()[best], text, size);
-    const PageReading& bestReading = pageReadings()[best];
-    const Meaning* meanings = bestReading.meanings.data();
+                       (reading.longestRun < 3 || longestStandingRun(meanings, text, size) < 3) &&
+                       reading.mixed > lettersAfterConversions(bestReading, text, size);
     otherLanguage = judged.cost;
     const bool paired = judged.paired;
     // Text that no page reads as Russian is some other language's; if its
