@@ -1822,7 +1822,11 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
   for (std::size_t i = 0; i < size; ++i) {
     if (spelling.cost >= limit) break;
     const unsigned char byte = at(i);
-    int symbol = rival.symbols[byte] & ~rivalCapital;
+    // A mark inside a word follows a letter; elsewhere it is no word's.
+    const bool wordMark = rival.symbols[byte] == rivalWordMark;
+    if (wordMark && i > 0 && (rival.symbols[at(i - 1)] & ~rivalCapital & ~rivalWordMark) != 0)
+      continue;
+    int symbol = wordMark ? 0 : rival.symbols[byte] & ~rivalCapital;
     if (rival.wordEndSymbols[byte] != symbol &&
         (i + 1 == size || (rival.symbols[at(i + 1)] & ~rivalCapital) == 0))
       symbol = rival.wordEndSymbols[byte];

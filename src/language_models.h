@@ -10,7 +10,8 @@ struct RivalLanguage {
   /// Its letters, small and capital alike, and symbol 0, a word boundary.
   int symbolCount;
   /// Each byte's symbol in either of the language's 8-bit pages, with
-  /// rivalCapital added for a capital.
+  /// rivalCapital added for a capital; rivalWordMark for a mark that
+  /// stands inside a word and is spelled as nothing (Hebrew's geresh).
   const std::uint8_t* symbols;
   /// Each byte's symbol where it ends a word, without rivalCapital: a
   /// capital's small letter may take another form there (Greek's Σ is ς
@@ -29,6 +30,7 @@ struct RivalLanguage {
 };
 
 constexpr std::uint8_t rivalCapital = 0x80;
+constexpr std::uint8_t rivalWordMark = 0x40;
 
 /// Greek (Windows-1253, ISO 8859-7) and Hebrew (Windows-1255, ISO 8859-8).
 constexpr int rivalLanguageCount = 2;
