@@ -179,9 +179,10 @@ constexpr std::int64_t shortWordRivalMargin = 48;
 // words better still (Bulgarian's септември, Serbian's тврдња).
 constexpr std::int64_t shortLineRivalMargin = 56;
 constexpr std::int64_t shortLineOverKinMargin = 16;
-// A short line's capitalized word asks no names' margin of a rival that
-// spells it this much better than the other Cyrillic languages do.
-constexpr std::int64_t shortLineNameOverKinMargin = 64;
+// A short line's short or capitalized words ask no margin of their own of
+// a rival that spells them this much better than the other Cyrillic
+// languages do.
+constexpr std::int64_t shortLineWordsOverKinMargin = 64;
 // Less where the line's reading is mostly capitals in words longer than
 // short ones, as KOI8-R reads Hebrew and Greek's small letters (לא פעיל,
 // ЛА ПЕИЛ): Russian short lines set so are headings, which Russian
@@ -2643,18 +2644,19 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                                            ? shortLineCapitalsRivalMargin
                                            : shortLineRivalMargin;
       const std::int64_t margin = shortWord && oneAlphabet ? shortWordRivalMargin : 0;
-      // A short line's capitalized word is a name as often as a heading
-      // (Εικόνες): a rival may do without the names' margin where it also
-      // spells the line far better than the other Cyrillic languages do,
-      // which spell names that Russian spells badly (Чефчауен).
-      const bool namesMarginWaived =
-          !longEnough && margin != 0 && reading.longestRun > longestShortWord;
+      // On a short line a rival may do without the margin for short and
+      // capitalized words where it also spells the line far better than
+      // the other Cyrillic languages do, which spell the names Russian
+      // spells badly (Чефчауен): a capitalized word there is a heading as
+      // often as a name (Εικόνες), and Hebrew's short words (ROM של NES)
+      // spell as no Cyrillic language's.
+      const bool wordsMarginWaived = !longEnough && margin != 0;
       const std::int64_t caseCost =
           rivalCapitalAfterSmallCost * static_cast<std::int64_t>(reading.capitalsAfterSmall);
       // The rival's spelling only grows as it reads on: past this it
       // cannot be the better.
       const std::int64_t bound =
-          reading.spelling + caseCost - (namesMarginWaived ? 0 : margin) - extraMargin;
+          reading.spelling + caseCost - (wordsMarginWaived ? 0 : margin) - extraMargin;
       std::optional<std::int64_t> unspelled, kinSpelled;
       // How far past the other Cyrillic languages' spelling a rival may be.
       const std::int64_t overKinAllowance =
@@ -2672,8 +2674,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         if (cost >= bound - *unspelled) return false;
         if (!kinSpelled)
           kinSpelled = bestKinTripleCost(bestReading.characters, text, size) + caseCost;
-        if (namesMarginWaived && cost >= bound - margin - *unspelled)
-          kinAllowance = std::min(kinAllowance, -shortLineNameOverKinMargin);
+        if (wordsMarginWaived && cost >= bound - margin - *unspelled)
+          kinAllowance = std::min(kinAllowance, -shortLineWordsOverKinMargin);
         return cost < *kinSpelled + kinAllowance;
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {

@@ -631,6 +631,7 @@ TEST(GuessPage, NotRussian) {
        "\xC5\xE9\xEA\xFC\xED\xE5\xF2\n", true, "unknown", false},
       {"but not a name that Ukrainian spells nearly as well as Greek does",
        "\xD7\xE5\xF4\xF7\xE0\xF3\xE5\xED\n", true, "win", false},
+      {"and a short Hebrew word among Latin ones", "ROM \xF9\xEC NES\n", true, "unknown", false},
       {"but not a Serbian word that Hebrew spells 12 to 14 bits better",
        "\xBF\xE0\xEC\xE2\xE5\xF8\xEA\xE8\n", true, "mac", false},
       {"Greek beside English, 4 to 8 bits better in Greek than in the other Cyrillic languages",
