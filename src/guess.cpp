@@ -2696,11 +2696,16 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // as common characters as often as any. Their characters spell
       // every byte, where Russian's spelling skips what it reads as box
       // drawing, which it glues to no letter (CP866 reads EUC-JP's
-      // シーケンス as е╖б╝е▒еєе╣).
+      // シーケンス as е╖б╝е▒еєе╣). A short line's reading that no one
+      // Cyrillic alphabet holds asks them no margin either (Windows reads
+      // GBK's 文件 as ОДјю, Serbian's ј beside ю).
+      const std::int64_t pairedMargin =
+          !longEnough && !oneAlphabet
+              ? 0
+              : pairedRivalMargin + (reading.mostlyCapitals() ? pairedCapitalsMargin : 0);
       const std::int64_t pairedBound =
           reading.spelling + caseCost + gluedCost * static_cast<std::int64_t>(reading.boxed) -
-          knownUnitDiscount * units[best] - pairedRivalMargin -
-          (reading.mostlyCapitals() ? pairedCapitalsMargin : 0);
+          knownUnitDiscount * units[best] - pairedMargin;
       for (const PairedPage& page : pairedPages) {
         const std::optional<std::int64_t> cost =
             pairedSpelling(page, bestReading.meanings, text, size, pairedBound);

@@ -573,6 +573,8 @@ TEST(GuessPage, NotRussian) {
        "\xB5\xC4\xD0\xC5\xCF\xA2.", false, "unknown", true},
       {"a line of two Chinese characters in GBK that are a common word", "MIME \xC0\xE0\xD0\xCD\n",
        true, "unknown", false},
+      {"and one that Windows reads as letters of no one Cyrillic alphabet, \u0458 beside \u044E",
+       "whiteout \xCE\xC4\xBC\xFE\n", true, "unknown", false},
       {"but not two characters that are no common word: Ukrainian in KOI8-R",
        "EMH %u (\xC4\xCF\xD7\xD6=%u):\n", true, "koi", false},
       // Windows reads CP850's ö as ”, which pays for touching a letter, or
