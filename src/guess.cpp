@@ -179,10 +179,11 @@ constexpr std::int64_t shortWordRivalMargin = 48;
 // words better still (Bulgarian's септември, Serbian's тврдња).
 constexpr std::int64_t shortLineRivalMargin = 56;
 constexpr std::int64_t shortLineOverKinMargin = 16;
-// A short line's short or capitalized words ask no margin of their own of
-// a rival that spells them this much better than the other Cyrillic
-// languages do.
-constexpr std::int64_t shortLineWordsOverKinMargin = 64;
+// A rival that spells a short line this much better than the other
+// Cyrillic languages do asks no margin for short or capitalized words, and
+// this much less than the short line's over Russian.
+constexpr std::int64_t shortLineFarOverKinMargin = 64;
+constexpr std::int64_t shortLineFarOverKinRivalMargin = 36;
 // Less where the line's reading is mostly capitals in words longer than
 // short ones, as KOI8-R reads Hebrew and Greek's small letters (לא פעיל,
 // ЛА ПЕИЛ): Russian short lines set so are headings, which Russian
@@ -2644,19 +2645,20 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                                            ? shortLineCapitalsRivalMargin
                                            : shortLineRivalMargin;
       const std::int64_t margin = shortWord && oneAlphabet ? shortWordRivalMargin : 0;
-      // On a short line a rival may do without the margin for short and
-      // capitalized words where it also spells the line far better than
-      // the other Cyrillic languages do, which spell the names Russian
-      // spells badly (Чефчауен): a capitalized word there is a heading as
-      // often as a name (Εικόνες), and Hebrew's short words (ROM של NES)
-      // spell as no Cyrillic language's.
-      const bool wordsMarginWaived = !longEnough && margin != 0;
       const std::int64_t caseCost =
           rivalCapitalAfterSmallCost * static_cast<std::int64_t>(reading.capitalsAfterSmall);
-      // The rival's spelling only grows as it reads on: past this it
-      // cannot be the better.
+      const std::int64_t marginsBound = reading.spelling + caseCost - margin - extraMargin;
+      // On a short line a rival may ask less where it also spells the line
+      // far better than the other Cyrillic languages do, which spell the
+      // names Russian spells badly (Чефчауен): a capitalized word there is
+      // a heading as often as a name (Εικόνες), Hebrew's short words (ROM
+      // של NES) and transliterated names (אסטרונומיה) spell as no Cyrillic
+      // language's. The rival's spelling only grows as it reads on: past
+      // this it cannot be the better.
       const std::int64_t bound =
-          reading.spelling + caseCost - (wordsMarginWaived ? 0 : margin) - extraMargin;
+          longEnough ? marginsBound
+                     : reading.spelling + caseCost -
+                           std::min(extraMargin, shortLineFarOverKinRivalMargin);
       std::optional<std::int64_t> unspelled, kinSpelled;
       // How far past the other Cyrillic languages' spelling a rival may be.
       const std::int64_t overKinAllowance =
@@ -2674,8 +2676,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         if (cost >= bound - *unspelled) return false;
         if (!kinSpelled)
           kinSpelled = bestKinTripleCost(bestReading.characters, text, size) + caseCost;
-        if (wordsMarginWaived && cost >= bound - margin - *unspelled)
-          kinAllowance = std::min(kinAllowance, -shortLineWordsOverKinMargin);
+        if (cost >= marginsBound - *unspelled)
+          kinAllowance = std::min(kinAllowance, -shortLineFarOverKinMargin);
         return cost < *kinSpelled + kinAllowance;
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
