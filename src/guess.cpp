@@ -181,7 +181,7 @@ constexpr std::int64_t shortLineRivalMargin = 56;
 constexpr std::int64_t shortLineOverKinMargin = 16;
 // A rival that spells a short line this much better than the other
 // Cyrillic languages do asks no margin for short or capitalized words, and
-// this much less than the short line's over Russian.
+// at most the second over Russian, not the short line's.
 constexpr std::int64_t shortLineFarOverKinMargin = 64;
 constexpr std::int64_t shortLineFarOverKinRivalMargin = 36;
 // Less where the line's reading is mostly capitals in words longer than
@@ -1811,6 +1811,8 @@ class TripleSpelling {
 
 enum class ReadingOrder { forward, backward };
 
+bool isRivalLetter(std::uint8_t symbol) { return symbol != 0 && symbol != rivalWordMark; }
+
 // How unlikely a text is in a rival language's pages, as its spelling,
 // against the Russian letters of a page's reading, read from its first
 // byte or from its last; once that passes limit, how unlikely as much as
@@ -1829,8 +1831,7 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
     const unsigned char byte = at(i);
     // A mark inside a word follows a letter; elsewhere it is no word's.
     const bool wordMark = rival.symbols[byte] == rivalWordMark;
-    if (wordMark && i > 0 && (rival.symbols[at(i - 1)] & ~rivalCapital & ~rivalWordMark) != 0)
-      continue;
+    if (wordMark && i > 0 && isRivalLetter(rival.symbols[at(i - 1)])) continue;
     int symbol = wordMark ? 0 : rival.symbols[byte] & ~rivalCapital;
     if (rival.wordEndSymbols[byte] != symbol &&
         (i + 1 == size || (rival.symbols[at(i + 1)] & ~rivalCapital) == 0))
