@@ -2648,7 +2648,14 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       const std::int64_t margin = shortWord && oneAlphabet ? shortWordRivalMargin : 0;
       const std::int64_t caseCost =
           rivalCapitalAfterSmallCost * static_cast<std::int64_t>(reading.capitalsAfterSmall);
-      const std::int64_t marginsBound = reading.spelling + caseCost - margin - extraMargin;
+      const std::int64_t boxCost = gluedCost * static_cast<std::int64_t>(reading.boxed);
+      // A rival's letters spell every byte, where Russian's spelling skips
+      // what it reads as box drawing: on a short line, where a word or two
+      // decide, box drawing glued to a letter counts against the reading,
+      // as it does against Chinese and Japanese below (KOI8-R reads ISO
+      // 8859-7's Ήχος as ╣ЧПС).
+      const std::int64_t flawsCost = caseCost + (longEnough ? 0 : boxCost);
+      const std::int64_t marginsBound = reading.spelling + flawsCost - margin - extraMargin;
       // On a short line a rival may ask less where it also spells the line
       // far better than the other Cyrillic languages do, which spell the
       // names Russian spells badly (Чефчауен): a capitalized word there is
@@ -2658,7 +2665,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // this it cannot be the better.
       const std::int64_t bound =
           longEnough ? marginsBound
-                     : reading.spelling + caseCost -
+                     : reading.spelling + flawsCost -
                            std::min(extraMargin, shortLineFarOverKinRivalMargin);
       std::optional<std::int64_t> unspelled, kinSpelled;
       // How far past the other Cyrillic languages' spelling a rival may be.
@@ -2676,7 +2683,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         }
         if (cost >= bound - *unspelled) return false;
         if (!kinSpelled)
-          kinSpelled = bestKinTripleCost(bestReading.characters, text, size) + caseCost;
+          kinSpelled = bestKinTripleCost(bestReading.characters, text, size) + flawsCost;
         if (cost >= marginsBound - *unspelled)
           kinAllowance = std::min(kinAllowance, -shortLineFarOverKinMargin);
         return cost < *kinSpelled + kinAllowance;
@@ -2707,8 +2714,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
               ? 0
               : pairedRivalMargin + (reading.mostlyCapitals() ? pairedCapitalsMargin : 0);
       const std::int64_t pairedBound =
-          reading.spelling + caseCost + gluedCost * static_cast<std::int64_t>(reading.boxed) -
-          knownUnitDiscount * units[best] - pairedMargin;
+          reading.spelling + caseCost + boxCost - knownUnitDiscount * units[best] - pairedMargin;
       for (const PairedPage& page : pairedPages) {
         const std::optional<std::int64_t> cost =
             pairedSpelling(page, bestReading.meanings, text, size, pairedBound);

@@ -638,6 +638,8 @@ TEST(GuessPage, NotRussian) {
        "\xE0\xF1\xE8\xF8\xE5\xF0\xE5\xEE\xE9\xE4\n", true, "unknown", false},
       {"but not a Serbian name that Hebrew spells 8 bits better than Russian does",
        "\x8F\xE5\xBC\xEC\xF1 \xA3\xE0\xED\xE3\xEC\xE5\xED\n", true, "win", false},
+      {"a Greek word whose accented capital KOI8-R reads as box drawing glued to letters",
+       "\xBC\xED\xEF\xEC\xE1 : %s\n", true, "unknown", false},
       {"but not a Serbian word that Hebrew spells 12 to 14 bits better",
        "\xBF\xE0\xEC\xE2\xE5\xF8\xEA\xE8\n", true, "mac", false},
       {"Greek beside English, 4 to 8 bits better in Greek than in the other Cyrillic languages",
