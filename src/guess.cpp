@@ -2653,7 +2653,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // what it reads as box drawing: on a short line, where a word or two
       // decide, box drawing glued to a letter counts against the reading,
       // as it does against Chinese and Japanese below (KOI8-R reads ISO
-      // 8859-7's Ήχος as ╣ЧПС).
+      // 8859-7's Όνομα as ╪МОЛА).
       const std::int64_t flawsCost = caseCost + (longEnough ? 0 : boxCost);
       const std::int64_t marginsBound = reading.spelling + flawsCost - margin - extraMargin;
       // On a short line a rival may ask less where it also spells the line
