@@ -2655,7 +2655,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // as it does against Chinese and Japanese below (KOI8-R reads ISO
       // 8859-7's Όνομα as ╪МОЛА).
       const std::int64_t flawsCost = caseCost + (longEnough ? 0 : boxCost);
-      const std::int64_t marginsBound = reading.spelling + flawsCost - margin - extraMargin;
+      const std::int64_t readingCost = reading.spelling + flawsCost;
+      const std::int64_t marginsBound = readingCost - margin - extraMargin;
       // On a short line a rival may ask less where it also spells the line
       // far better than the other Cyrillic languages do, which spell the
       // names Russian spells badly (Чефчауен): a capitalized word there is
@@ -2665,8 +2666,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // this it cannot be the better.
       const std::int64_t bound =
           longEnough ? marginsBound
-                     : reading.spelling + flawsCost -
-                           std::min(extraMargin, shortLineFarOverKinRivalMargin);
+                     : readingCost - std::min(extraMargin, shortLineFarOverKinRivalMargin);
       std::optional<std::int64_t> unspelled, kinSpelled;
       // How far past the other Cyrillic languages' spelling a rival may be.
       const std::int64_t overKinAllowance =
