@@ -156,6 +156,12 @@ constexpr std::int64_t otherLanguageCapitalCost = 20;
 // A Russian letter glued to a Latin one: a Western text read in a Cyrillic
 // page puts one or two inside each of its words.
 constexpr std::int64_t mixedScriptCost = 64;
+// On a whole short line, a word of three Russian letters glued to a Latin
+// word keeps the line Russian (.relИМЯ, a placeholder before its section's
+// name) unless the line spells this far past what Russian text may: then
+// they are a Latin page's accents (KOI8-R reads Windows-1254's dışı as
+// dЩЧЩ).
+constexpr std::int64_t gluedWordOtherLanguageCost = 64;
 // A capital right after a small letter: Greek read in KOI8-R, whose
 // capitals are Russian small letters there and the other way round
 // (Μιστεκ reads лИСТЕЙ). Russian does it in units (кВт, мА) and names run
@@ -2574,7 +2580,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // placeholder glued to its section's name (.relИМЯ).
     if (noCyrillicText && !longEnough)
       noCyrillicText = wholeLineLongEnough &&
-                       (reading.longestRun < 3 || longestStandingRun(meanings, text, size) < 3) &&
+                       (reading.longestRun < 3 || judged.cost >= gluedWordOtherLanguageCost ||
+                        longestStandingRun(meanings, text, size) < 3) &&
                        reading.mixed > lettersAfterConversions(bestReading, text, size);
     otherLanguage = judged.cost;
     const bool paired = judged.paired;

@@ -607,6 +607,8 @@ TEST(GuessPage, NotRussian) {
        "y\xFD\xF0\xFDn ta\xFEmas\xFD\n", true, "unknown", true},
       {"or beside another run of its word", "sat\xFDr ba\xFEl\xFD\xF0\xFD\n", true, "unknown",
        true},
+      {"or that word spells far past what Russian may", "Devre d\xFD\xFE\xFD\n", true,
+       "unknown", true},
       {"Greek in Windows-1253, a file of one short line, which Windows reads as Russian letters",
        "\xC5\xDF\xE4\xEF\xF2 \xF3\xEA\xDF\xE1\xF3\xE7\xF2\n", true, "unknown", true},
       {"Hebrew in Windows-1255, which KOI8-R reads so", "\xF1\xE3\xF8 \xE3\xF4\xE9\xED\n", true,
