@@ -2608,12 +2608,14 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool fewAmongLatin =
         noWord && reading.letters * latinShareOfOtherLanguage < reading.letters + latinBeside;
     // A lone letter at the text's edge may be what a cut left of a word,
-    // but not one glued to a Latin word: that is the word's accented first
-    // letter (KOI8-R reads Écrit as иcrit).
+    // but not one glued to a Latin word, a menu's mnemonic mark between
+    // them or not: that is the word's accented first letter (KOI8-R reads
+    // Écrit as иcrit, Ö_ffnen as Ж_ffnen).
     const auto russianLetter = [&](unsigned char byte) {
       return meanings[byte].symbol != 0;
     };
-    const bool accentedFirstLetter = size > 1 && latinInWord(meanings[text[1]]);
+    const std::size_t afterFirst = size > 2 && text[1] == '_' ? 2 : 1;
+    const bool accentedFirstLetter = size > afterFirst && latinInWord(meanings[text[afterFirst]]);
     const bool ordinal =
         reading.letters == 1 && ordinalEnding(meanings, bestReading.characters, text, size);
     const bool loneLetterAmongLatin = reading.letters == 1 && !ordinal &&

@@ -599,6 +599,8 @@ TEST(GuessPage, NotRussian) {
       {"but not of 7", "B\xE4umen\n", true, "win", false},
       {"French in Windows-1252: a line's accented first letter", "\xC9" "crit par %s.\n", true,
        "unknown", false},
+      {"German in Windows-1252: past a menu's mnemonic mark", "\xD6_ffnen\n", true, "unknown",
+       false},
       {"a short line's spelling, where a letter touches a Latin one",
        "\xD6sterreich\n", true, "unknown", false},
       {"but not after a conversion", "%2llu:%02u\xF5\xE2\n", true, "win", false},
