@@ -158,9 +158,11 @@ constexpr std::int64_t otherLanguageCapitalCost = 20;
 constexpr std::int64_t mixedScriptCost = 64;
 // On a whole short line, a word of three Russian letters glued to a Latin
 // word keeps the line Russian (.relИМЯ, a placeholder before its section's
-// name) unless the line spells this far past what Russian text may: then
-// they are a Latin page's accents (KOI8-R reads Windows-1254's dışı as
-// dЩЧЩ).
+// name) unless the line spells this far past what Russian text may and no
+// word longer than a short one stands apart from Latin letters: then they
+// are another page's letters (KOI8-R reads Windows-1254's dışı as dЩЧЩ,
+// Shift_JIS's マルチキャスト as CP866's Г}ГЛГ`ГLГГГXГg), not a Serbian
+// line with a Latin j typed in (ациjе о медију).
 constexpr std::int64_t gluedWordOtherLanguageCost = 64;
 // A capital right after a small letter: Greek read in KOI8-R, whose
 // capitals are Russian small letters there and the other way round
@@ -1450,9 +1452,9 @@ bool oddPairAmongLatin(const Meaning* meanings, const unsigned char* text, std::
 // word whose letters change script twice or more, as a Latin word's
 // accents read (Turkish yığın and başlığı, which Windows reads as yэрэn
 // and baюlэрэ); a run glued to one end of a Latin word may be a
-// placeholder (.relИМЯ).
+// placeholder (.relИМЯ), or with gluedToLatin false, not even that.
 std::size_t longestStandingRun(const Meaning* meanings, const unsigned char* text,
-                               std::size_t size) {
+                               std::size_t size, bool gluedToLatin) {
   std::size_t longest = 0, wordLongest = 0, run = 0, changes = 0;
   bool inWord = false, lastRussian = false;
   for (std::size_t i = 0; i <= size; ++i) {
@@ -1465,7 +1467,7 @@ std::size_t longestStandingRun(const Meaning* meanings, const unsigned char* tex
       lastRussian = russian;
       continue;
     }
-    if (changes < 2) longest = std::max(longest, wordLongest);
+    if (changes < (gluedToLatin ? 2u : 1u)) longest = std::max(longest, wordLongest);
     wordLongest = run = changes = 0;
     inWord = false;
   }
@@ -2580,8 +2582,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // placeholder glued to its section's name (.relИМЯ).
     if (noCyrillicText && !longEnough)
       noCyrillicText = wholeLineLongEnough &&
-                       (reading.longestRun < 3 || judged.cost >= gluedWordOtherLanguageCost ||
-                        longestStandingRun(meanings, text, size) < 3) &&
+                       (reading.longestRun < 3 ||
+                        longestStandingRun(meanings, text, size, true) < 3 ||
+                        (judged.cost >= gluedWordOtherLanguageCost &&
+                         longestStandingRun(meanings, text, size, false) <= longestShortWord)) &&
                        reading.mixed > lettersAfterConversions(bestReading, text, size);
     otherLanguage = judged.cost;
     const bool paired = judged.paired;

@@ -455,6 +455,7 @@ TEST(GuessPage, HardSnippets) {
       {"те Yes! Ещё... Format comрlete..", codKoi},  // a typed-in letter is no foreign accent
       {" ftр.mic", codDos},  // nor one that ends an English word
       {"я - Jрeg", codKoi},  // but a name that spells English badly keeps it: not ISO 8859-5's Jвeg
+      {"ациjе о медију..\n", codWin},  // a Latin j typed among Serbian words is no Latin line
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
