@@ -455,6 +455,7 @@ TEST(GuessPage, HardSnippets) {
       {"те Yes! Ещё... Format comрlete..", codKoi},  // a typed-in letter is no foreign accent
       {" ftр.mic", codDos},  // nor one that ends an English word
       {"я - Jрeg", codKoi},  // but a name that spells English badly keeps it: not ISO 8859-5's Jвeg
+      {"Это IMНO, а IMНO мы не лечим.\n", codKoi},  // one letter among lookalikes: typed in, no accent
       {"ациjе о медију..\n", codWin},  // a Latin j typed among Serbian words is no Latin line
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
@@ -592,6 +593,8 @@ TEST(GuessPage, NotRussian) {
        true, "unknown", false},
       {"Polish in ISO 8859-2: two accented letters inside a word", "Po\xB3\xB1" "czenie IP\n", true,
        "unknown", false},
+      {"and after a Latin letter that looks like a Russian one", "Jako\xB6\xE6:\n", true, "unknown",
+       false},
       {"Polish in Windows-1250: two accented letters ending a word, a capital first in CP866",
        "D\xB3ugo\x9C\xE6: %s\n", true, "unknown", false},
       {"but a Russian ending glued to a Latin word is small", "Compiled by gcc\xEE\xEC\n", true, "win",
@@ -675,7 +678,7 @@ TEST(GuessPage, NotRussian) {
       {"French in Windows-1252: a lone accented letter", "Signaler les bogues \xE0 <bugs@x.org>.",
        true, "unknown", false},
       // Windows reads ã as у, a Russian letter typed in: still touching Latin.
-      {"Portuguese in Windows-1252", "Opera\xE7\xE3o n\xE3o suportada", true, "unknown", false},
+      {"Portuguese in Windows-1252", "Opera\xE7\xE3o n\xE3o suportada", true, "unknown", true},
       {"French in Windows-1252: one accented letter among Latin words", "N'a pas pu ex\xE9" "cuter %s",
        true, "unknown", false},
       {"Japanese in EUC-JP", "\xA5\xBD\xA5\xB1\xA5\xC3\xA5\xC8 I/O \xA4\xAC\xA5\xBF"
