@@ -1863,16 +1863,21 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
   const auto at = [&](std::size_t i) {
     return text[order == ReadingOrder::forward ? i : size - 1 - i];
   };
+  // A menu's mnemonic mark between two letters is inside a word (Έ_ξοδος).
+  const auto mnemonicAt = [&](std::size_t i) {
+    return at(i) == '_' && i > 0 && i + 1 < size && isRivalLetter(rival.symbols[at(i - 1)]) &&
+           isRivalLetter(rival.symbols[at(i + 1)]);
+  };
   bool afterCapital = false;
   for (std::size_t i = 0; i < size; ++i) {
     if (spelling.cost >= limit) break;
     const unsigned char byte = at(i);
     // A mark inside a word follows a letter; elsewhere it is no word's.
     const bool wordMark = rival.symbols[byte] == rivalWordMark;
-    if (wordMark && i > 0 && isRivalLetter(rival.symbols[at(i - 1)])) continue;
+    if ((wordMark && i > 0 && isRivalLetter(rival.symbols[at(i - 1)])) || mnemonicAt(i)) continue;
     int symbol = wordMark ? 0 : rival.symbols[byte] & ~rivalCapital;
     if (rival.wordEndSymbols[byte] != symbol &&
-        (i + 1 == size || (rival.symbols[at(i + 1)] & ~rivalCapital) == 0))
+        (i + 1 == size || ((rival.symbols[at(i + 1)] & ~rivalCapital) == 0 && !mnemonicAt(i + 1))))
       symbol = rival.wordEndSymbols[byte];
     if (symbol == 0 && reading[byte].symbol != 0) spelling.cost += rivalUnreadLetterCost;
     const bool wordStart = spelling.atWordStart();
