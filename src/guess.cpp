@@ -2757,10 +2757,14 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // シーケンス as е╖б╝е▒еєе╣). A short line's reading that no one
       // Cyrillic alphabet holds asks them no margin either (Windows reads
       // GBK's 文件 as ОДјю, Serbian's ј beside ю).
+      // A short line with fewer letters than three characters make is
+      // spelled by them only as a common word of two (ISO 8859-5 reads
+      // GBK's Android 窗口 as Android ДАПк): capitals ask no more of it.
+      const bool commonWordOnly = !longEnough && reading.letters < 2 * shortestPairedText;
       const std::int64_t pairedMargin =
           !longEnough && !oneAlphabet
               ? 0
-              : pairedRivalMargin + (reading.mostlyCapitals() ? pairedCapitalsMargin : 0);
+              : pairedRivalMargin + (reading.mostlyCapitals() && !commonWordOnly ? pairedCapitalsMargin : 0);
       const std::int64_t pairedBound =
           reading.spelling + caseCost + boxCost - knownUnitDiscount * units[best] - pairedMargin;
       for (const PairedPage& page : pairedPages) {

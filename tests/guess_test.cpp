@@ -577,6 +577,8 @@ TEST(GuessPage, NotRussian) {
        true, "unknown", false},
       {"and one that Windows reads as letters of no one Cyrillic alphabet, \u0458 beside \u044E",
        "whiteout \xCE\xC4\xBC\xFE\n", true, "unknown", false},
+      {"and one that ISO 8859-5 reads as capitals", "Android \xB4\xB0\xBF\xDA\n", true, "unknown",
+       false},
       {"but not two characters that are no common word: Ukrainian in KOI8-R",
        "EMH %u (\xC4\xCF\xD7\xD6=%u):\n", true, "koi", false},
       // Windows reads CP850's ö as ”, which pays for touching a letter, or
