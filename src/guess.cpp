@@ -2764,7 +2764,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       const std::int64_t pairedMargin =
           !longEnough && !oneAlphabet
               ? 0
-              : pairedRivalMargin + (reading.mostlyCapitals() && !commonWordOnly ? pairedCapitalsMargin : 0);
+              : pairedRivalMargin +
+                    (reading.mostlyCapitals() && !commonWordOnly ? pairedCapitalsMargin : 0);
       const std::int64_t pairedBound =
           reading.spelling + caseCost + boxCost - knownUnitDiscount * units[best] - pairedMargin;
       for (const PairedPage& page : pairedPages) {
