@@ -579,6 +579,8 @@ TEST(GuessPage, NotRussian) {
        "whiteout \xCE\xC4\xBC\xFE\n", true, "unknown", false},
       {"and one that ISO 8859-5 reads as capitals", "Android \xB4\xB0\xBF\xDA\n", true, "unknown",
        false},
+      {"and one the language packs write only a few times", "Podcast \xD7\xD6\xC4\xBB\n", true,
+       "unknown", false},
       {"but not two characters that are no common word: Ukrainian in KOI8-R",
        "EMH %u (\xC4\xCF\xD7\xD6=%u):\n", true, "koi", false},
       // Windows reads CP850's ö as ”, which pays for touching a letter, or
