@@ -1863,10 +1863,11 @@ std::int64_t rivalSpelling(int language, const std::array<Meaning, 256>& reading
   const auto at = [&](std::size_t i) {
     return text[order == ReadingOrder::forward ? i : size - 1 - i];
   };
-  // A menu's mnemonic mark between two letters is inside a word (Έ_ξοδος).
+  // A menu's mnemonic mark between two letters is inside a word (Έ_ξοδος,
+  // Έξ&οδος).
   const auto mnemonicAt = [&](std::size_t i) {
-    return at(i) == '_' && i > 0 && i + 1 < size && isRivalLetter(rival.symbols[at(i - 1)]) &&
-           isRivalLetter(rival.symbols[at(i + 1)]);
+    return (at(i) == '_' || at(i) == '&') && i > 0 && i + 1 < size &&
+           isRivalLetter(rival.symbols[at(i - 1)]) && isRivalLetter(rival.symbols[at(i + 1)]);
   };
   bool afterCapital = false;
   for (std::size_t i = 0; i < size; ++i) {

@@ -625,6 +625,7 @@ TEST(GuessPage, NotRussian) {
        true, "unknown", false},
       {"and whose letter before it ends no word", "\xD3_\xF4\xDE\xEB\xE5\xF2\n", true, "unknown",
        false},
+      {"or an ampersand as that mark", "\xB8\xEE&\xEF\xE4\xEF\xF2\n", true, "unknown", false},
       {"Hebrew in Windows-1255, which KOI8-R reads so", "\xF1\xE3\xF8 \xE3\xF4\xE9\xED\n", true,
        "unknown", false},
       {"but a short line's rival must spell it far better: Hebrew spells this a little better",
