@@ -504,6 +504,10 @@ struct Meaning {
   // stand between spaces, as DOS text sets ─ for a dash.
   bool spaceBeforeIsOdd = false;
   bool spaceAfterIsOdd = false;
+  // Whether a line leaves it to the left, to the right: a corner's or a
+  // tee's arm, or a line's own (─ ═).
+  bool lineLeft = false;
+  bool lineRight = false;
   // A sign beyond ASCII that Russian typography seldom sets: ° ± • © and
   // the like, not its dashes, quotation marks, ellipsis, № or §.
   bool mark = false;
@@ -657,6 +661,9 @@ Meaning classifyCharacter(char32_t c) {
     static constexpr std::u16string_view rightArms = u"┌└├┬┴┼╒╓╔╘╙╚╞╟╠╤╥╦╧╨╩╪╫╬";
     box.spaceBeforeIsOdd = leftArms.find(static_cast<char16_t>(c)) != leftArms.npos;
     box.spaceAfterIsOdd = rightArms.find(static_cast<char16_t>(c)) != rightArms.npos;
+    const bool horizontal = c == 0x2500 || c == 0x2550;
+    box.lineLeft = box.spaceBeforeIsOdd || horizontal;
+    box.lineRight = box.spaceAfterIsOdd || horizontal;
     return box;
   }
   return {0, false, oddCost};
@@ -782,7 +789,11 @@ struct ReadingTraits {
   std::size_t letters = 0;     // Russian letters
   std::size_t capitals = 0;
   std::size_t mixed = 0;       // places where a Russian and a Latin letter touch
-  std::size_t boxed = 0;       // places where a Russian letter and box drawing touch
+  // Places where a Russian letter and box drawing touch, or where box
+  // drawing side by side breaks a line: a line leaves one and does not
+  // enter the other (╦│, ┘─), as no drawing has it and as CP866 reads
+  // EUC-JP's 土曜日 (┼┌═╦╞№).
+  std::size_t boxed = 0;
   std::size_t capitalsAfterSmall = 0;
   std::size_t longestRun = 0;  // Russian letters in a row
   std::size_t marks = 0;       // signs that Russian seldom sets
@@ -949,8 +960,10 @@ struct Scorer {
     if constexpr (withTraits) {
       const bool letter = meaning.symbol != 0, afterLetter = previous.symbol != 0;
       traits.mixed += (letter && previous.latinLetter) || (meaning.latinLetter && afterLetter);
-      traits.boxed +=
-          (letter && previous.boxDrawing != 0) || (meaning.boxDrawing != 0 && afterLetter);
+      traits.boxed += (letter && previous.boxDrawing != 0) ||
+                      (meaning.boxDrawing != 0 && afterLetter) ||
+                      (meaning.boxDrawing != 0 && previous.boxDrawing != 0 &&
+                       meaning.lineLeft != previous.lineRight);
       traits.capitalsAfterSmall += meaning.capital && afterLetter && !previous.capital;
       previous = meaning;
       traits.letters += meaning.symbol != 0;

@@ -581,6 +581,12 @@ TEST(GuessPage, NotRussian) {
        false},
       {"and one the language packs write only a few times", "Podcast \xD7\xD6\xC4\xBB\n", true,
        "unknown", false},
+      // CP866 reads them as box drawing side by side whose lines break off
+      // (┼┌═╦╞№, ╦│╩▒╒ы): no drawing's.
+      {"a line of Japanese in EUC-JP", "\xC5\xDA\xCD\xCB\xC6\xFC\xA4\xC8\xC6\xFC\xCD\xCB\xC6\xFC\n",
+       true, "unknown", true},
+      {"and one of Chinese in GBK", "\xCB\xB3\xCA\xB1\xD5\xEB\xD0\xFD\xD7\xAA 90\xA1\xE3\n", true,
+       "unknown", true},
       {"but not two characters that are no common word: Ukrainian in KOI8-R",
        "EMH %u (\xC4\xCF\xD7\xD6=%u):\n", true, "koi", false},
       // Windows reads CP850's ö as ”, which pays for touching a letter, or
