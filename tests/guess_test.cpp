@@ -587,6 +587,8 @@ TEST(GuessPage, NotRussian) {
        true, "unknown", true},
       {"and one of Chinese in GBK", "\xCB\xB3\xCA\xB1\xD5\xEB\xD0\xFD\xD7\xAA 90\xA1\xE3\n", true,
        "unknown", true},
+      {"and one other programs write, which the language packs do not", "\xC6\xB5\xC2\xCA 1 (Hz)\n",
+       true, "unknown", false},
       {"but not two characters that are no common word: Ukrainian in KOI8-R",
        "EMH %u (\xC4\xCF\xD7\xD6=%u):\n", true, "koi", false},
       // Windows reads CP850's ö as ”, which pays for touching a letter, or
