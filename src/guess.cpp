@@ -508,6 +508,9 @@ struct Meaning {
   // tee's arm, or a line's own (─ ═).
   bool lineLeft = false;
   bool lineRight = false;
+  // Box drawing, or a sign Russian seldom sets that may stand in a word's
+  // place: odd beside a letter (ReadingTraits::oddJoins).
+  bool oddJoinToLetter = false;
   // A sign beyond ASCII that Russian typography seldom sets: ° ± • © and
   // the like, not its dashes, quotation marks, ellipsis, № or §.
   bool mark = false;
@@ -664,6 +667,7 @@ Meaning classifyCharacter(char32_t c) {
     const bool horizontal = c == 0x2500 || c == 0x2550;
     box.lineLeft = box.spaceBeforeIsOdd || horizontal;
     box.lineRight = box.spaceAfterIsOdd || horizontal;
+    box.oddJoinToLetter = true;
     return box;
   }
   return {0, false, oddCost};
@@ -708,6 +712,7 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         // held to it too, as no text was seen to turn on it. The middle dot
         // stands for a space where spaces are shown (отправки·в·этот).
         const bool oddBesideLetter = meaning.mark && !meaning.startsNoWord;
+        meaning.oddJoinToLetter |= oddBesideLetter;
         meaning.letterBeforeIsOdd |= oddBesideLetter;
         meaning.letterAfterIsOdd |= oddBesideLetter;
         // A capital inside a word of small letters would not pass for Latin.
@@ -789,11 +794,12 @@ struct ReadingTraits {
   std::size_t letters = 0;     // Russian letters
   std::size_t capitals = 0;
   std::size_t mixed = 0;       // places where a Russian and a Latin letter touch
-  // Places where a Russian letter and box drawing touch, or where box
-  // drawing side by side breaks a line: a line leaves one and does not
-  // enter the other (╦│, ┘─), as no drawing has it and as CP866 reads
-  // EUC-JP's 土曜日 (┼┌═╦╞№).
-  std::size_t boxed = 0;
+  // Places where a Russian letter touches box drawing or a sign Russian
+  // seldom sets (Windows reads GBK's 视频 as КУЖµ), or where box drawing
+  // side by side breaks a line: a line leaves one and does not enter the
+  // other (╦│, ┘─), as no drawing has it and as CP866 reads EUC-JP's
+  // 土曜日 (┼┌═╦╞№).
+  std::size_t oddJoins = 0;
   std::size_t capitalsAfterSmall = 0;
   std::size_t longestRun = 0;  // Russian letters in a row
   std::size_t marks = 0;       // signs that Russian seldom sets
@@ -960,10 +966,10 @@ struct Scorer {
     if constexpr (withTraits) {
       const bool letter = meaning.symbol != 0, afterLetter = previous.symbol != 0;
       traits.mixed += (letter && previous.latinLetter) || (meaning.latinLetter && afterLetter);
-      traits.boxed += (letter && previous.boxDrawing != 0) ||
-                      (meaning.boxDrawing != 0 && afterLetter) ||
-                      (meaning.boxDrawing != 0 && previous.boxDrawing != 0 &&
-                       meaning.lineLeft != previous.lineRight);
+      traits.oddJoins += (letter && previous.oddJoinToLetter) ||
+                         (meaning.oddJoinToLetter && afterLetter) ||
+                         (meaning.boxDrawing != 0 && previous.boxDrawing != 0 &&
+                          meaning.lineLeft != previous.lineRight);
       traits.capitalsAfterSmall += meaning.capital && afterLetter && !previous.capital;
       previous = meaning;
       traits.letters += meaning.symbol != 0;
@@ -2541,11 +2547,12 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       const bool amongLatin = 2 * traits.letters <= latinBeside ||
                               (paired && traits.letters <= latinBeside);
       const std::int64_t slack = amongLatin ? otherLanguageSlack / 2 : otherLanguageSlack;
-      // Russian tables keep their lines apart from their words; CJK pages
-      // read in KOI8-R glue box drawing to letters (光盘 reads ╧Бел).
+      // Russian tables keep their lines apart from their words, and its
+      // text its rare signs; CJK pages read in KOI8-R glue box drawing to
+      // letters (光盘 reads ╧Бел).
       std::int64_t cost =
           traits.spelling + mixedScriptCost * static_cast<std::int64_t>(traits.mixed) +
-          gluedCost * static_cast<std::int64_t>(traits.boxed) +
+          gluedCost * static_cast<std::int64_t>(traits.oddJoins) +
           capitalAfterSmallCost * static_cast<std::int64_t>(traits.capitalsAfterSmall) -
           perLetter * static_cast<std::int64_t>(traits.letters) - slack;
       if (cost > 0) cost -= knownUnitDiscount * units[page];
@@ -2710,13 +2717,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       const std::int64_t margin = shortWord && oneAlphabet ? shortWordRivalMargin : 0;
       const std::int64_t caseCost =
           rivalCapitalAfterSmallCost * static_cast<std::int64_t>(reading.capitalsAfterSmall);
-      const std::int64_t boxCost = gluedCost * static_cast<std::int64_t>(reading.boxed);
+      const std::int64_t oddJoinsCost = gluedCost * static_cast<std::int64_t>(reading.oddJoins);
       // A rival's letters spell every byte, where Russian's spelling skips
-      // what it reads as box drawing: on a short line, where a word or two
-      // decide, box drawing glued to a letter counts against the reading,
+      // what it reads as box drawing or signs: on a short line, where a
+      // word or two decide, those glued to a letter count against the reading,
       // as it does against Chinese and Japanese below (KOI8-R reads ISO
       // 8859-7's Όνομα as ╪МОЛА).
-      const std::int64_t flawsCost = caseCost + (longEnough ? 0 : boxCost);
+      const std::int64_t flawsCost = caseCost + (longEnough ? 0 : oddJoinsCost);
       const std::int64_t readingCost = reading.spelling + flawsCost;
       const std::int64_t marginsBound = readingCost - margin - extraMargin;
       // On a short line a rival may ask less where it also spells the line
@@ -2767,8 +2774,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // spell Russian worst of all (ДД/ММ/РРРР), and Chinese they read
       // as common characters as often as any. Their characters spell
       // every byte, where Russian's spelling skips what it reads as box
-      // drawing, which it glues to no letter (CP866 reads EUC-JP's
-      // シーケンス as е╖б╝е▒еєе╣). A short line's reading that no one
+      // drawing or signs, which it glues to no letter (CP866 reads
+      // EUC-JP's シーケンス as е╖б╝е▒еєе╣). A short line's reading that no one
       // Cyrillic alphabet holds asks them no margin either (Windows reads
       // GBK's 文件 as ОДјю, Serbian's ј beside ю).
       // A short line with fewer letters than three characters make is
@@ -2781,7 +2788,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
               : pairedRivalMargin +
                     (reading.mostlyCapitals() && !commonWordOnly ? pairedCapitalsMargin : 0);
       const std::int64_t pairedBound =
-          reading.spelling + caseCost + boxCost - knownUnitDiscount * units[best] - pairedMargin;
+          reading.spelling + caseCost + oddJoinsCost - knownUnitDiscount * units[best] -
+          pairedMargin;
       for (const PairedPage& page : pairedPages) {
         const std::optional<std::int64_t> cost =
             pairedSpelling(page, bestReading.meanings, text, size, pairedBound);
