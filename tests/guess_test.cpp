@@ -594,6 +594,8 @@ TEST(GuessPage, NotRussian) {
       {"and a common word that Windows reads with a sign", "MPEG \xCA\xD3\xC6\xB5\n", true,
        "unknown", false},
       {"and a word of three", "\xB9\xA4\xD7\xF7\xB1\xED(_T)...\n", true, "unknown", false},
+      {"a common word of Japanese in EUC-JP that its language packs seldom write",
+       "\xC1\xEA\xB4\xD8 (%s)\n", true, "unknown", false},
       {"but not two characters that are no common word: Ukrainian in KOI8-R",
        "EMH %u (\xC4\xCF\xD7\xD6=%u):\n", true, "koi", false},
       // Windows reads CP850's ö as ”, which pays for touching a letter, or
