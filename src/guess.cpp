@@ -809,6 +809,12 @@ struct ReadingTraits {
   // Of those, the ones their words spell English with as well as an
   // average letter does or better.
   std::size_t typedInEnglish = 0;
+  // Places where a Russian letter touches a Latin lookalike in a word of
+  // no other Latin letter and three Russian letters or fewer, whose
+  // lookalikes are read as Russian: a Latin word's accents on a short line
+  // (Windows-1254's Taşı, which Windows-1251 reads as Taюэ), where a letter
+  // typed in slips into a longer word (Урдcкая, Малайaлам).
+  std::size_t lookalikeContacts = 0;
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
   bool mostlyCapitals() const { return 2 * capitals > letters; }
 };
@@ -1301,6 +1307,24 @@ std::int64_t typedInLetterCost(const std::array<Meaning, 256>& meanings,
   return contacts;
 }
 
+// Places in text[start, end) where a Russian letter touches a Latin
+// lookalike of its own case: a small x between capitals is a times sign
+// (ШИРИНАxВИСИНА), where a typed-in letter takes its word's case.
+[[gnu::noinline]] std::size_t lookalikeContacts(const std::array<Meaning, 256>& meanings,
+                                                const unsigned char* text, std::size_t start,
+                                                std::size_t end) {
+  std::size_t contacts = 0;
+  for (std::size_t k = start; k + 1 < end; ++k) {
+    const unsigned char a = text[k], b = text[k + 1];
+    const auto russianBesideLookalike = [&](unsigned char russian, unsigned char latin) {
+      return meanings[russian].symbol != 0 && meanings[latin].lookalike &&
+             meanings[russian].capital == (latin >= 'A' && latin <= 'Z');
+    };
+    contacts += russianBesideLookalike(a, b) || russianBesideLookalike(b, a);
+  }
+  return contacts;
+}
+
 // Scores a page's reading of text, or of as much of it as leaves its cost
 // below limit: past that, no more is read. Russian letters are looked for
 // in Latin words only where typedInPossible: a text without an ASCII
@@ -1357,6 +1381,8 @@ Scorer<withTraits> scoreReading(const std::array<Meaning, 256>& meanings,
                        (meanings[text[wordEnd - 1]].symbol == 0 ||
                         typedInLetterCost(meanings, text, size, wordEnd - 1) <= 0);
       if constexpr (withTraits) {
+        if (lookalikesAreRussian && russian <= longestShortWord)
+          scorer.traits.lookalikeContacts += lookalikeContacts(meanings, text, start, wordEnd);
         // A Latin text's accented letters read as lookalikes typed in too:
         // each touches a Latin letter, as a Russian letter there does.
         for (std::size_t k = start; russianTypedIn && k < wordEnd; ++k) {
@@ -2553,6 +2579,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       std::int64_t cost =
           traits.spelling + mixedScriptCost * static_cast<std::int64_t>(traits.mixed) +
           gluedCost * static_cast<std::int64_t>(traits.oddJoins) +
+          (size < shortestOtherLanguage
+               ? mixedScriptCost * static_cast<std::int64_t>(traits.lookalikeContacts)
+               : 0) +
           capitalAfterSmallCost * static_cast<std::int64_t>(traits.capitalsAfterSmall) -
           perLetter * static_cast<std::int64_t>(traits.letters) - slack;
       if (cost > 0) cost -= knownUnitDiscount * units[page];
@@ -2642,7 +2671,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                         longestStandingRun(meanings, text, size, true) < 3 ||
                         (judged.cost >= gluedWordOtherLanguageCost &&
                          longestStandingRun(meanings, text, size, false) <= longestShortWord)) &&
-                       reading.mixed > lettersAfterConversions(bestReading, text, size);
+                       reading.mixed + reading.lookalikeContacts >
+                           lettersAfterConversions(bestReading, text, size);
     otherLanguage = judged.cost;
     const bool paired = judged.paired;
     // Text that no page reads as Russian is some other language's; if its

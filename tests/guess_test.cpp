@@ -457,6 +457,7 @@ TEST(GuessPage, HardSnippets) {
       {"я - Jрeg", codKoi},  // but a name that spells English badly keeps it: not ISO 8859-5's Jвeg
       {"Это IMНO, а IMНO мы не лечим.\n", codKoi},  // one letter among lookalikes: typed in, no accent
       {"ациjе о медију..\n", codWin},  // a Latin j typed among Serbian words is no Latin line
+      {"ИРИНАxВИСИНА+X+Y\n", codDos},  // a small x between capitals is a times sign, no accent
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
@@ -596,6 +597,10 @@ TEST(GuessPage, NotRussian) {
       {"and a word of three", "\xB9\xA4\xD7\xF7\xB1\xED(_T)...\n", true, "unknown", false},
       {"a common word of Japanese in EUC-JP that its language packs seldom write",
        "\xC1\xEA\xB4\xD8 (%s)\n", true, "unknown", false},
+      // Windows reads their accented letters beside Latin lookalikes, as
+      // Russian letters typed into a word: Taюэ, Зцpь.
+      {"Turkish in Windows-1254", "En Alta Ta\xFE\xFD\n", true, "unknown", false},
+      {"and with its lookalikes among them", "\xC7\xF6" "p\xFC Bo\xFE" "alt\n", true, "unknown", true},
       {"but not two characters that are no common word: Ukrainian in KOI8-R",
        "EMH %u (\xC4\xCF\xD7\xD6=%u):\n", true, "koi", false},
       // Windows reads CP850's ö as ”, which pays for touching a letter, or
