@@ -617,6 +617,7 @@ Meaning classifyCharacter(char32_t c) {
   if (c == 0x2116 || c == 0xA7) {
     Meaning sign{0, false, punctuationCost, false, true, true};
     sign.numberFollows = c == 0x2116;
+    sign.oddJoinToLetter = true;
     return sign;
   }
   switch (c) {
@@ -794,8 +795,9 @@ struct ReadingTraits {
   std::size_t letters = 0;     // Russian letters
   std::size_t capitals = 0;
   std::size_t mixed = 0;       // places where a Russian and a Latin letter touch
-  // Places where a Russian letter touches box drawing or a sign Russian
-  // seldom sets (Windows reads GBK's 视频 as КУЖµ), or where box drawing
+  // Places where a Russian letter touches box drawing, a sign Russian
+  // seldom sets (Windows reads GBK's 视频 as КУЖµ) or № or § (Mac reads
+  // Greek's λεπτά as лерф№), or where box drawing
   // side by side breaks a line: a line leaves one and does not enter the
   // other (╦│, ┘─), as no drawing has it and as CP866 reads EUC-JP's
   // 土曜日 (┼┌═╦╞№).

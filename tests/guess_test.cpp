@@ -558,6 +558,8 @@ TEST(GuessPage, NotRussian) {
        "unknown", true},
       {"Greek in Windows-1253", "\xE4\xE5\xED \xDE\xF4\xE1\xED \xE4\xF5\xED\xE1\xF4\xFC\xF2 "
        "\xEF \xEF\xF1\xE9\xF3\xEC\xFC\xF2", true, "unknown", false},
+      {"Greek in Windows-1253, which Mac reads with \u2116 glued to a word", "%d \xEB\xE5\xF0\xF4\xDC\n",
+       true, "unknown", false},
       {"Hebrew in Windows-1255", "\xE4\xF8\xF4\xE5\xE1\xEC\xE9\xF7\xE4 \xF9\xEC "
        "\xEE\xE5\xE6\xEE\xE1\xE9\xF7", true, "unknown", false},
       // Windows reads its word as обим, which Belarusian spells better than
