@@ -508,8 +508,8 @@ struct Meaning {
   // tee's arm, or a line's own (─ ═).
   bool lineLeft = false;
   bool lineRight = false;
-  // Box drawing, or a sign Russian seldom sets that may stand in a word's
-  // place: odd beside a letter (ReadingTraits::oddJoins).
+  // Box drawing, № and §, or a sign Russian seldom sets that may stand in
+  // a word's place: odd beside a letter (ReadingTraits::oddJoins).
   bool oddJoinToLetter = false;
   // A sign beyond ASCII that Russian typography seldom sets: ° ± • © and
   // the like, not its dashes, quotation marks, ellipsis, № or §.
@@ -797,10 +797,9 @@ struct ReadingTraits {
   std::size_t mixed = 0;       // places where a Russian and a Latin letter touch
   // Places where a Russian letter touches box drawing, a sign Russian
   // seldom sets (Windows reads GBK's 视频 as КУЖµ) or № or § (Mac reads
-  // Greek's λεπτά as лерф№), or where box drawing
-  // side by side breaks a line: a line leaves one and does not enter the
-  // other (╦│, ┘─), as no drawing has it and as CP866 reads EUC-JP's
-  // 土曜日 (┼┌═╦╞№).
+  // Greek's λεπτά as лерф№), or where box drawing side by side breaks a
+  // line: a line leaves one and does not enter the other (╦│, ┘─), as no
+  // drawing has it and as CP866 reads EUC-JP's 土曜日 (┼┌═╦╞№).
   std::size_t oddJoins = 0;
   std::size_t capitalsAfterSmall = 0;
   std::size_t longestRun = 0;  // Russian letters in a row
