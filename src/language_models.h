@@ -11,7 +11,8 @@ struct RivalLanguage {
   int symbolCount;
   /// Each byte's symbol in either of the language's 8-bit pages, with
   /// rivalCapital added for a capital; rivalWordMark for a mark that
-  /// stands inside a word and is spelled as nothing (Hebrew's geresh).
+  /// stands inside a word and is spelled as nothing (Hebrew's geresh);
+  /// rivalDirectionMark for a mark that shows as nothing (RLM, LRM).
   const std::uint8_t* symbols;
   /// Each byte's symbol where it ends a word, without rivalCapital: a
   /// capital's small letter may take another form there (Greek's Σ is ς
@@ -30,7 +31,10 @@ struct RivalLanguage {
 };
 
 constexpr std::uint8_t rivalCapital = 0x80;
-constexpr std::uint8_t rivalWordMark = 0x40;
+/// Both marks' symbols hold this bit, which no letter's does.
+constexpr std::uint8_t rivalMarkBit = 0x40;
+constexpr std::uint8_t rivalWordMark = rivalMarkBit;
+constexpr std::uint8_t rivalDirectionMark = rivalMarkBit | 1;
 
 /// Greek (Windows-1253, ISO 8859-7) and Hebrew (Windows-1255, ISO 8859-8).
 constexpr int rivalLanguageCount = 2;

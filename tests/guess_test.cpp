@@ -458,6 +458,7 @@ TEST(GuessPage, HardSnippets) {
       {"Это IMНO, а IMНO мы не лечим.\n", codKoi},  // one letter among lookalikes: typed in, no accent
       {"ациjе о медију..\n", codWin},  // a Latin j typed among Serbian words is no Latin line
       {"ИРИНАxВИСИНА+X+Y\n", codDos},  // a small x between capitals is a times sign, no accent
+      {"PostScript узроўню 2", codIso},  // ў is Hebrew's RLM, but beside letters of no Hebrew page
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
@@ -566,6 +567,10 @@ TEST(GuessPage, NotRussian) {
       // Russian, but not as Belarusian text.
       {"Hebrew in Windows-1255 among Latin", "Shift \xEE\xE1\xE8\xEC Caps Lock\n", true,
        "unknown", false},
+      {"Hebrew in Windows-1255 whose direction mark KOI8-R reads as a capital",
+       "\xFE%s \xE1\xFA\xE9\xED\n", true, "unknown", false},
+      {"and Windows as a small letter", "\xFE(%d \xEE\xFA\xE5\xEA %d)\n", true, "unknown",
+       false},
       // Signs of two bytes that CP866 reads as small words of two letters
       // (вк, бы): too short to be told from pairs by their case.
       {"Japanese signs in EUC-JP among English",
