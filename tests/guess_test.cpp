@@ -567,6 +567,12 @@ TEST(GuessPage, NotRussian) {
       // Russian, but not as Belarusian text.
       {"Hebrew in Windows-1255 among Latin", "Shift \xEE\xE1\xE8\xEC Caps Lock\n", true,
        "unknown", false},
+      {"Chinese in GBK, a common word after a Latin one", "Gnumeric \xD1\xA1\xCF\xEE\n", true,
+       "unknown", false},
+      {"Japanese in EUC-JP, a common word after capitals", "HPGL \xBD\xD0\xCE\xCF\n", true,
+       "unknown", false},
+      {"Japanese in Shift_JIS, two common words", "CJK \x8C\xDD\x8A\xB7\x8A\xBF\x8E\x9A\n",
+       true, "unknown", false},
       {"Hebrew in Windows-1255 whose direction mark KOI8-R reads as a capital",
        "\xFE%s \xE1\xFA\xE9\xED\n", true, "unknown", false},
       {"and Windows as a small letter", "\xFE(%d \xEE\xFA\xE5\xEA %d)\n", true, "unknown",
