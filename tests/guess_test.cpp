@@ -458,7 +458,7 @@ TEST(GuessPage, HardSnippets) {
       {"Это IMНO, а IMНO мы не лечим.\n", codKoi},  // one letter among lookalikes: typed in, no accent
       {"ациjе о медију..\n", codWin},  // a Latin j typed among Serbian words is no Latin line
       {"ИРИНАxВИСИНА+X+Y\n", codDos},  // a small x between capitals is a times sign, no accent
-      {"PostScript узроўню 2", codIso},  // ў is Hebrew's RLM, but beside letters of no Hebrew page
+      {"PostScript узроўню 2", codIso},  // ў is Hebrew's RLM, but between letters of the reading
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
