@@ -515,8 +515,11 @@ struct Meaning {
   bool lineLeft = false;
   bool lineRight = false;
   // Box drawing, № and §, or a sign Russian seldom sets that may stand in
-  // a word's place: odd beside a letter (ReadingTraits::oddJoins).
-  bool oddJoinToLetter = false;
+  // a word's place: odd beside a letter (ReadingTraits::oddJoins). A quote
+  // is odd on its outer side only: a closing one before a letter, an
+  // opening one after one (Mac reads Greek's Σελίδες as ”елядет).
+  bool oddJoinBeforeLetter = false;
+  bool oddJoinAfterLetter = false;
   // A sign beyond ASCII that Russian typography seldom sets: ° ± • © and
   // the like, not its dashes, quotation marks, ellipsis, № or §.
   bool mark = false;
@@ -623,7 +626,7 @@ Meaning classifyCharacter(char32_t c) {
   if (c == 0x2116 || c == 0xA7) {
     Meaning sign{0, false, punctuationCost, false, true, true};
     sign.numberFollows = c == 0x2116;
-    sign.oddJoinToLetter = true;
+    sign.oddJoinBeforeLetter = sign.oddJoinAfterLetter = true;
     return sign;
   }
   switch (c) {
@@ -674,7 +677,7 @@ Meaning classifyCharacter(char32_t c) {
     const bool horizontal = c == 0x2500 || c == 0x2550;
     box.lineLeft = box.spaceBeforeIsOdd || horizontal;
     box.lineRight = box.spaceAfterIsOdd || horizontal;
-    box.oddJoinToLetter = true;
+    box.oddJoinBeforeLetter = box.oddJoinAfterLetter = true;
     return box;
   }
   return {0, false, oddCost};
@@ -719,7 +722,9 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         // held to it too, as no text was seen to turn on it. The middle dot
         // stands for a space where spaces are shown (отправки·в·этот).
         const bool oddBesideLetter = meaning.mark && !meaning.startsNoWord;
-        meaning.oddJoinToLetter |= oddBesideLetter;
+        const std::uint32_t quoting = meaning.sign & (Quoting::opens | Quoting::closes);
+        meaning.oddJoinBeforeLetter |= oddBesideLetter || quoting == Quoting::closes;
+        meaning.oddJoinAfterLetter |= oddBesideLetter || quoting == Quoting::opens;
         meaning.letterBeforeIsOdd |= oddBesideLetter;
         meaning.letterAfterIsOdd |= oddBesideLetter;
         // A capital inside a word of small letters would not pass for Latin.
@@ -802,8 +807,9 @@ struct ReadingTraits {
   std::size_t capitals = 0;
   std::size_t mixed = 0;       // places where a Russian and a Latin letter touch
   // Places where a Russian letter touches box drawing, a sign Russian
-  // seldom sets (Windows reads GBK's 视频 as КУЖµ) or № or § (Mac reads
-  // Greek's λεπτά as лерф№), or where box drawing side by side breaks a
+  // seldom sets (Windows reads GBK's 视频 as КУЖµ), № or § (Mac reads
+  // Greek's λεπτά as лерф№) or a quote's outer side (Mac reads Greek's
+  // Σελίδες as ”елядет), or where box drawing side by side breaks a
   // line: a line leaves one and does not enter the other (╦│, ┘─), as no
   // drawing has it and as CP866 reads EUC-JP's 土曜日 (┼┌═╦╞№).
   std::size_t oddJoins = 0;
@@ -979,8 +985,8 @@ struct Scorer {
     if constexpr (withTraits) {
       const bool letter = meaning.symbol != 0, afterLetter = previous.symbol != 0;
       traits.mixed += (letter && previous.latinLetter) || (meaning.latinLetter && afterLetter);
-      traits.oddJoins += (letter && previous.oddJoinToLetter) ||
-                         (meaning.oddJoinToLetter && afterLetter) ||
+      traits.oddJoins += (letter && previous.oddJoinBeforeLetter) ||
+                         (meaning.oddJoinAfterLetter && afterLetter) ||
                          (meaning.boxDrawing != 0 && previous.boxDrawing != 0 &&
                           meaning.lineLeft != previous.lineRight);
       traits.capitalsAfterSmall += meaning.capital && afterLetter && !previous.capital;

@@ -458,6 +458,7 @@ TEST(GuessPage, HardSnippets) {
       {"Это IMНO, а IMНO мы не лечим.\n", codKoi},  // one letter among lookalikes: typed in, no accent
       {"ациjе о медију..\n", codWin},  // a Latin j typed among Serbian words is no Latin line
       {"ИРИНАxВИСИНА+X+Y\n", codDos},  // a small x between capitals is a times sign, no accent
+      {"<b>Ъгъл:</b>\n", codDos},  // Windows reads л as «, which opens no quote after a letter
       {"PostScript узроўню 2", codIso},  // ў is Hebrew's RLM, but between letters of the reading
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
@@ -561,6 +562,8 @@ TEST(GuessPage, NotRussian) {
        "\xEF \xEF\xF1\xE9\xF3\xEC\xFC\xF2", true, "unknown", false},
       {"Greek in Windows-1253, which Mac reads with \u2116 glued to a word", "%d \xEB\xE5\xF0\xF4\xDC\n",
        true, "unknown", false},
+      {"Greek in Windows-1253, which Mac reads with a closing quote before a word",
+       "\xD3\xE5\xEB\xDF\xE4\xE5\xF2\n", true, "unknown", false},
       {"Hebrew in Windows-1255", "\xE4\xF8\xF4\xE5\xE1\xEC\xE9\xF7\xE4 \xF9\xEC "
        "\xEE\xE5\xE6\xEE\xE1\xE9\xF7", true, "unknown", false},
       // Windows reads its word as обим, which Belarusian spells better than
