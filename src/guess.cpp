@@ -1907,6 +1907,12 @@ class TripleSpelling {
 
 enum class ReadingOrder { forward, backward };
 
+// The ith byte of text read in order.
+unsigned char byteInOrder(const unsigned char* text, std::size_t size, std::size_t i,
+                          ReadingOrder order) {
+  return text[order == ReadingOrder::forward ? i : size - 1 - i];
+}
+
 bool isRivalLetter(std::uint8_t symbol) { return symbol != 0 && (symbol & rivalMarkBit) == 0; }
 
 // Whether a rival's mark, the ith byte of text read in order, is spelled
@@ -1919,9 +1925,7 @@ bool isRivalLetter(std::uint8_t symbol) { return symbol != 0 && (symbol & rivalM
                                                    const std::array<Meaning, 256>& reading,
                                                    const unsigned char* text, std::size_t size,
                                                    std::size_t i, ReadingOrder order) {
-  const auto at = [&](std::size_t j) {
-    return text[order == ReadingOrder::forward ? j : size - 1 - j];
-  };
+  const auto at = [&](std::size_t j) { return byteInOrder(text, size, j, order); };
   if (rival.symbols[at(i)] == rivalWordMark)
     return i > 0 && isRivalLetter(rival.symbols[at(i - 1)]);
   const auto besideNoLetter = [&](std::size_t j) {
@@ -1942,9 +1946,7 @@ bool isRivalLetter(std::uint8_t symbol) { return symbol != 0 && (symbol & rivalM
     std::size_t size, std::int64_t limit, ReadingOrder order = ReadingOrder::forward) {
   const RivalLanguage& rival = rivalLanguages[language];
   TripleSpelling spelling(rival.tripleCosts, rival.symbolCount);
-  const auto at = [&](std::size_t i) {
-    return text[order == ReadingOrder::forward ? i : size - 1 - i];
-  };
+  const auto at = [&](std::size_t i) { return byteInOrder(text, size, i, order); };
   // A menu's mnemonic mark between two letters is inside a word (Έ_ξοδος,
   // Έξ&οδος).
   const auto mnemonicAt = [&](std::size_t i) {
