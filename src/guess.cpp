@@ -2836,14 +2836,17 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         return cost < *kinSpelled + kinAllowance;
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
-        if (spellsBetter(rivalSpelling(rival, bestReading.meanings, text, size, bound),
-                         overKinAllowance))
+        if (longEnough && rivalLanguages[rival].shortLinesOnly) continue;
+        const std::int64_t prior = rivalLanguages[rival].priorCost;
+        if (spellsBetter(
+                rivalSpelling(rival, bestReading.meanings, text, size, bound - prior) + prior,
+                overKinAllowance))
           return true;
         if (!rivalLanguages[rival].storedBackwardToo) continue;
         const std::int64_t backward =
-            rivalSpelling(rival, bestReading.meanings, text, size, bound - backwardRivalMargin,
-                          ReadingOrder::backward) +
-            backwardRivalMargin;
+            rivalSpelling(rival, bestReading.meanings, text, size,
+                          bound - backwardRivalMargin - prior, ReadingOrder::backward) +
+            backwardRivalMargin + prior;
         if (spellsBetter(backward, std::min(overKinAllowance, -backwardOverKinMargin)))
           return true;
       }

@@ -25,6 +25,12 @@ struct RivalLanguage {
   /// How unlikely a small letter ([0]) or a capital ([1]) is at a word
   /// start, after a small letter and after a capital, in quarter bits.
   const std::uint8_t (*caseCosts)[2];
+  /// How much less often its texts are met than the Russian ones that
+  /// share their bytes, in quarter bits: added to its spelling.
+  int priorCost;
+  /// Whether it is asked only of a whole short line (a heading, a button),
+  /// the one text set in capitals throughout as often as that.
+  bool shortLinesOnly;
   /// Whether its files may also hold each line in the order it is shown,
   /// last letter first (visual Hebrew).
   bool storedBackwardToo;
@@ -36,8 +42,9 @@ constexpr std::uint8_t rivalMarkBit = 0x40;
 constexpr std::uint8_t rivalWordMark = rivalMarkBit;
 constexpr std::uint8_t rivalDirectionMark = rivalMarkBit | 1;
 
-/// Greek (Windows-1253, ISO 8859-7) and Hebrew (Windows-1255, ISO 8859-8).
-constexpr int rivalLanguageCount = 2;
+/// Greek (Windows-1253, ISO 8859-7), Hebrew (Windows-1255, ISO 8859-8) and
+/// Greek set in capitals.
+constexpr int rivalLanguageCount = 3;
 extern const RivalLanguage rivalLanguages[rivalLanguageCount];
 
 /// Languages whose pages set a character on two bytes, which a Cyrillic

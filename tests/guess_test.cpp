@@ -460,6 +460,8 @@ TEST(GuessPage, HardSnippets) {
       {"ИРИНАxВИСИНА+X+Y\n", codDos},  // a small x between capitals is a times sign, no accent
       {"<b>Ъгъл:</b>\n", codDos},  // Windows reads л as «, which opens no quote after a letter
       {"PostScript узроўню 2", codIso},  // ў is Hebrew's RLM, but between letters of the reading
+      {"ахом, таи ахом\n", codKoi},  // Greek's capitals, ΑΧΟΜ, ΤΑΙ ΑΧΟΜ, are rarer than this
+      {"(pmt_pid=pid:тып_патоку[,...]).", codKoi},  // and asked only of a short line
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
@@ -564,6 +566,10 @@ TEST(GuessPage, NotRussian) {
        true, "unknown", false},
       {"Greek in Windows-1253, which Mac reads with a closing quote before a word",
        "\xD3\xE5\xEB\xDF\xE4\xE5\xF2\n", true, "unknown", false},
+      {"a Greek heading in capitals, which KOI8-R reads as small letters: \u03A6\u0391\u039A\u0395\u039B\u039F\u03A3",
+       "\xD6\xC1\xCA\xC5\xCB\xCF\xD3\n", true, "unknown", false},
+      {"and two words of one: \u0395\u03A0\u039F\u039C\u0395\u039D\u0397 \u03A3\u0395\u039B\u0399\u0394\u0391:",
+       "\xC5\xD0\xCF\xCC\xC5\xCD\xC7 \xD3\xC5\xCB\xC9\xC4\xC1:\n", true, "unknown", false},
       {"Hebrew in Windows-1255", "\xE4\xF8\xF4\xE5\xE1\xEC\xE9\xF7\xE4 \xF9\xEC "
        "\xEE\xE5\xE6\xEE\xE1\xE9\xF7", true, "unknown", false},
       // Windows reads its word as обим, which Belarusian spells better than
