@@ -531,6 +531,10 @@ struct Meaning {
   // (» ” “ …), as a sign beside it that does the same may.
   std::uint32_t sign = 0;
 
+  // A small letter that only the other Cyrillic languages write (ђ ј љ):
+  // before a capital it is as odd as a Russian one would be, as ISO 8859-5
+  // reads GBK's 柠檬沙 (ФћУЪЩГ) and Mac reads Shift_JIS's 水平 (РЕХљВ).
+  bool smallForeignLetter = false;
   bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
 };
 
@@ -666,7 +670,11 @@ Meaning classifyCharacter(char32_t c) {
     letter.neverAlone = c == 0x457 || c == 0x407;
     return letter;
   }
-  if (isCyrillic(c)) return {0, false, foreignLetterCost};
+  if (isCyrillic(c)) {
+    Meaning letter{0, false, foreignLetterCost};
+    letter.smallForeignLetter = c >= 0x430;
+    return letter;
+  }
   if (c >= 0x2500 && c <= 0x259F) {
     Meaning box{0, false, boxDrawingCost};
     box.boxDrawing = static_cast<char16_t>(c);
@@ -989,7 +997,8 @@ struct Scorer {
                          (meaning.oddJoinAfterLetter && afterLetter) ||
                          (meaning.boxDrawing != 0 && previous.boxDrawing != 0 &&
                           meaning.lineLeft != previous.lineRight);
-      traits.capitalsAfterSmall += meaning.capital && afterLetter && !previous.capital;
+      traits.capitalsAfterSmall +=
+          meaning.capital && ((afterLetter && !previous.capital) || previous.smallForeignLetter);
       previous = meaning;
       traits.letters += meaning.symbol != 0;
       run = meaning.symbol != 0 ? run + 1 : 0;

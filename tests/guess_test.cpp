@@ -576,6 +576,8 @@ TEST(GuessPage, NotRussian) {
       // Russian, but not as Belarusian text.
       {"Hebrew in Windows-1255 among Latin", "Shift \xEE\xE1\xE8\xEC Caps Lock\n", true,
        "unknown", false},
+      {"Chinese in GBK, which ISO 8859-5 reads with a Serbian small letter before capitals",
+       "\xC4\xFB\xC3\xCA\xC9\xB3 (#FFFACD)\n", true, "unknown", true},
       {"Chinese in GBK, a common word after a Latin one", "Gnumeric \xD1\xA1\xCF\xEE\n", true,
        "unknown", false},
       {"Japanese in EUC-JP, a common word after capitals", "HPGL \xBD\xD0\xCE\xCF\n", true,
