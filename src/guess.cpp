@@ -740,6 +740,17 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
         if (twin != russianLookedLike.npos && c >= 0x430)
           meaning.latinTwin = static_cast<unsigned char>(russianLookalikes[twin]);
       }
+      // CP866's text draws its tables with these: an arm that reaches into
+      // a letter is as odd as one that reaches into a space (Mac's Serbian
+      // ПОМЕРАЈ reads ПОМЕРА╖). KOI8-R's are where it reads other pages'
+      // signs and other languages' characters, whose readings the traits
+      // judge: priced there, GBK and Shift_JIS lines went to pages that
+      // read them as letters.
+      if (page == codDos)
+        for (Meaning& meaning : all[page].meanings) {
+          meaning.letterBeforeIsOdd |= meaning.spaceBeforeIsOdd;
+          meaning.letterAfterIsOdd |= meaning.spaceAfterIsOdd;
+        }
       if (page == codMac)
         for (int byte = 0x80; byte < 256; ++byte)
           if (macKinLetters.find(static_cast<char16_t>(all[page].characters[byte])) !=

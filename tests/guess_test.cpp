@@ -460,6 +460,7 @@ TEST(GuessPage, HardSnippets) {
       {"ИРИНАxВИСИНА+X+Y\n", codDos},  // a small x between capitals is a times sign, no accent
       {"<b>Ъгъл:</b>\n", codDos},  // Windows reads л as «, which opens no quote after a letter
       {"PostScript узроўню 2", codIso},  // ў is Hebrew's RLM, but between letters of the reading
+      {"ИЗВЕШТАЈ\n", codMac},  // CP866 reads Ј as ╖, whose arm reaches into the А before it
       {"ахом, таи ахом\n", codKoi},  // Greek's capitals, ΑΧΟΜ, ΤΑΙ ΑΧΟΜ, are rarer than this
       {"(pmt_pid=pid:тып_патоку[,...]).", codKoi},  // and asked only of a short line
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
