@@ -1532,6 +1532,17 @@ std::size_t firstRussianLetter(const Meaning* meanings, const unsigned char* tex
   return first;
 }
 
+// Whether a page's reading of a text sets guillemets with a space inside
+// each, as French does (« %s »), where Russian sets none («%s»).
+bool spacedGuillemets(const PageReading& reading, const unsigned char* text, std::size_t size) {
+  bool opened = false;
+  for (std::size_t i = 0; i + 1 < size; ++i) {
+    if (reading.characters[text[i]] == U'\u00AB' && text[i + 1] == ' ') opened = true;
+    if (opened && text[i] == ' ' && reading.characters[text[i + 1]] == U'\u00BB') return true;
+  }
+  return false;
+}
+
 // Whether a text's only Russian letters, a word of two, stand as Russian
 // sets no such word: inside a Latin word, or glued to its end with a
 // capital first, as a Latin page's accented letters stand (ISO 8859-5
@@ -2776,10 +2787,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool accentedFirstLetter = size > afterFirst && latinInWord(meanings[text[afterFirst]]);
     const bool ordinal =
         reading.letters == 1 && ordinalEnding(meanings, bestReading.characters, text, size);
-    const bool loneLetterAmongLatin = reading.letters == 1 && !ordinal &&
-                                      (!russianLetter(text[0]) || accentedFirstLetter) &&
-                                      !russianLetter(text[size - 1]) &&
-                                      latinBeside >= latinLettersAroundLoneLetter;
+    const bool loneLetterAmongLatin =
+        reading.letters == 1 && !ordinal && (!russianLetter(text[0]) || accentedFirstLetter) &&
+        !russianLetter(text[size - 1]) &&
+        (latinBeside >= latinLettersAroundLoneLetter || spacedGuillemets(bestReading, text, size));
     const bool pairAmongLatin =
         reading.letters == 2 && reading.longestRun == 2 &&
         latinBeside >= latinLettersAroundLoneLetter &&
