@@ -2814,8 +2814,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // Ухљёупс, ё beside љ).
     const auto rivalSpellsBetter = [&] {
       const bool capitalized = reading.capitals > 0 && 2 * reading.capitals < reading.letters;
+      // Not a word glued to box drawing or a sign Russian seldom sets, as
+      // no Russian word stands (KOI8-R reads Greek's Ήχος WebM as ╣ВПР WebM).
       const bool shortWord =
-          reading.longestRun <= longestShortWord || (capitalized && latinBeside == 0);
+          reading.oddJoins == 0 &&
+          (reading.longestRun <= longestShortWord || (capitalized && latinBeside == 0));
       // Asked only where a margin would apply.
       const bool oneAlphabet =
           (shortWord || !longEnough) && readingAlphabets(best, counts) != 0;

@@ -571,6 +571,8 @@ TEST(GuessPage, NotRussian) {
        "\xD6\xC1\xCA\xC5\xCB\xCF\xD3\n", true, "unknown", false},
       {"and two words of one: \u0395\u03A0\u039F\u039C\u0395\u039D\u0397 \u03A3\u0395\u039B\u0399\u0394\u0391:",
        "\xC5\xD0\xCF\xCC\xC5\xCD\xC7 \xD3\xC5\xCB\xC9\xC4\xC1:\n", true, "unknown", false},
+      {"Greek in ISO 8859-7, which KOI8-R reads as a short word glued to box drawing: "
+       "\u0389\u03C7\u03BF\u03C2 WebM", "\xB9\xF7\xEF\xF2 WebM\n", true, "unknown", false},
       {"Hebrew in Windows-1255", "\xE4\xF8\xF4\xE5\xE1\xEC\xE9\xF7\xE4 \xF9\xEC "
        "\xEE\xE5\xE6\xEE\xE1\xE9\xF7", true, "unknown", false},
       // Windows reads its word as обим, which Belarusian spells better than
