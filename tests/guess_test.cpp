@@ -630,12 +630,12 @@ TEST(GuessPage, NotRussian) {
       {"and with its lookalikes among them", "\xC7\xF6" "p\xFC Bo\xFE" "alt\n", true, "unknown", true},
       {"but not two characters that are no common word: Ukrainian in KOI8-R",
        "EMH %u (\xC4\xCF\xD7\xD6=%u):\n", true, "koi", false},
-      // Windows reads CP850's ö as ”, which pays for touching a letter, or
-      // an underscore, a menu key's mark: no dearer than after a space.
       // Windows reads its à as а, a Russian word, but Russian sets no space
       // inside its guillemets.
       {"French in ISO 8859-15", "%s : \xE0 \xAB %c \xBB\n", true, "unknown", false},
       {"the same set as Russian would set it", "%s : \xE0 \xAB%c\xBB\n", true, "win", false},
+      // Windows reads CP850's ö as ”, which pays for touching a letter, or
+      // an underscore, a menu key's mark: no dearer than after a space.
       {"German in CP850", "Sitzung \x94" "ffnen", true, "unknown", false},
       {"German in CP850: a menu's key", "Link \x94_ffnen", true, "unknown", false},
       // A line of a file of its own was cut from nothing: its accents tell
