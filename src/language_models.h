@@ -12,7 +12,8 @@ struct RivalLanguage {
   /// Each byte's symbol in either of the language's 8-bit pages, with
   /// rivalCapital added for a capital; rivalWordMark for a mark that
   /// stands inside a word and is spelled as nothing (Hebrew's geresh);
-  /// rivalDirectionMark for a mark that shows as nothing (RLM, LRM).
+  /// rivalDirectionMark for a mark that shows as nothing (RLM, LRM);
+  /// rivalNoCharacter for a byte that neither page sets as a character.
   const std::uint8_t* symbols;
   /// Each byte's symbol where it ends a word, without rivalCapital: a
   /// capital's small letter may take another form there (Greek's Σ is ς
@@ -37,10 +38,12 @@ struct RivalLanguage {
 };
 
 constexpr std::uint8_t rivalCapital = 0x80;
-/// Both marks' symbols hold this bit, which no letter's does.
+/// Both marks' symbols hold this bit, which no letter's does, and so does
+/// a byte's that no page of the language sets.
 constexpr std::uint8_t rivalMarkBit = 0x40;
 constexpr std::uint8_t rivalWordMark = rivalMarkBit;
 constexpr std::uint8_t rivalDirectionMark = rivalMarkBit | 1;
+constexpr std::uint8_t rivalNoCharacter = rivalMarkBit | 2;
 
 /// Greek (Windows-1253, ISO 8859-7), Hebrew (Windows-1255, ISO 8859-8) and
 /// Greek set in capitals.
