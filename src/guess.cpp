@@ -2872,13 +2872,16 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         return cost < *kinSpelled + kinAllowance;
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
-        if (longEnough && rivalLanguages[rival].shortLinesOnly) continue;
-        const std::int64_t prior = rivalLanguages[rival].priorCost;
+        const RivalLanguage& language = rivalLanguages[rival];
+        if ((longEnough && language.shortLinesOnly) ||
+            (language.smallLettersOnly && reading.mostlyCapitals()))
+          continue;
+        const std::int64_t prior = language.priorCost;
         if (spellsBetter(
                 rivalSpelling(rival, bestReading.meanings, text, size, bound - prior) + prior,
-                overKinAllowance))
+                overKinAllowance - language.kinMargin))
           return true;
-        if (!rivalLanguages[rival].storedBackwardToo) continue;
+        if (!language.storedBackwardToo) continue;
         const std::int64_t backward =
             rivalSpelling(rival, bestReading.meanings, text, size,
                           bound - backwardRivalMargin - prior, ReadingOrder::backward) +

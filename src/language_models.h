@@ -29,9 +29,14 @@ struct RivalLanguage {
   /// How much less often its texts are met than the Russian ones that
   /// share their bytes, in quarter bits: added to its spelling.
   int priorCost;
+  /// How much better still than the other Cyrillic languages it must spell
+  /// a short line, in quarter bits.
+  int kinMargin;
   /// Whether it is asked only of a whole short line (a heading, a button),
   /// the one text set in capitals throughout as often as that.
   bool shortLinesOnly;
+  /// Whether it is not asked of a reading mostly in capitals.
+  bool smallLettersOnly;
   /// Whether its files may also hold each line in the order it is shown,
   /// last letter first (visual Hebrew).
   bool storedBackwardToo;
@@ -45,9 +50,9 @@ constexpr std::uint8_t rivalWordMark = rivalMarkBit;
 constexpr std::uint8_t rivalDirectionMark = rivalMarkBit | 1;
 constexpr std::uint8_t rivalNoCharacter = rivalMarkBit | 2;
 
-/// Greek (Windows-1253, ISO 8859-7), Hebrew (Windows-1255, ISO 8859-8) and
-/// Greek set in capitals.
-constexpr int rivalLanguageCount = 3;
+/// Greek (Windows-1253, ISO 8859-7), Hebrew (Windows-1255, ISO 8859-8),
+/// Greek set in capitals and the names Hebrew spells out.
+constexpr int rivalLanguageCount = 4;
 extern const RivalLanguage rivalLanguages[rivalLanguageCount];
 
 /// Languages whose pages set a character on two bytes, which a Cyrillic

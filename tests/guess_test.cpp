@@ -463,6 +463,9 @@ TEST(GuessPage, HardSnippets) {
       {"ИЗВЕШТАЈ\n", codMac},  // CP866 reads Ј as ╖, whose arm reaches into the А before it
       {"ахом, таи ахом\n", codKoi},  // Greek's capitals, ΑΧΟΜ, ΤΑΙ ΑΧΟΜ, are rarer than this
       {"(pmt_pid=pid:тып_патоку[,...]).", codKoi},  // and asked only of a short line
+      {"Џејмс Јангмен\n", codWin},  // Џ is a byte no page of Hebrew's sets: no name of its
+      {"авоъгълн\n", codWin},  // Hebrew's names spell it, but Bulgarian nearly as well
+      {"ПАРАЛЛЕЛЕПИПЕД\n", codKoi},  // and capitals, which they are not asked of
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
@@ -573,6 +576,8 @@ TEST(GuessPage, NotRussian) {
        "\xC5\xD0\xCF\xCC\xC5\xCD\xC7 \xD3\xC5\xCB\xC9\xC4\xC1:\n", true, "unknown", false},
       {"Greek in ISO 8859-7, which KOI8-R reads as a short word glued to box drawing: "
        "\u0389\u03C7\u03BF\u03C2 WebM", "\xB9\xF7\xEF\xF2 WebM\n", true, "unknown", false},
+      {"a name Hebrew spells out, in Windows-1255: \u05E0\u05D5\u05E8\u05D5\u05D5\u05D2\u05D9\u05D4",
+       "\xF0\xE5\xF8\xE5\xE5\xE2\xE9\xE4\n", true, "unknown", false},
       {"Hebrew in Windows-1255", "\xE4\xF8\xF4\xE5\xE1\xEC\xE9\xF7\xE4 \xF9\xEC "
        "\xEE\xE5\xE6\xEE\xE1\xE9\xF7", true, "unknown", false},
       // Windows reads its word as обим, which Belarusian spells better than
