@@ -197,6 +197,15 @@ constexpr std::int64_t shortLineFarOverKinRivalMargin = 36;
 // ЛА ПЕИЛ): Russian short lines set so are headings, which Russian
 // spells well, and the second margin still holds.
 constexpr std::int64_t shortLineCapitalsRivalMargin = 8;
+// Given back, and more, where none of a short line's words is one a
+// Cyrillic language is known to write: a Cyrillic line nearly always
+// holds one, and another language's line read as Russian nearly never
+// (Hebrew's קולורדו is Windows' чемешге, Greek's ΣΧΗΜΑΤΑ KOI8-R's
+// свглата). A rival may then spell it worse than Russian does (by 15
+// bits where the margins ask most); it must still spell it better than
+// the other Cyrillic languages, which spell the names no list holds
+// (Чефчауен).
+constexpr std::int64_t unwrittenWordsRivalDiscount = 96;
 // Unless the other Cyrillic languages spell it this much better than the
 // rival: Hebrew's commonest letter, ת, is Windows' ъ, which Bulgarian sets
 // between consonants as Russian never does (файлът е твърде дълъг). Less
@@ -2153,6 +2162,40 @@ char32_t smallCyrillic(char32_t c) {
   return c == 0x490 ? 0x491 : c;
 }
 
+bool knownWordBit(std::uint64_t bit) {
+  return ((knownWordFilter[bit / 64] >> (bit % 64)) & 1) != 0;
+}
+
+// Whether a page's reading holds a word of shortestKnownWord letters or
+// more and no such word that knownWordFilter holds. A menu's mnemonic mark
+// inside a word leaves it whole (ДА_ННЫЕ).
+bool onlyUnwrittenWords(const CodeChart& characters, const unsigned char* text,
+                        std::size_t size) {
+  constexpr std::uint64_t hashStart = 0xCBF29CE484222325, hashFactor = 0x100000001B3;
+  std::uint64_t hash = hashStart;
+  std::size_t letters = 0;
+  bool unwritten = false;
+  for (std::size_t i = 0; i <= size; ++i) {
+    const char32_t c = i < size ? characters[text[i]] : 0;
+    if (isCyrillic(c)) {
+      hash = (hash ^ (smallCyrillic(c) - 0x400)) * hashFactor;
+      ++letters;
+      continue;
+    }
+    if ((c == '_' || c == '&') && letters > 0) continue;
+    if (letters >= shortestKnownWord) {
+      bool known = true;
+      for (int pick = 0; pick < knownWordHashes; ++pick)
+        known = known && knownWordBit((hash >> (21 * pick)) % knownWordFilterBits);
+      if (known) return false;
+      unwritten = true;
+    }
+    hash = hashStart;
+    letters = 0;
+  }
+  return unwritten;
+}
+
 // Which of the Cyrillic languages' alphabets hold a letter, small or
 // capital: Russian, Ukrainian, Belarusian, Bulgarian, Serbian, Macedonian
 // as bits 0 to 5.
@@ -2839,7 +2882,15 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // 8859-7's Όνομα as ╪МОЛА).
       const std::int64_t flawsCost = caseCost + (longEnough ? 0 : oddJoinsCost);
       const std::int64_t readingCost = reading.spelling + flawsCost;
-      const std::int64_t marginsBound = readingCost - margin - extraMargin;
+      // Not for a capitalized word, as a Russian name's reading is as often
+      // (Блэкпул), nor for a letter Russian does not write, as the list
+      // holds fewer of the other languages' words (Serbian's јамвешки).
+      const std::int64_t unwrittenDiscount =
+          !longEnough && !capitalized && (readingAlphabets(best, counts) & Alphabet::ru) != 0 &&
+                  onlyUnwrittenWords(bestReading.characters, text, size)
+              ? unwrittenWordsRivalDiscount
+              : 0;
+      const std::int64_t marginsBound = readingCost - margin - extraMargin + unwrittenDiscount;
       // On a short line a rival may ask less where it also spells the line
       // far better than the other Cyrillic languages do, which spell the
       // names Russian spells badly (Чефчауен): a capitalized word there is
@@ -2849,7 +2900,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // this it cannot be the better.
       const std::int64_t bound =
           longEnough ? marginsBound
-                     : readingCost - std::min(extraMargin, shortLineFarOverKinRivalMargin);
+                     : readingCost - std::min(extraMargin, shortLineFarOverKinRivalMargin) +
+                           unwrittenDiscount;
       std::optional<std::int64_t> unspelled, kinSpelled;
       // How far past the other Cyrillic languages' spelling a rival may be.
       const std::int64_t overKinAllowance =

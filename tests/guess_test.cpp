@@ -466,6 +466,10 @@ TEST(GuessPage, HardSnippets) {
       {"Џејмс Јангмен\n", codWin},  // Џ is a byte no page of Hebrew's sets: no name of its
       {"авоъгълн\n", codWin},  // Hebrew's names spell it, but Bulgarian nearly as well
       {"ПАРАЛЛЕЛЕПИПЕД\n", codKoi},  // and capitals, which they are not asked of
+      {"ДЕНЕЖНЫЙ\n", codKoi},  // a word Russian writes asks Greek as much as ever
+      {"РЕ_ЖИМ:\n", codKoi},  // a menu's mark leaves the word whole
+      {"Блэкпул\n", codWin},  // a name's reading is no word Russian writes, but capitalized
+      {"б-ом=„%s\n", codWin},  // words of one and two letters are none, written or not
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
@@ -572,12 +576,16 @@ TEST(GuessPage, NotRussian) {
        "\xD3\xE5\xEB\xDF\xE4\xE5\xF2\n", true, "unknown", false},
       {"a Greek heading in capitals, which KOI8-R reads as small letters: \u03A6\u0391\u039A\u0395\u039B\u039F\u03A3",
        "\xD6\xC1\xCA\xC5\xCB\xCF\xD3\n", true, "unknown", false},
+      {"and one KOI8-R reads as no word a Cyrillic language writes: \u03A3\u03A7\u0397\u039C\u0391\u03A4\u0391",
+       "\xD3\xD7\xC7\xCC\xC1\xD4\xC1\n", true, "unknown", false},
       {"and two words of one: \u0395\u03A0\u039F\u039C\u0395\u039D\u0397 \u03A3\u0395\u039B\u0399\u0394\u0391:",
        "\xC5\xD0\xCF\xCC\xC5\xCD\xC7 \xD3\xC5\xCB\xC9\xC4\xC1:\n", true, "unknown", false},
       {"Greek in ISO 8859-7, which KOI8-R reads as a short word glued to box drawing: "
        "\u0389\u03C7\u03BF\u03C2 WebM", "\xB9\xF7\xEF\xF2 WebM\n", true, "unknown", false},
       {"a name Hebrew spells out, in Windows-1255: \u05E0\u05D5\u05E8\u05D5\u05D5\u05D2\u05D9\u05D4",
        "\xF0\xE5\xF8\xE5\xE5\xE2\xE9\xE4\n", true, "unknown", false},
+      {"and one that Windows reads as no word a Cyrillic language writes: \u05E7\u05D5\u05DC\u05D5\u05E8\u05D3\u05D5",
+       "\xF7\xE5\xEC\xE5\xF8\xE3\xE5\n", true, "unknown", false},
       {"Hebrew in Windows-1255", "\xE4\xF8\xF4\xE5\xE1\xEC\xE9\xF7\xE4 \xF9\xEC "
        "\xEE\xE5\xE6\xEE\xE1\xE9\xF7", true, "unknown", false},
       // Windows reads its word as обим, which Belarusian spells better than
@@ -697,7 +705,8 @@ TEST(GuessPage, NotRussian) {
        "\xEE\xF2\xE1\xE3 \xFA\xEE\xEC\xE9\xEC\xE9\xED\n", true, "unknown", false},
       {"Hebrew in ISO 8859-8 that KOI8-R reads as capitals in words of four or more",
        "\xEC\xE0 \xF4\xF2\xE9\xEC\n", true, "unknown", false},
-      {"but not a short word in capitals", "Xft \xF4\xF0\xE9\n", true, "koi", false},
+      {"and a short word in capitals that spells no word a Cyrillic language writes",
+       "Xft \xF4\xF0\xE9\n", true, "unknown", false},
       {"Hebrew in Windows-1255 whose geresh KOI8-R reads as a small letter among capitals",
        "\xF6\xD7\xF8\xE5\xF7\xE9\xFA\n", true, "unknown", false},
       {"but a word's first letter on a geresh's byte is no geresh",
