@@ -696,6 +696,8 @@ TEST(GuessPage, NotRussian) {
        "%s \xE1\xE0\xE9\xF2\n", true, "win", false},
       {"Hebrew in Windows-1255 stored backwards, as visual Hebrew is",
        "\xEF\xE5\xF8\xEB\xE6\xE4 \xF8\xEE\xE2\xF0\n", true, "unknown", false},
+      {"and one that only its backward reading spells as Hebrew: \u05EA\u05D5\u05E8\u05D8\u05DE \u05DF\u05D9\u05D0",
+       "\xFA\xE5\xF8\xE8\xEE \xEF\xE9\xE0\n", true, "unknown", false},
       {"and Serbian capitals that Hebrew spells backwards better, but not better than Serbian",
        "-W \xE4\xF4\xF4\xEB\xE1, --what-if=\xE4\xF4\xF4\xEB\xE1, --new-file=\xE4\xF4\xF4\xEB\xE1, "
        "--assume-new=\xE4\xF4\xF4\xEB\xE1", true, "koi", false},
