@@ -470,6 +470,7 @@ TEST(GuessPage, HardSnippets) {
       {"РЕ_ЖИМ:\n", codKoi},  // a menu's mark leaves the word whole
       {"Блэкпул\n", codWin},  // a name's reading is no word Russian writes, but capitalized
       {"б-ом=„%s\n", codWin},  // words of one and two letters are none, written or not
+      {"%.1f ТБ\n", codKoi},  // a short word in capitals asks a rival a short line's whole margin
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
