@@ -2864,9 +2864,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       const bool shortWord =
           reading.oddJoins == 0 &&
           (reading.longestRun <= longestShortWord || (capitalized && latinBeside == 0));
-      // Asked only where a margin would apply.
-      const bool oneAlphabet =
-          (shortWord || !longEnough) && readingAlphabets(best, counts) != 0;
+      // Asked only where a margin would apply; 0 elsewhere.
+      const unsigned alphabets =
+          shortWord || !longEnough ? readingAlphabets(best, counts) : 0u;
+      const bool oneAlphabet = alphabets != 0;
       const std::int64_t extraMargin = longEnough || !oneAlphabet ? 0
                                        : reading.mostlyCapitals() && !shortWord
                                            ? shortLineCapitalsRivalMargin
@@ -2886,7 +2887,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // (Блэкпул), nor for a letter Russian does not write, as the list
       // holds fewer of the other languages' words (Serbian's јамвешки).
       const std::int64_t unwrittenDiscount =
-          !longEnough && !capitalized && (readingAlphabets(best, counts) & Alphabet::ru) != 0 &&
+          !longEnough && !capitalized && (alphabets & Alphabet::ru) != 0 &&
                   onlyUnwrittenWords(bestReading.characters, text, size)
               ? unwrittenWordsRivalDiscount
               : 0;
