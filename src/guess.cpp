@@ -2186,7 +2186,8 @@ bool onlyUnwrittenWords(const CodeChart& characters, const unsigned char* text,
     if (letters >= shortestKnownWord) {
       bool known = true;
       for (int pick = 0; pick < knownWordHashes; ++pick)
-        known = known && knownWordBit((hash >> (21 * pick)) % knownWordFilterBits);
+        known = known &&
+                knownWordBit((hash >> (knownWordHashStride * pick)) % knownWordFilterBits);
       if (known) return false;
       unwritten = true;
     }

@@ -26525,6 +26525,7 @@ const std::uint64_t knownWordFilter[16384] = {
 static_assert(knownWordFilterBits == 1048576);
 static_assert(shortestKnownWord == 3);
 static_assert(knownWordHashes == 3);
+static_assert(knownWordHashStride == 21);
 
 const RivalLanguage rivalLanguages[rivalLanguageCount] = {
     {38, greekSymbols, greekWordEndSymbols, greekTripleCosts, greekCaseCosts, 0, 0, false, false, false},

@@ -98,9 +98,11 @@ extern const char* const kinLanguageTripleCosts[kinLanguageCount];
 /// Cyrillic languages write, in small letters, as a filter of
 /// knownWordFilterBits bits: a word sets knownWordHashes bits, picked by
 /// its 64-bit FNV-1a hash over each letter's code point less 0x400 as a
-/// byte, the hash's bits from 0, from 21 and from 42 on. A word whose bits
-/// are all set is likely written there; one whose bits are not, surely not.
+/// byte, the hash's bits from 0, from knownWordHashStride and from twice
+/// that on. A word whose bits are all set is likely written there; one
+/// whose bits are not, surely not.
 constexpr std::size_t knownWordFilterBits = std::size_t{1} << 20;
 constexpr int knownWordHashes = 3;
+constexpr int knownWordHashStride = 21;
 constexpr std::size_t shortestKnownWord = 3;
 extern const std::uint64_t knownWordFilter[knownWordFilterBits / 64];
