@@ -2162,6 +2162,8 @@ char32_t smallCyrillic(char32_t c) {
   return c == 0x490 ? 0x491 : c;
 }
 
+constexpr std::uint64_t wordHashStart = 0xCBF29CE484222325, wordHashFactor = 0x100000001B3;
+
 bool knownWordBit(std::uint64_t bit) {
   return ((knownWordFilter[bit / 64] >> (bit % 64)) & 1) != 0;
 }
@@ -2171,14 +2173,13 @@ bool knownWordBit(std::uint64_t bit) {
 // inside a word leaves it whole (ДА_ННЫЕ).
 bool onlyUnwrittenWords(const CodeChart& characters, const unsigned char* text,
                         std::size_t size) {
-  constexpr std::uint64_t hashStart = 0xCBF29CE484222325, hashFactor = 0x100000001B3;
-  std::uint64_t hash = hashStart;
+  std::uint64_t hash = wordHashStart;
   std::size_t letters = 0;
   bool unwritten = false;
   for (std::size_t i = 0; i <= size; ++i) {
     const char32_t c = i < size ? characters[text[i]] : 0;
     if (isCyrillic(c)) {
-      hash = (hash ^ (smallCyrillic(c) - 0x400)) * hashFactor;
+      hash = (hash ^ (smallCyrillic(c) - 0x400)) * wordHashFactor;
       ++letters;
       continue;
     }
@@ -2191,10 +2192,38 @@ bool onlyUnwrittenWords(const CodeChart& characters, const unsigned char* text,
       if (known) return false;
       unwritten = true;
     }
-    hash = hashStart;
+    hash = wordHashStart;
     letters = 0;
   }
   return unwritten;
+}
+
+// Whether a rival's reading of text, in order, holds one of its common
+// words. Its marks inside a word and a menu's mnemonic mark leave the word
+// whole, as in its spelling.
+bool readsCommonRivalWord(const RivalLanguage& rival, const unsigned char* text,
+                          std::size_t size, ReadingOrder order) {
+  std::uint64_t hash = wordHashStart;
+  std::size_t letters = 0;
+  for (std::size_t i = 0; i <= size; ++i) {
+    // Past the text, a NUL, which no page sets as a letter or a mark.
+    const unsigned char byte = i < size ? byteInOrder(text, size, i, order) : 0;
+    const std::uint8_t symbol = rival.symbols[byte];
+    if (isRivalLetter(symbol)) {
+      hash = (hash ^ (symbol & ~rivalCapital)) * wordHashFactor;
+      ++letters;
+      continue;
+    }
+    if (symbol == rivalWordMark || byte == '_' || byte == '&') continue;
+    const RivalWords& common = rival.commonWords;
+    if (letters >= shortestCommonRivalWord &&
+        std::binary_search(common.hashes, common.hashes + common.count,
+                           static_cast<std::uint32_t>(hash >> 32)))
+      return true;
+    hash = wordHashStart;
+    letters = 0;
+  }
+  return false;
 }
 
 // Which of the Cyrillic languages' alphabets hold a letter, small or
@@ -2908,7 +2937,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // How far past the other Cyrillic languages' spelling a rival may be.
       const std::int64_t overKinAllowance =
           longEnough ? kinOverRivalMargin : -shortLineOverKinMargin;
-      const auto spellsBetter = [&](std::int64_t cost, std::int64_t kinAllowance) {
+      const auto spellsBetter = [&](std::int64_t cost, std::int64_t kinAllowance,
+                                    const auto& readsCommonWord) {
         if (cost >= bound) return false;
         // A text whose only words are placeholders, which are no
         // language's, is allowed a little for each of their capitals.
@@ -2923,7 +2953,12 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
           kinSpelled = bestKinTripleCost(bestReading.characters, text, size) + flawsCost;
         if (cost >= marginsBound - *unspelled)
           kinAllowance = std::min(kinAllowance, -shortLineFarOverKinMargin);
-        return cost < *kinSpelled + kinAllowance;
+        if (cost < *kinSpelled + kinAllowance) return true;
+        // The other Cyrillic languages spell some of a rival's common
+        // words as well as it does (Windows reads מסמך ODT as осок ODT):
+        // where it also spells the text better than Russian by the
+        // margins, a common word of its own there makes it the rival's.
+        return readsCommonWord();
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
         const RivalLanguage& language = rivalLanguages[rival];
@@ -2931,16 +2966,22 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
             (language.smallLettersOnly && reading.mostlyCapitals()))
           continue;
         const std::int64_t prior = language.priorCost;
+        const auto readsCommonWordIn = [&](ReadingOrder order) {
+          return [&language, text, size, order] {
+            return readsCommonRivalWord(language, text, size, order);
+          };
+        };
         if (spellsBetter(
                 rivalSpelling(rival, bestReading.meanings, text, size, bound - prior) + prior,
-                overKinAllowance - language.kinMargin))
+                overKinAllowance - language.kinMargin, readsCommonWordIn(ReadingOrder::forward)))
           return true;
         if (!language.storedBackwardToo) continue;
         const std::int64_t backward =
             rivalSpelling(rival, bestReading.meanings, text, size,
                           bound - backwardRivalMargin - prior, ReadingOrder::backward) +
             backwardRivalMargin + prior;
-        if (spellsBetter(backward, std::min(overKinAllowance, -backwardOverKinMargin)))
+        if (spellsBetter(backward, std::min(overKinAllowance, -backwardOverKinMargin),
+                         readsCommonWordIn(ReadingOrder::backward)))
           return true;
       }
       // Theirs have no need to beat the other Cyrillic languages' too,

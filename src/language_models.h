@@ -3,6 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 
+/// Words of a rival language, each as the high 32 bits of the hash that
+/// knownWordFilter takes, over each letter's symbol without rivalCapital
+/// in place of its code point; sorted.
+struct RivalWords {
+  const std::uint32_t* hashes;
+  std::size_t count;
+};
+
 /// A language whose 8-bit pages put letters on the bytes where the Cyrillic
 /// pages put theirs, so that its words may read as Russian ones: how it is
 /// spelled.
@@ -40,6 +48,9 @@ struct RivalLanguage {
   /// Whether its files may also hold each line in the order it is shown,
   /// last letter first (visual Hebrew).
   bool storedBackwardToo;
+  /// Its words of shortestCommonRivalWord letters or more that its menus
+  /// write often; none for a language without them.
+  RivalWords commonWords;
 };
 
 constexpr std::uint8_t rivalCapital = 0x80;
@@ -105,4 +116,5 @@ constexpr std::size_t knownWordFilterBits = std::size_t{1} << 20;
 constexpr int knownWordHashes = 3;
 constexpr int knownWordHashStride = 21;
 constexpr std::size_t shortestKnownWord = 3;
+constexpr std::size_t shortestCommonRivalWord = 3;
 extern const std::uint64_t knownWordFilter[knownWordFilterBits / 64];
