@@ -2060,7 +2060,8 @@ int pairedCharacter(PairedEncoding encoding, unsigned lead, unsigned trail) {
 }
 
 // How unlikely a text is in a Chinese or Japanese page, as its characters;
-// once that passes limit, how unlikely as much as was read. Bytes below
+// once that passes limit by more than a common word takes off, how
+// unlikely as much as was read. Bytes below
 // 0x80 cost nothing, as a rival's non-letters do. None where a Russian
 // letter of a page's reading stands in no pair (a word of odd length in
 // GBK), or where fewer than three characters are read: Russian's short
@@ -2077,7 +2078,9 @@ std::optional<std::int64_t> pairedSpelling(const PairedPage& page,
   std::size_t characters = 0;
   int before = offGrid;
   bool commonWordSeen = false, beforeUnseen = false;
-  for (std::size_t i = 0; i < size && cost < limit; ++i) {
+  // A common word takes its discount off only at its second character,
+  // after the first has been paid for (LaTeX 打印, print).
+  for (std::size_t i = 0; i < size && cost < limit + pairedCommonWordDiscount; ++i) {
     if (text[i] < 0x80) {
       before = offGrid;
       continue;

@@ -636,6 +636,8 @@ TEST(GuessPage, NotRussian) {
       {"and a common word that Windows reads with a sign", "MPEG \xCA\xD3\xC6\xB5\n", true,
        "unknown", false},
       {"and a word of three", "\xB9\xA4\xD7\xF7\xB1\xED(_T)...\n", true, "unknown", false},
+      {"and a common word whose first character alone costs more than the line allows",
+       "LaTeX \xB4\xF2\xD3\xA1\n", true, "unknown", false},
       {"a common word of Japanese in EUC-JP that its language packs seldom write",
        "\xC1\xEA\xB4\xD8 (%s)\n", true, "unknown", false},
       // Windows reads their accented letters beside Latin lookalikes, as
