@@ -2203,25 +2203,29 @@ bool onlyUnwrittenWords(const CodeChart& characters, const unsigned char* text,
 
 // Whether a rival's reading of text, in order, holds one of its common
 // words. Its marks inside a word and a menu's mnemonic mark leave the word
-// whole, as in its spelling.
+// whole, and its last letter takes its form there, as in its spelling
+// (ΤΙΤΛΟΣ is τίτλος without its accent).
 bool readsCommonRivalWord(const RivalLanguage& rival, const unsigned char* text,
                           std::size_t size, ReadingOrder order) {
-  std::uint64_t hash = wordHashStart;
+  std::uint64_t hash = wordHashStart;  // of the word's letters before the last
+  unsigned char last = 0;
   std::size_t letters = 0;
   for (std::size_t i = 0; i <= size; ++i) {
     // Past the text, a NUL, which no page sets as a letter or a mark.
     const unsigned char byte = i < size ? byteInOrder(text, size, i, order) : 0;
     const std::uint8_t symbol = rival.symbols[byte];
     if (isRivalLetter(symbol)) {
-      hash = (hash ^ (symbol & ~rivalCapital)) * wordHashFactor;
+      if (letters > 0) hash = (hash ^ (rival.symbols[last] & ~rivalCapital)) * wordHashFactor;
+      last = byte;
       ++letters;
       continue;
     }
     if (symbol == rivalWordMark || byte == '_' || byte == '&') continue;
     const RivalWords& common = rival.commonWords;
     if (letters >= shortestCommonRivalWord &&
-        std::binary_search(common.hashes, common.hashes + common.count,
-                           static_cast<std::uint32_t>(hash >> 32)))
+        std::binary_search(
+            common.hashes, common.hashes + common.count,
+            static_cast<std::uint32_t>(((hash ^ rival.wordEndSymbols[last]) * wordHashFactor) >> 32)))
       return true;
     hash = wordHashStart;
     letters = 0;

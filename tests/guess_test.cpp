@@ -947,6 +947,8 @@ TEST(GuessPage, NotRussian) {
        "\xBC_\xED\xEF\xEC\xE1:\n", true, "unknown", false},
       {"and one in capitals, which KOI8-R reads as small letters", "\xC1\xCA\xD4\xC9\xCD\xC1:\n",
        true, "unknown", false},
+      {"and one whose last capital takes its small letter's form at a word's end",
+       "&\xD4\xC9\xD4\xCB\xCF\xD3\n", true, "unknown", false},
       {"but not Greek's capitals' words of three, as a cut through Ukrainian's програма leaves one",
        "\xC1\xCD\xC1 Microsoft Vi\n", true, "koi", false},
       {"Hebrew's word of four beside English on its line",
