@@ -5,7 +5,8 @@
 
 /// Words of a rival language, each as the high 32 bits of the hash that
 /// knownWordFilter takes, over each letter's symbol without rivalCapital
-/// in place of its code point; sorted.
+/// (the last letter's from wordEndSymbols) in place of its code point;
+/// sorted.
 struct RivalWords {
   const std::uint32_t* hashes;
   std::size_t count;
