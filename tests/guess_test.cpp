@@ -949,6 +949,8 @@ TEST(GuessPage, NotRussian) {
        true, "unknown", false},
       {"and one whose last capital takes its small letter's form at a word's end",
        "&\xD4\xC9\xD4\xCB\xCF\xD3\n", true, "unknown", false},
+      {"and Greek's capitals spelled with a word's last letter in its form there",
+       "\xC4\xC9\xC1\xD6\xC1\xCD\xC5\xD3\n", true, "unknown", false},
       {"but not Greek's capitals' words of three, as a cut through Ukrainian's програма leaves one",
        "\xC1\xCD\xC1 Microsoft Vi\n", true, "koi", false},
       {"Hebrew's word of four beside English on its line",
