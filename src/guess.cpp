@@ -2945,7 +2945,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       const std::int64_t overKinAllowance =
           longEnough ? kinOverRivalMargin : -shortLineOverKinMargin;
       const auto spellsBetter = [&](std::int64_t cost, std::int64_t kinAllowance,
-                                    const auto& readsCommonWord) {
+                                    const RivalLanguage& language, ReadingOrder order) {
         if (cost >= bound) return false;
         // A text whose only words are placeholders, which are no
         // language's, is allowed a little for each of their capitals.
@@ -2965,7 +2965,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         // words as well as it does (Windows reads מסמך ODT as осок ODT):
         // where it also spells the text better than Russian by the
         // margins, a common word of its own there makes it the rival's.
-        return readsCommonWord();
+        return readsCommonRivalWord(language, text, size, order);
       };
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
         const RivalLanguage& language = rivalLanguages[rival];
@@ -2973,22 +2973,17 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
             (language.smallLettersOnly && reading.mostlyCapitals()))
           continue;
         const std::int64_t prior = language.priorCost;
-        const auto readsCommonWordIn = [&](ReadingOrder order) {
-          return [&language, text, size, order] {
-            return readsCommonRivalWord(language, text, size, order);
-          };
-        };
         if (spellsBetter(
                 rivalSpelling(rival, bestReading.meanings, text, size, bound - prior) + prior,
-                overKinAllowance - language.kinMargin, readsCommonWordIn(ReadingOrder::forward)))
+                overKinAllowance - language.kinMargin, language, ReadingOrder::forward))
           return true;
         if (!language.storedBackwardToo) continue;
         const std::int64_t backward =
             rivalSpelling(rival, bestReading.meanings, text, size,
                           bound - backwardRivalMargin - prior, ReadingOrder::backward) +
             backwardRivalMargin + prior;
-        if (spellsBetter(backward, std::min(overKinAllowance, -backwardOverKinMargin),
-                         readsCommonWordIn(ReadingOrder::backward)))
+        if (spellsBetter(backward, std::min(overKinAllowance, -backwardOverKinMargin), language,
+                         ReadingOrder::backward))
           return true;
       }
       // Theirs have no need to beat the other Cyrillic languages' too,
