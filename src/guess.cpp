@@ -2956,8 +2956,16 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                           : 0;
         }
         if (cost >= bound - *unspelled) return false;
+        // Only those whose alphabet holds the reading's letters: Serbian,
+        // which writes no й, spells Windows' reading of Hebrew's היראגאנה
+        // (дйшагаме) better than Hebrew does. A reading whose letters only
+        // Russian's alphabet holds is still asked of all of them, which
+        // keep Russian's own rare words (ИКОСАЭДР, which Greek reads as
+        // capitals) where Russian spells them badly.
         if (!kinSpelled)
-          kinSpelled = bestKinTripleCost(bestReading.characters, text, size) + flawsCost;
+          kinSpelled = bestKinTripleCost(bestReading.characters, text, size,
+                                         (alphabets & ~Alphabet::ru) != 0 ? alphabets : ~0u) +
+                       flawsCost;
         if (cost >= marginsBound - *unspelled)
           kinAllowance = std::min(kinAllowance, -shortLineFarOverKinMargin);
         if (cost < *kinSpelled + kinAllowance) return true;

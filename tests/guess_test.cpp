@@ -466,6 +466,7 @@ TEST(GuessPage, HardSnippets) {
       {"Џејмс Јангмен\n", codWin},  // Џ is a byte no page of Hebrew's sets: no name of its
       {"авоъгълн\n", codWin},  // Hebrew's names spell it, but Bulgarian nearly as well
       {"ПАРАЛЛЕЛЕПИПЕД\n", codKoi},  // and capitals, which they are not asked of
+      {"ИКОСАЭДР\n", codKoi},  // letters only Russian writes: asked of all its kin, as ever
       {"ДЕНЕЖНЫЙ\n", codKoi},  // a word Russian writes asks Greek as much as ever
       {"РЕ_ЖИМ:\n", codKoi},  // a menu's mark leaves the word whole
       {"Блэкпул\n", codWin},  // a name's reading is no word Russian writes, but capitalized
@@ -723,6 +724,8 @@ TEST(GuessPage, NotRussian) {
       {"and a short Hebrew word among Latin ones", "ROM \xF9\xEC NES\n", true, "unknown", false},
       {"and a transliterated Hebrew name, which no Cyrillic language spells",
        "\xE0\xF1\xE8\xF8\xE5\xF0\xE5\xEE\xE9\xE4\n", true, "unknown", false},
+      {"and one that Serbian, whose alphabet lacks Windows' \u0439, would spell better",
+       "\xE4\xE9\xF8\xE0\xE2\xE0\xF0\xE4\n", true, "unknown", false},
       {"but not a Serbian name that Hebrew spells 8 bits better than Russian does",
        "\x8F\xE5\xBC\xEC\xF1 \xA3\xE0\xED\xE3\xEC\xE5\xED\n", true, "win", false},
       {"a Greek word whose accented capital KOI8-R reads as box drawing glued to letters",
