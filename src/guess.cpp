@@ -239,6 +239,14 @@ constexpr std::int64_t pairedCapitalsMargin = 32;
 // seldom pairs its characters so. Half as much again lost Bulgarian's
 // Създаден in ISO 8859-5.
 constexpr std::int64_t pairedCommonWordDiscount = 64;
+// What one or two characters that make no common word cost beside their
+// own prices: Cyrillic short words read as a character or two that
+// Chinese writes often (ISO 8859-5's Bulgarian ПЪТИ is GBK's 渴赂; the unit
+// ГЦ in capitals is one character), where Chinese among numbers and
+// marks, 角 a (度):, which KOI8-R reads as ╫г a (╤х):, has nothing else to
+// spell. Measured on the check sets: 4 bits lost units, 6 bits snippets
+// cut after two letters (penCV дл in CP866), 10 bits won fewer lines.
+constexpr std::int64_t fewPairedCharactersCost = 32;
 // How much better than the bound for Russian the other Cyrillic languages
 // must spell a reading to keep it from being called another language.
 constexpr std::int64_t kinLanguageMargin = 64;
@@ -2059,16 +2067,23 @@ int pairedCharacter(PairedEncoding encoding, unsigned lead, unsigned trail) {
   return static_cast<int>(row * pairedGridSide + cell);
 }
 
+// A text's spelling in a Chinese or Japanese page.
+struct PairedSpelling {
+  std::int64_t cost;
+  // Fewer than three characters, which are no common word: their cost
+  // holds fewPairedCharactersCost.
+  bool fewCharacters;
+};
+
 // How unlikely a text is in a Chinese or Japanese page, as its characters;
 // once that passes limit by more than a common word takes off, how
-// unlikely as much as was read. Bytes below
-// 0x80 cost nothing, as a rival's non-letters do. None where a Russian
-// letter of a page's reading stands in no pair (a word of odd length in
-// GBK), or where fewer than three characters are read: Russian's short
-// words read as a character or two that Chinese writes too often (ISO
-// 8859-5's Bulgarian ПЪТИ is GBK's 渴赂), unless the two are one of the
-// language's common words (MIME 类型, which Windows reads as MIME АаРН).
-std::optional<std::int64_t> pairedSpelling(const PairedPage& page,
+// unlikely as much as was read. Bytes below 0x80 cost nothing, as a
+// rival's non-letters do. None where a Russian letter of a page's reading
+// stands in no pair (a word of odd length in GBK), or where no character
+// is read. Fewer than three characters cost fewPairedCharactersCost more,
+// unless the two are one of the language's common words (MIME 类型, which
+// Windows reads as MIME АаРН).
+std::optional<PairedSpelling> pairedSpelling(const PairedPage& page,
                                            const std::array<Meaning, 256>& reading,
                                            const unsigned char* text, std::size_t size,
                                            std::int64_t limit) {
@@ -2108,9 +2123,11 @@ std::optional<std::int64_t> pairedSpelling(const PairedPage& page,
     ++characters;
     ++i;
   }
+  if (characters == 0) return std::nullopt;
   // Two characters are enough where they are one common word.
-  if (characters < shortestPairedText && !commonWordSeen) return std::nullopt;
-  return cost;
+  if (characters < shortestPairedText && !commonWordSeen)
+    return PairedSpelling{cost + fewPairedCharactersCost, true};
+  return PairedSpelling{cost, false};
 }
 
 // A character's symbol in the other Cyrillic languages' models: 0, a word
@@ -3004,8 +3021,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       // Cyrillic alphabet holds asks them no margin either (Windows reads
       // GBK's 文件 as ОДјю, Serbian's ј beside ю).
       // A short line with fewer letters than three characters make is
-      // spelled by them only as a common word of two (ISO 8859-5 reads
-      // GBK's Android 窗口 as Android ДАПк): capitals ask no more of it.
+      // mostly a common word of two (ISO 8859-5 reads GBK's Android 窗口
+      // as Android ДАПк) or a character among numbers: capitals ask no
+      // more of it.
       const bool commonWordOnly = !longEnough && reading.letters < 2 * shortestPairedText;
       const std::int64_t pairedMargin =
           !longEnough && !oneAlphabet
@@ -3016,9 +3034,16 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
           reading.spelling + caseCost + oddJoinsCost - knownUnitDiscount * units[best] -
           pairedMargin;
       for (const PairedPage& page : pairedPages) {
-        const std::optional<std::int64_t> cost =
+        const std::optional<PairedSpelling> spelling =
             pairedSpelling(page, bestReading.meanings, text, size, pairedBound);
-        if (cost && *cost < pairedBound) return true;
+        if (!spelling || spelling->cost >= pairedBound) continue;
+        // A character or two may be a short word of the other Cyrillic
+        // languages, which Russian spells badly: Bulgarian's Ъгъл, angle,
+        // which GBK reads in ISO 8859-5 as two characters.
+        if (!spelling->fewCharacters ||
+            spelling->cost < bestKinTripleCost(bestReading.characters, text, size) + caseCost +
+                                 oddJoinsCost)
+          return true;
       }
       return false;
     };

@@ -467,6 +467,8 @@ TEST(GuessPage, HardSnippets) {
       {"авоъгълн\n", codWin},  // Hebrew's names spell it, but Bulgarian nearly as well
       {"ПАРАЛЛЕЛЕПИПЕД\n", codKoi},  // and capitals, which they are not asked of
       {"ИКОСАЭДР\n", codKoi},  // letters only Russian writes: asked of all its kin, as ever
+      {"Ъгъл X:\n", codIso},    // GBK's two characters, which Bulgarian spells better
+      {"48000 ГЦ\n", codIso},   // and a unit in capitals, one character of GBK's
       {"ДЕНЕЖНЫЙ\n", codKoi},  // a word Russian writes asks Greek as much as ever
       {"РЕ_ЖИМ:\n", codKoi},  // a menu's mark leaves the word whole
       {"Блэкпул\n", codWin},  // a name's reading is no word Russian writes, but capitalized
@@ -624,6 +626,8 @@ TEST(GuessPage, NotRussian) {
        false},
       {"and one the language packs write only a few times", "Podcast \xD7\xD6\xC4\xBB\n", true,
        "unknown", false},
+      {"and a character among numbers and marks", "\xBD\xC7 a (\xB6\xC8):\n", true, "unknown",
+       false},
       // CP866 reads them as box drawing side by side whose lines break off
       // (┼┌═╦╞№, ╦│╩▒╒ы): no drawing's.
       {"a line of Japanese in EUC-JP", "\xC5\xDA\xCD\xCB\xC6\xFC\xA4\xC8\xC6\xFC\xCD\xCB\xC6\xFC\n",
