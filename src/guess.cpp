@@ -1715,6 +1715,33 @@ std::size_t lettersAfterConversions(const PageReading& reading, const unsigned c
   return total;
 }
 
+// Whether a byte above 0x7F stands between two ASCII letters anywhere.
+bool upperInsideLatinWord(const unsigned char* text, std::size_t size) {
+  // Without a branch, so that the compiler can vectorize it.
+  unsigned char inside = 0;
+  for (std::size_t i = 1; i + 1 < size; ++i)
+    inside |= isAsciiLetter(text[i - 1]) & (text[i] >> 7) & isAsciiLetter(text[i + 1]);
+  return inside != 0;
+}
+
+// How many signs of a page's reading stand between two Latin letters, as
+// none does in a Russian text but an apostrophe, a dash, a dot or a soft
+// hyphen: a Latin text's accented letters read as signs (ISO 8859-5 reads
+// Turkish's Süzgeç as S№zgeч, CP866 its Hızlı as H¤zl¤).
+std::size_t signsInsideLatinWords(const PageReading& reading, const unsigned char* text,
+                                  std::size_t size) {
+  constexpr std::u32string_view insideWords = U"\u00A0\u00AD\u00B4\u00B7\u2219\u2013\u2014"
+                                              U"\u2018\u2019\u201A\u201C\u201D\u201E\u00AB\u00BB";
+  std::size_t total = 0;
+  for (std::size_t i = 1; i + 1 < size; ++i) {
+    if (text[i] < 0x80 || !isAsciiLetter(text[i - 1]) || !isAsciiLetter(text[i + 1])) continue;
+    const char32_t c = reading.characters[text[i]];
+    total += !isCyrillic(c) && c != U'µ' && c != U'ƒ' &&
+             insideWords.find(c) == std::u32string_view::npos;
+  }
+  return total;
+}
+
 // How many capitals a page's reading of a text sets in placeholders, the
 // words in capitals that name what an option takes in a command's
 // synopsis (-o ФАЙЛ, --file=ФАЙЛ, [ОПЦИЯ], МСК_ТИПА): no language spells
@@ -2733,6 +2760,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     }
     const std::size_t latinLetters = smallLatin + capitalLatin;
     const std::size_t latinBeside = latinLettersBesideUpper(text, size);
+    const bool upperInsideLatin = latinBeside >= 2 && upperInsideLatinWord(text, size);
     struct OtherLanguage {
       std::int64_t cost;  // above 0: some other language's text
       bool paired;        // the bytes come as Chinese and Japanese pages set them
@@ -2760,7 +2788,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
           (size < shortestOtherLanguage
                ? mixedScriptCost * static_cast<std::int64_t>(traits.lookalikeContacts)
                : 0) +
-          capitalAfterSmallCost * static_cast<std::int64_t>(traits.capitalsAfterSmall) -
+          capitalAfterSmallCost * static_cast<std::int64_t>(traits.capitalsAfterSmall) +
+          mixedScriptCost * static_cast<std::int64_t>(
+                                upperInsideLatin ? signsInsideLatinWords(pageReading, text, size)
+                                                 : 0) -
           perLetter * static_cast<std::int64_t>(traits.letters) - slack;
       if (cost > 0) cost -= knownUnitDiscount * units[page];
       if (cost > 0)
@@ -2838,18 +2869,21 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const PageReading& bestReading = pageReadings()[best];
     const Meaning* meanings = bestReading.meanings.data();
     // A whole short line's spelling judges it only where a Russian letter
-    // touches a Latin one, as a Latin page's accents read so do (KOI8-R
-    // reads Öffentlich as жffentlich, ISO 8859-5 reads Błąd as BГЙd), and
-    // Russian seldom does but after a conversion (%02uхв), and where no
-    // word of three Russian letters stands, which no accents make: a
-    // placeholder glued to its section's name (.relИМЯ).
+    // or a sign touches a Latin one, as a Latin page's accents read so do
+    // (KOI8-R reads Öffentlich as жffentlich, ISO 8859-5 reads Błąd as
+    // BГЙd and Süzgeç as S№zgeч), and Russian seldom does but after a
+    // conversion (%02uхв), and where no word of three Russian letters
+    // stands, which no accents make: a placeholder glued to its section's
+    // name (.relИМЯ).
     if (noCyrillicText && !longEnough)
       noCyrillicText = wholeLineLongEnough &&
                        (reading.longestRun < 3 ||
                         longestStandingRun(meanings, text, size, true) < 3 ||
                         (judged.cost >= gluedWordOtherLanguageCost &&
                          longestStandingRun(meanings, text, size, false) <= longestShortWord)) &&
-                       reading.mixed + reading.lookalikeContacts >
+                       reading.mixed + reading.lookalikeContacts +
+                               (upperInsideLatin ? signsInsideLatinWords(bestReading, text, size)
+                                                 : 0) >
                            lettersAfterConversions(bestReading, text, size);
     otherLanguage = judged.cost;
     const bool paired = judged.paired;

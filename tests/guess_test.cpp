@@ -469,6 +469,7 @@ TEST(GuessPage, HardSnippets) {
       {"ИКОСАЭДР\n", codKoi},  // letters only Russian writes: asked of all its kin, as ever
       {"Ъгъл X:\n", codIso},    // GBK's two characters, which Bulgarian spells better
       {"48000 ГЦ\n", codIso},   // and a unit in capitals, one character of GBK's
+      {"о KiCad’s\n", codWin},  // an apostrophe between Latin letters is no accent
       {"ДЕНЕЖНЫЙ\n", codKoi},  // a word Russian writes asks Greek as much as ever
       {"РЕ_ЖИМ:\n", codKoi},  // a menu's mark leaves the word whole
       {"Блэкпул\n", codWin},  // a name's reading is no word Russian writes, but capitalized
@@ -648,6 +649,8 @@ TEST(GuessPage, NotRussian) {
       // Windows reads their accented letters beside Latin lookalikes, as
       // Russian letters typed into a word: Taюэ, Зцpь.
       {"Turkish in Windows-1254", "En Alta Ta\xFE\xFD\n", true, "unknown", false},
+      {"and its accents that CP866 reads as signs inside a word", "S\xFCzge\xE7:\n", true,
+       "unknown", false},
       {"and with its lookalikes among them", "\xC7\xF6" "p\xFC Bo\xFE" "alt\n", true, "unknown", true},
       {"but not two characters that are no common word: Ukrainian in KOI8-R",
        "EMH %u (\xC4\xCF\xD7\xD6=%u):\n", true, "koi", false},
@@ -672,7 +675,7 @@ TEST(GuessPage, NotRussian) {
       {"and after a Latin letter that looks like a Russian one", "Jako\xB6\xE6:\n", true, "unknown",
        false},
       {"Polish in Windows-1250: two accented letters ending a word, a capital first in CP866",
-       "D\xB3ugo\x9C\xE6: %s\n", true, "unknown", false},
+       "D\xB3ugo\x9C\xE6: %s\n", true, "unknown", true},
       {"but a Russian ending glued to a Latin word is small", "Compiled by gcc\xEE\xEC\n", true, "win",
        false},
       {"a line of 8 bytes", "L\xF6schen\n", true, "unknown", false},
