@@ -470,6 +470,7 @@ TEST(GuessPage, HardSnippets) {
       {"Ъгъл X:\n", codIso},    // GBK's two characters, which Bulgarian spells better
       {"48000 ГЦ\n", codIso},   // and a unit in capitals, one character of GBK's
       {"о KiCad’s\n", codWin},  // an apostrophe between Latin letters is no accent
+      {"?tag( тег ) ,\n", codWin},  // Hebrew's common word of three takes nothing off: עוד
       {"ДЕНЕЖНЫЙ\n", codKoi},  // a word Russian writes asks Greek as much as ever
       {"РЕ_ЖИМ:\n", codKoi},  // a menu's mark leaves the word whole
       {"Блэкпул\n", codWin},  // a name's reading is no word Russian writes, but capitalized
@@ -961,6 +962,8 @@ TEST(GuessPage, NotRussian) {
        "&\xD4\xC9\xD4\xCB\xCF\xD3\n", true, "unknown", false},
       {"and Greek's capitals spelled with a word's last letter in its form there",
        "\xC4\xC9\xC1\xD6\xC1\xCD\xC5\xD3\n", true, "unknown", false},
+      {"and a common word of four that Russian spells nearly as well as Greek's capitals do",
+       "\xD3\xD6\xC1\xCB\xCC\xC1\xD4\xC1\n", true, "unknown", false},
       {"but not Greek's capitals' words of three, as a cut through Ukrainian's програма leaves one",
        "\xC1\xCD\xC1 Microsoft Vi\n", true, "koi", false},
       {"Hebrew's word of four beside English on its line",
