@@ -3004,7 +3004,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                                     const RivalLanguage& language, ReadingOrder order) {
         // A common word of four letters or more, which a Cyrillic reading
         // seldom spells by chance, takes a little off: KOI8-R reads Greek's
-        // ΣΦΑΛΜΑΤΑ, errors, as capitals that Russian spells nearly as well.
+        // ΣΦΑΛΜΑΤΑ, errors, as сжалмата, which Russian spells nearly as well.
         bool longCommonWord = false;
         if (cost >= bound) {
           if (cost >= bound + longCommonRivalWordDiscount ||
@@ -3024,10 +3024,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         if (cost >= bound - *unspelled) return false;
         // Only those whose alphabet holds the reading's letters: Serbian,
         // which writes no й, spells Windows' reading of Hebrew's היראגאנה
-        // (дйшагаме) better than Hebrew does. A reading whose letters only
-        // Russian's alphabet holds is still asked of all of them, which
-        // keep Russian's own rare words (ИКОСАЭДР, which Greek reads as
-        // capitals) where Russian spells them badly.
+        // (дйшагаме) nearly as well as Hebrew does. A reading whose letters
+        // only Russian's alphabet holds is still asked of all of them,
+        // which keep Russian's own rare words where Russian spells them
+        // badly (KOI8-R's ИКОСАЭДР, which Greek reads as small letters).
         if (!kinSpelled)
           kinSpelled = bestKinTripleCost(bestReading.characters, text, size,
                                          (alphabets & ~Alphabet::ru) != 0 ? alphabets : ~0u) +
