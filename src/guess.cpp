@@ -2769,10 +2769,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     struct OtherLanguage {
       std::int64_t cost;  // above 0: some other language's text
       bool paired;        // the bytes come as Chinese and Japanese pages set them
+      std::size_t signsInsideLatin;  // signs between two Latin letters
     };
     const auto otherLanguageOf = [&](CodeId page, const ReadingTraits& traits) {
       const PageReading& pageReading = pageReadings()[page];
       const bool paired = inPairs(pageReading.meanings.data(), text, size);
+      const std::size_t signsInsideLatin =
+          upperInsideLatin ? signsInsideLatinWords(pageReading, text, size) : 0;
       const std::int64_t perLetter = traits.mostlyCapitals() ? otherLanguageCapitalCost
                                      : paired       ? pairedLetterCost
                                                     : otherLanguageLetterCost;
@@ -2794,9 +2797,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                ? mixedScriptCost * static_cast<std::int64_t>(traits.lookalikeContacts)
                : 0) +
           capitalAfterSmallCost * static_cast<std::int64_t>(traits.capitalsAfterSmall) +
-          mixedScriptCost * static_cast<std::int64_t>(
-                                upperInsideLatin ? signsInsideLatinWords(pageReading, text, size)
-                                                 : 0) -
+          mixedScriptCost * static_cast<std::int64_t>(signsInsideLatin) -
           perLetter * static_cast<std::int64_t>(traits.letters) - slack;
       if (cost > 0) cost -= knownUnitDiscount * units[page];
       if (cost > 0)
@@ -2814,7 +2815,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       if (cost > 0)
         cost -= placeholderCapitalDiscount *
                 static_cast<std::int64_t>(placeholderCapitals(pageReading, text, size));
-      return OtherLanguage{cost, paired};
+      return OtherLanguage{cost, paired, signsInsideLatin};
     };
     // Ukrainian, Belarusian, Bulgarian, Serbian and Macedonian spell unlike
     // Russian; a reading they spell well enough is Cyrillic all the same.
@@ -2886,9 +2887,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                         longestStandingRun(meanings, text, size, true) < 3 ||
                         (judged.cost >= gluedWordOtherLanguageCost &&
                          longestStandingRun(meanings, text, size, false) <= longestShortWord)) &&
-                       reading.mixed + reading.lookalikeContacts +
-                               (upperInsideLatin ? signsInsideLatinWords(bestReading, text, size)
-                                                 : 0) >
+                       reading.mixed + reading.lookalikeContacts + judged.signsInsideLatin >
                            lettersAfterConversions(bestReading, text, size);
     otherLanguage = judged.cost;
     const bool paired = judged.paired;
