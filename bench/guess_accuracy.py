@@ -28,7 +28,8 @@ dialogue; scripts/make-guess-model's WESNOTH_TUNING), and with
 --wesnoth-report those kept for reporting only (WESNOTH_REPORT). With
 --freeciv, Freeciv's Russian catalogs, kept for reporting only: each
 nation's history and the game's help, encyclopedia articles; a whole page
-is one message.
+is one message. With --libreoffice, LibreOffice's Russian help (Debian's
+libreoffice-help-ru), kept for reporting only.
 
 With --foreign, the other side: texts that are not Russian. Lines,
 paragraphs and whole texts of other languages, each in the pages it is
@@ -219,6 +220,15 @@ def held_out_freeciv():
 def held_out_gimp():
     root = debian_packages("gimp-help-ru", ["gimp-help-ru"])
     paths = sorted(glob.glob(os.path.join(root, "usr/share/gimp/2.0/help/ru/**/*.html"),
+                             recursive=True))
+    return [lines for lines in map(html_lines, paths) if lines]
+
+
+def held_out_libreoffice():
+    """LibreOffice's Russian help: prose of a kind no other set holds,
+    added after the others had been tuned on, and looked at only to report."""
+    root = debian_packages("libreoffice-help-ru", ["libreoffice-help-ru"])
+    paths = sorted(glob.glob(os.path.join(root, "usr/share/libreoffice/help/ru/text/**/*.html"),
                              recursive=True))
     return [lines for lines in map(html_lines, paths) if lines]
 
@@ -605,6 +615,8 @@ def main():
     parser.add_argument("--wesnoth", action="store_true")
     parser.add_argument("--wesnoth-report", action="store_true")
     parser.add_argument("--freeciv", action="store_true")
+    parser.add_argument("--libreoffice", action="store_true",
+                        help="LibreOffice's Russian help, a report set")
     parser.add_argument("--foreign", action="store_true")
     parser.add_argument("--report", action="store_true")
     parser.add_argument("--fresh", action="store_true",
@@ -636,6 +648,7 @@ def main():
              else held_out_wesnoth(False) if args.wesnoth
              else held_out_wesnoth(True) if args.wesnoth_report
              else held_out_freeciv() if args.freeciv
+             else held_out_libreoffice() if args.libreoffice
              else held_out_gimp() if args.gimp else held_out_pages())
     if args.sample:
         lines = [line for page in pages for line in page
