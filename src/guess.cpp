@@ -2922,10 +2922,16 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     };
     const std::size_t afterFirst = size > 2 && text[1] == '_' ? 2 : 1;
     const bool accentedFirstLetter = size > afterFirst && latinInWord(meanings[text[afterFirst]]);
+    // French sets À alone at a line's start (À propos, every menu's About),
+    // which Windows reads as a capital А: no Russian line starts with one
+    // before nothing but Latin words.
+    const bool frenchCapitalA = start != TextStart::cut && size > 1 &&
+                                bestReading.characters[text[0]] == U'\u0410' && text[1] == ' ';
     const bool ordinal =
         reading.letters == 1 && ordinalEnding(meanings, bestReading.characters, text, size);
     const bool loneLetterAmongLatin =
-        reading.letters == 1 && !ordinal && (!russianLetter(text[0]) || accentedFirstLetter) &&
+        reading.letters == 1 && !ordinal &&
+        (!russianLetter(text[0]) || accentedFirstLetter || frenchCapitalA) &&
         !russianLetter(text[size - 1]) &&
         (latinBeside >= latinLettersAroundLoneLetter || spacedGuillemets(bestReading, text, size));
     const bool pairAmongLatin =
