@@ -2914,13 +2914,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool fewAmongLatin =
         noWord && reading.letters * latinShareOfOtherLanguage < reading.letters + latinBeside;
     // A lone letter at the text's edge may be what a cut left of a word,
-    // but not one glued to a Latin word, a menu's mnemonic mark between
-    // them or not: that is the word's accented first letter (KOI8-R reads
-    // Écrit as иcrit, Ö_ffnen as Ж_ffnen).
+    // but not one glued to a Latin word, a menu's mnemonic mark (GTK's _,
+    // Qt's &) between them or not: that is the word's accented first letter
+    // (KOI8-R reads Écrit as иcrit, Ö_ffnen as Ж_ffnen, Ö&nceki as Ж&nceki).
     const auto russianLetter = [&](unsigned char byte) {
       return meanings[byte].symbol != 0;
     };
-    const std::size_t afterFirst = size > 2 && text[1] == '_' ? 2 : 1;
+    const std::size_t afterFirst = size > 2 && (text[1] == '_' || text[1] == '&') ? 2 : 1;
     const bool accentedFirstLetter = size > afterFirst && latinInWord(meanings[text[afterFirst]]);
     // French sets À alone at a line's start (À propos, every menu's About),
     // which Windows reads as a capital А: no Russian line starts with one

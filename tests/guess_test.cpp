@@ -685,6 +685,7 @@ TEST(GuessPage, NotRussian) {
        "unknown", false},
       {"German in Windows-1252: past a menu's mnemonic mark", "\xD6_ffnen\n", true, "unknown",
        false},
+      {"Turkish in Windows-1254: past Qt's mnemonic mark", "\xD6&nceki\n", true, "unknown", false},
       {"French's À alone at a line's start, which Windows reads as a capital А",
        "\xC0 propos de %s\n", true, "unknown", false},
       {"but not a small а there, a cut word's end", "\xE0 Inkscape\n", true, "win",
