@@ -2916,7 +2916,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // A lone letter at the text's edge may be what a cut left of a word,
     // but not one glued to a Latin word, a menu's mnemonic mark (GTK's _,
     // Qt's &) between them or not: that is the word's accented first letter
-    // (KOI8-R reads Écrit as иcrit, Ö_ffnen as Ж_ffnen, Ö&nceki as Ж&nceki).
+    // (KOI8-R reads Écrit as иcrit, Ö_ffnen as ж_ffnen, Ö&nceki as ж&nceki).
     const auto russianLetter = [&](unsigned char byte) {
       return meanings[byte].symbol != 0;
     };
