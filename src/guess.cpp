@@ -1669,33 +1669,89 @@ std::size_t etceteras(const PageReading& reading, const unsigned char* text, std
   });
 }
 
-// How many words a page's reading of a text sets after a number and a
-// space as the units Russian abbreviates so (28 мм, 512 МБ): words the
-// model, trained on prose, prices as rare, and in lists they come one a
-// line (a catalog of lenses: Canon EF 28 мм f/1.8).
-std::size_t unitsAfterNumbers(const PageReading& reading, const unsigned char* text,
-                              std::size_t size) {
-  static constexpr std::u32string_view units[] = {
-      U"мм", U"см", U"км", U"мкм", U"нм", U"кг", U"мг", U"мл", U"мс", U"мкс",
-      U"сек", U"мин", U"руб", U"коп", U"шт", U"стр", U"тыс", U"млн", U"млрд",
-      U"КБ", U"МБ", U"ГБ", U"ТБ", U"Гц", U"кГц", U"МГц", U"ГГц", U"Вт", U"кВт"};
-  const Meaning* meanings = reading.meanings.data();
-  return wordsAmong(reading, text, size, units, [&](std::size_t start, std::size_t) {
-    return start >= 2 && meanings[text[start - 1]].space && meanings[text[start - 2]].digit;
-  });
+// Whether text[at] ends a printf conversion (%u, %.1f, %lu).
+bool endsConversion(const unsigned char* text, std::size_t at) {
+  static constexpr auto conversions = [] {
+    std::array<bool, 256> is{};
+    for (const char c : std::string_view("diouxXeEfgGcsp"))
+      is[static_cast<unsigned char>(c)] = true;
+    return is;
+  }();
+  constexpr std::string_view insideConversion = "0123456789.*-+ #hlLqjzt";
+  if (!conversions[text[at]]) return false;
+  std::size_t start = at;
+  while (start > 0 &&
+         insideConversion.find(static_cast<char>(text[start - 1])) != std::string_view::npos)
+    --start;
+  return start > 0 && text[start - 1] == '%';
 }
 
-// Whether a text sets a byte past ASCII after a digit and a space, where a
-// unit may stand; the digits are counted first, as most lines hold none.
-bool mayHoldUnits(const std::array<std::size_t, 256>& counts, const unsigned char* text,
-                  std::size_t size) {
+// The longest of the units below, in letters.
+constexpr std::size_t longestUnit = 4;
+
+// Whether a page's reading of a text sets a unit as Russian abbreviates it
+// (28 мм, 512 МБ, %u.%2.2u КиБ/с) at start: the model, trained on prose,
+// prices them as rare words, and in lists they come one a line (a catalog of
+// lenses: Canon EF 28 мм f/1.8).
+bool unitAt(const PageReading& reading, const unsigned char* text, std::size_t size,
+            std::size_t start) {
+  static constexpr std::u32string_view units[] = {
+      U"мм",  U"см",  U"км",  U"мкм", U"нм",  U"кг",  U"мг",  U"мл",  U"мс",  U"мкс",
+      U"сек", U"мин", U"руб", U"коп", U"шт",  U"стр", U"тыс", U"млн", U"млрд", U"КБ",
+      U"МБ",  U"ГБ",  U"ТБ",  U"КиБ", U"МиБ", U"ГиБ", U"ТиБ", U"Гц",  U"кГц", U"МГц",
+      U"ГГц", U"Вт",  U"кВт"};
+  char32_t word[longestUnit]{};
+  std::size_t length = 0;
+  for (; start + length < size && reading.meanings[text[start + length]].symbol != 0; ++length) {
+    if (length == longestUnit) return false;
+    word[length] = reading.characters[text[start + length]];
+  }
+  return length > 0 && std::find(std::begin(units), std::end(units),
+                                 std::u32string_view(word, length)) != std::end(units);
+}
+
+// Calls visit(i) at each place i where a unit may stand: a run of bytes past
+// ASCII after a number and a space, or after a printf conversion and a
+// space where the run is as short as a unit (most words there are nouns).
+template <typename Visit>
+void visitUnitPlaces(const unsigned char* text, std::size_t size, Visit visit) {
+  for (std::size_t i = 2; i < size; ++i) {
+    if (text[i] < 0x80 || text[i - 1] != ' ') continue;
+    if (text[i - 2] < '0' || text[i - 2] > '9') {
+      std::size_t end = i;
+      while (end < size && text[end] >= 0x80) ++end;
+      if (end - i > longestUnit || !endsConversion(text, i - 2)) continue;
+    }
+    visit(i);
+  }
+}
+
+// How many units each 8-bit page's reading of a text sets. The places are
+// found once and each page looks only at them; the digits, percent signs
+// and spaces are counted first, as most lines hold no place at all.
+std::array<std::int64_t, codAfterLast> unitsByPage(const std::array<std::size_t, 256>& counts,
+                                                   const unsigned char* text, std::size_t size) {
+  std::array<std::int64_t, codAfterLast> units{};
   std::size_t digits = 0;
   for (int digit = '0'; digit <= '9'; ++digit) digits += counts[digit];
-  if (digits == 0 || counts[' '] == 0) return false;
-  for (std::size_t i = 2; i < size; ++i)
-    if (text[i] >= 0x80 && text[i - 1] == ' ' && text[i - 2] >= '0' && text[i - 2] <= '9')
-      return true;
-  return false;
+  if ((digits == 0 && counts['%'] == 0) || counts[' '] == 0) return units;
+  constexpr std::size_t keptPlaces = 16;
+  std::array<std::size_t, keptPlaces> places;
+  std::size_t placeCount = 0;
+  visitUnitPlaces(text, size, [&](std::size_t i) {
+    if (placeCount < keptPlaces) places[placeCount] = i;
+    ++placeCount;
+  });
+  if (placeCount == 0) return units;
+  for (int page = codKoi; page < codUtf; ++page) {
+    const PageReading& reading = pageReadings()[page];
+    const auto count = [&](std::size_t i) { units[page] += unitAt(reading, text, size, i); };
+    if (placeCount <= keptPlaces)
+      std::for_each(places.begin(), places.begin() + placeCount, count);
+    else
+      visitUnitPlaces(text, size, count);
+  }
+  return units;
 }
 
 // How many of a page's letters follow a printf conversion glued to them
@@ -1703,19 +1759,9 @@ bool mayHoldUnits(const std::array<std::size_t, 256>& counts, const unsigned cha
 // that no scripts mix there.
 std::size_t lettersAfterConversions(const PageReading& reading, const unsigned char* text,
                                     std::size_t size) {
-  constexpr std::string_view conversions = "diouxXeEfgGcsp";
-  constexpr std::string_view insideConversion = "0123456789.*-+ #hlLqjzt";
   std::size_t total = 0;
-  for (std::size_t i = 1; i + 1 < size; ++i) {
-    if (conversions.find(static_cast<char>(text[i])) == std::string_view::npos ||
-        reading.meanings[text[i + 1]].symbol == 0)
-      continue;
-    std::size_t start = i;
-    while (start > 0 &&
-           insideConversion.find(static_cast<char>(text[start - 1])) != std::string_view::npos)
-      --start;
-    total += start > 0 && text[start - 1] == '%';
-  }
+  for (std::size_t i = 1; i + 1 < size; ++i)
+    total += reading.meanings[text[i + 1]].symbol != 0 && endsConversion(text, i);
   return total;
 }
 
@@ -2641,14 +2687,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   // better: Windows reads ISO 8859-5's 10 шт as 10 ив, and KOI8-R reads
   // Windows' 100 мл as 100 ЛК.
   // Counted once: judging a reading another language's takes them off too.
-  std::array<std::int64_t, codAfterLast> units{};
-  if (mayHoldUnits(counts, text, size))
-    for (const CodeId page : preference)
-      if (page != codUtf) {
-        units[page] = static_cast<std::int64_t>(
-            unitsAfterNumbers(pageReadings()[page], text, size));
-        costs[page] -= knownUnitDiscount * units[page];
-      }
+  const std::array<std::int64_t, codAfterLast> units = unitsByPage(counts, text, size);
+  for (const CodeId page : preference) costs[page] -= knownUnitDiscount * units[page];
   const auto traitsOf = [&](CodeId page) {
     return page == tracedPage
                ? tracedTraits

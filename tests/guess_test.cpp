@@ -897,6 +897,12 @@ TEST(GuessPage, NotRussian) {
        "Canon EF 85 \xCD\xCD f/1.8 USM\nCanon EF 90-300 \xCD\xCD f/4.5-5.6\n", true, "koi", false},
       {"and in CP866", "Canon EF 85 \xAC\xAC f/1.8 USM\nCanon EF 90-300 \xAC\xAC f/4.5-5.6\n",
        true, "dos", false},
+      {"a binary unit after a printf conversion", "%u.%2.2u \xCA\xE8\xC1/\xF1\n", true, "win",
+       false},
+      {"which CP866 reads as capitals too, but not as a unit", "%.1f \xED\xE2\n", true, "koi",
+       false},
+      {"units after conversions among Ukrainian", "%13.3f \xEE\xEF/\xF1 %6.0f \xEC\xEA\xF1/\xEE\xEF\n",
+       true, "win", false},
       {"five of them, which the model prices above Windows' capitals НН",
        "Canon EF 100 \xCD\xCD f/2\nCanon EF 100 \xCD\xCD f/2.8 Macro\nCanon EF 135 \xCD\xCD f/2L\n"
        "Canon EF 15 \xCD\xCD f/2.8\nCanon EF 16-35 \xCD\xCD f/2.8L\n",
