@@ -1726,31 +1726,19 @@ void visitUnitPlaces(const unsigned char* text, std::size_t size, Visit visit) {
   }
 }
 
-// How many units each 8-bit page's reading of a text sets. The places are
-// found once and each page looks only at them; the digits, percent signs
-// and spaces are counted first, as most lines hold no place at all.
+// How many units each 8-bit page's reading of a text sets, all pages read
+// at each place in one pass; the digits, percent signs and spaces are
+// counted first, as most lines hold no place at all.
 std::array<std::int64_t, codAfterLast> unitsByPage(const std::array<std::size_t, 256>& counts,
                                                    const unsigned char* text, std::size_t size) {
   std::array<std::int64_t, codAfterLast> units{};
   std::size_t digits = 0;
   for (int digit = '0'; digit <= '9'; ++digit) digits += counts[digit];
   if ((digits == 0 && counts['%'] == 0) || counts[' '] == 0) return units;
-  constexpr std::size_t keptPlaces = 16;
-  std::array<std::size_t, keptPlaces> places;
-  std::size_t placeCount = 0;
   visitUnitPlaces(text, size, [&](std::size_t i) {
-    if (placeCount < keptPlaces) places[placeCount] = i;
-    ++placeCount;
+    for (int page = codKoi; page < codUtf; ++page)
+      units[page] += unitAt(pageReadings()[page], text, size, i);
   });
-  if (placeCount == 0) return units;
-  for (int page = codKoi; page < codUtf; ++page) {
-    const PageReading& reading = pageReadings()[page];
-    const auto count = [&](std::size_t i) { units[page] += unitAt(reading, text, size, i); };
-    if (placeCount <= keptPlaces)
-      std::for_each(places.begin(), places.begin() + placeCount, count);
-    else
-      visitUnitPlaces(text, size, count);
-  }
   return units;
 }
 
