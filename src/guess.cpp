@@ -294,12 +294,17 @@ constexpr std::int64_t kinPreferenceMargin = 88;
 constexpr std::int64_t russianOverKinReadingMargin = 128;
 constexpr std::int64_t kinOverRussianMargin = 32;
 // The pairs, likelier reading first: CP866 and Mac, or ISO 8859-5 and
-// Windows, paired so, lost Russian snippets (зья. Я б, дар Кью').
+// Windows, paired so, lost Russian snippets (зья. Я б, дар Кью'). ISO
+// 8859-5 before Windows and Mac only where their reading's letters are
+// the conjunction і alone, which ISO 8859-5 reads as a capital standing
+// alone (Windows' %s і %s. as %s Г %s., Mac's as %s Д %s.).
 struct ReadingPair {
   CodeId likelier, kin;
+  bool loneAndsOnly = false;
 };
 constexpr ReadingPair russianOverKinReadings[] = {
-    {codKoi, codWin}, {codWin, codIso}, {codKoi, codIso}, {codMac, codIso}, {codKoi, codMac}};
+    {codKoi, codWin}, {codWin, codIso}, {codKoi, codIso}, {codMac, codIso}, {codKoi, codMac},
+    {codIso, codWin, true}, {codIso, codMac, true}};
 // Where the better reading sets this much more than the other where those
 // languages set nothing, they choose at any distance within
 // capitalInWordReadingsMargin, and where its marks alone make it so, at
@@ -1619,6 +1624,21 @@ std::size_t longestStandingRun(const Meaning* meanings, const unsigned char* tex
   return longest;
 }
 
+// Whether a reading's letters are all і standing as words of their own,
+// Ukrainian's and Belarusian's "and", and there is one.
+bool onlyLoneAnds(const PageReading& reading, const unsigned char* text, std::size_t size) {
+  bool any = false;
+  for (std::size_t i = 0; i < size; ++i) {
+    if (reading.meanings[text[i]].symbol == 0) continue;
+    if (reading.characters[text[i]] != U'\u0456' ||
+        (i > 0 && reading.meanings[text[i - 1]].inWord()) ||
+        (i + 1 < size && reading.meanings[text[i + 1]].inWord()))
+      return false;
+    any = true;
+  }
+  return any;
+}
+
 // Whether a text's one Russian letter ends an ordinal written in figures
 // (2-я версия, 90-х, 3-й): a word of its own after a number and a hyphen.
 bool ordinalEnding(const Meaning* meanings, const CodeChart& characters,
@@ -2756,32 +2776,13 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
       }
     }
   }
-  // Those languages choose between such readings only for their letters
-  // in a word of three and of one alphabet: Polish's ł is Windows' і, and
-  // its words set it beside Latin letters that look like Russian ones
-  // (współczesny reads wspуіczesny); Windows reads Chinese in GBK as
-  // Belarusian's ў beside Ukrainian's Є (选项 as СЎПо, 需要 as РиТЄ).
-  for (const auto [likelier, kin] : russianOverKinReadings) {
-    if (best != likelier || costs[kin] - costs[likelier] > russianOverKinReadingMargin ||
-        lettersCost(kin, counts, ukrainianAndBelarusianLetters) <= 0 ||
-        readingAlphabets(kin, counts) == 0 || traitsOf(kin).longestRun < 3)
-      continue;
-    const KinSpelling mine = kinSpelling(pageReadings()[likelier].characters, text, size);
-    const KinSpelling theirs = kinSpelling(pageReadings()[kin].characters, text, size);
-    if (mine.cost + mine.misplacedCost - theirs.cost - theirs.misplacedCost >=
-        kinOverRussianMargin) {
-      best = kin;
-      break;
-    }
-  }
-  // How much worse the best reading spells than Russian does: above 0 it
-  // is some other language's text.
-  std::int64_t otherLanguage = 0;
+  // A reading of marks alone (". -- ‘. " for ". -- Ф. ") gives way to
+  // the likeliest of those nearly as likely that hold a Russian letter
+  // (CP866 reads KOI8-R's 28 мм as 28 ══, Windows as 28 НН), before those
+  // languages choose: CP866 reads Windows' %s і %s. as %s │ %s.
+  ReadingTraits reading{};
   if (best != codUtf) {
-    ReadingTraits reading = traitsOf(best);
-    // A reading of marks alone (". -- ‘. " for ". -- Ф. ") gives way to
-    // the likeliest of those nearly as likely that hold a Russian letter
-    // (CP866 reads KOI8-R's 28 мм as 28 ══, Windows as 28 НН).
+    reading = traitsOf(best);
     if (reading.letters + reading.typedIn == 0) {
       const CodeId marksAlone = best;
       for (const CodeId page : preference) {
@@ -2796,6 +2797,35 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         }
       }
     }
+  }
+  const CodeId kinChecked = best;
+  // Those languages choose between such readings only for their letters
+  // in a word of three and of one alphabet: Polish's ł is Windows' і, and
+  // its words set it beside Latin letters that look like Russian ones
+  // (współczesny reads wspуіczesny); Windows reads Chinese in GBK as
+  // Belarusian's ў beside Ukrainian's Є (选项 as СЎПо, 需要 as РиТЄ).
+  // Their і, "and", alone between conversions or Latin words is a word of
+  // theirs too: KOI8-R reads ISO 8859-5's %s і %s. as %s Ж %s.
+  for (const auto [likelier, kin, loneAndsOnly] : russianOverKinReadings) {
+    if (best != likelier || costs[kin] - costs[likelier] > russianOverKinReadingMargin ||
+        lettersCost(kin, counts, ukrainianAndBelarusianLetters) <= 0 ||
+        readingAlphabets(kin, counts) == 0 ||
+        ((loneAndsOnly || traitsOf(kin).longestRun < 3) &&
+         !onlyLoneAnds(pageReadings()[kin], text, size)))
+      continue;
+    const KinSpelling mine = kinSpelling(pageReadings()[likelier].characters, text, size);
+    const KinSpelling theirs = kinSpelling(pageReadings()[kin].characters, text, size);
+    if (mine.cost + mine.misplacedCost - theirs.cost - theirs.misplacedCost >=
+        kinOverRussianMargin) {
+      best = kin;
+      break;
+    }
+  }
+  // How much worse the best reading spells than Russian does: above 0 it
+  // is some other language's text.
+  std::int64_t otherLanguage = 0;
+  if (best != codUtf) {
+    if (best != kinChecked) reading = traitsOf(best);
     const std::size_t latinLetters = smallLatin + capitalLatin;
     const std::size_t latinBeside = latinLettersBesideUpper(text, size);
     const bool upperInsideLatin = latinBeside >= 2 && upperInsideLatinWord(text, size);

@@ -260,6 +260,12 @@ TEST(GuessPage, HardSnippets) {
       // KOI8-R reads Windows' Belarusian as no language, but cheaper than
       // Russian reads і: the Windows reading, which Belarusian spells, wins.
       {"ці: %s [ВЫБАР] -s [MSGID]...", codWin},
+      // Their і, "and", alone between conversions, which ISO 8859-5 reads
+      // as a capital standing alone, KOI8-R ISO 8859-5's as Ж, and CP866
+      // Windows' as box drawing.
+      {"%s, %s і %s.\n", codWin},
+      {"%s і %s.\n", codMac},
+      {"%s, %s, %s і %s.\n", codIso},
       // Names whose words are all even, as the bytes of Chinese pairs are.
       {"Кайван Агхаипур (Kayvan Aghaiepour)\n", codKoi},
       {"Таулькнафьярдархреппюр", codMac},
