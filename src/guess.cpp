@@ -1715,7 +1715,8 @@ bool endsConversion(const unsigned char* text, std::size_t at) {
 constexpr std::size_t longestUnit = 4;
 
 // Whether a page's reading of a text sets a unit as Russian abbreviates it
-// (28 мм, 512 МБ, %u.%2.2u КиБ/с) at start: the model, trained on prose,
+// (28 мм, 512 МБ, %u.%2.2u КиБ/с), or Ukrainian and Serbian do (%.1f МіБ,
+// %d.00 тчк), at start: the model, trained on prose,
 // prices them as rare words, and in lists they come one a line (a catalog of
 // lenses: Canon EF 28 мм f/1.8).
 bool unitAt(const PageReading& reading, const unsigned char* text, std::size_t size,
@@ -1724,7 +1725,7 @@ bool unitAt(const PageReading& reading, const unsigned char* text, std::size_t s
       U"мм",  U"см",  U"км",  U"мкм", U"нм",  U"кг",  U"мг",  U"мл",  U"мс",  U"мкс",
       U"сек", U"мин", U"руб", U"коп", U"шт",  U"стр", U"тыс", U"млн", U"млрд", U"КБ",
       U"МБ",  U"ГБ",  U"ТБ",  U"КиБ", U"МиБ", U"ГиБ", U"ТиБ", U"Гц",  U"кГц", U"МГц",
-      U"ГГц", U"Вт",  U"кВт"};
+      U"ГГц", U"Вт",  U"кВт", U"пт",  U"тчк", U"КіБ", U"МіБ", U"ГіБ", U"ТіБ"};
   char32_t word[longestUnit]{};
   std::size_t length = 0;
   for (; start + length < size && reading.meanings[text[start + length]].symbol != 0; ++length) {
