@@ -296,8 +296,8 @@ constexpr std::int64_t kinOverRussianMargin = 32;
 // The pairs, likelier reading first: CP866 and Mac, or ISO 8859-5 and
 // Windows, paired so, lost Russian snippets (зья. Я б, дар Кью'). ISO
 // 8859-5 before Windows and Mac only where their reading's letters are
-// the conjunction і alone, which ISO 8859-5 reads as a capital standing
-// alone (Windows' %s і %s. as %s Г %s., Mac's as %s Д %s.).
+// the conjunction і alone before conversions, which ISO 8859-5 reads as a
+// capital standing alone (Windows' %s і %s. as %s Г %s., Mac's as %s Д %s.).
 struct ReadingPair {
   CodeId likelier, kin;
   bool loneAndsOnly = false;
@@ -1624,15 +1624,17 @@ std::size_t longestStandingRun(const Meaning* meanings, const unsigned char* tex
   return longest;
 }
 
-// Whether a reading's letters are all і standing as words of their own,
-// Ukrainian's and Belarusian's "and", and there is one.
+// Whether a reading's letters are all і standing as words of their own
+// before a printf conversion, Ukrainian's and Belarusian's "and" in a list
+// of them (%s, %s і %s.), and there is one. Not an і alone anywhere: a
+// Russian capital alone before other signs is a list's label (пункт Г).
 bool onlyLoneAnds(const PageReading& reading, const unsigned char* text, std::size_t size) {
   bool any = false;
   for (std::size_t i = 0; i < size; ++i) {
     if (reading.meanings[text[i]].symbol == 0) continue;
     if (reading.characters[text[i]] != U'\u0456' ||
-        (i > 0 && reading.meanings[text[i - 1]].inWord()) ||
-        (i + 1 < size && reading.meanings[text[i + 1]].inWord()))
+        (i > 0 && reading.meanings[text[i - 1]].inWord()) || i + 2 >= size ||
+        text[i + 1] != ' ' || text[i + 2] != '%')
       return false;
     any = true;
   }
@@ -2836,8 +2838,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   // its words set it beside Latin letters that look like Russian ones
   // (współczesny reads wspуіczesny); Windows reads Chinese in GBK as
   // Belarusian's ў beside Ukrainian's Є (选项 as СЎПо, 需要 as РиТЄ).
-  // Their і, "and", alone between conversions or Latin words is a word of
-  // theirs too: KOI8-R reads ISO 8859-5's %s і %s. as %s Ж %s.
+  // Their і, "and", alone between conversions is a word of theirs too:
+  // KOI8-R reads ISO 8859-5's %s і %s. as %s Ж %s.
   for (const auto [likelier, kin, loneAndsOnly] : russianOverKinReadings) {
     if (best != likelier || costs[kin] - costs[likelier] > russianOverKinReadingMargin ||
         lettersCost(kin, counts, ukrainianAndBelarusianLetters) <= 0 ||

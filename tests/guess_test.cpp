@@ -266,6 +266,7 @@ TEST(GuessPage, HardSnippets) {
       {"%s, %s і %s.\n", codWin},
       {"%s і %s.\n", codMac},
       {"%s, %s, %s і %s.\n", codIso},
+      {"x = Г + 1\n", codIso},  // but a capital alone among other signs is Russian's
       // Names whose words are all even, as the bytes of Chinese pairs are.
       {"Кайван Агхаипур (Kayvan Aghaiepour)\n", codKoi},
       {"Таулькнафьярдархреппюр", codMac},
