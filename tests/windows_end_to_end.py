@@ -112,6 +112,16 @@ class TextMode(unittest.TestCase):
         result = subprocess.run(["wine", guess], input=data, capture_output=True,
                                 env=ENV, timeout=120)
         self.assertEqual((result.returncode, result.stdout), (0, b"dos\r\n"))
+        # A named file is read as its own bytes, past a Ctrl-Z, under its
+        # name as UTF-8.
+        with tempfile.TemporaryDirectory() as folder:
+            with open(os.path.join(folder, "\u0444\u0430\u0439\u043b.txt"), "wb") as f:
+                f.write(b"Subject: hello\r\n\x1a" + data)
+            name = "Z:" + folder.replace("/", "\\") + "\\\u0444\u0430\u0439\u043b.txt"
+            result = subprocess.run(["wine", guess, name], capture_output=True, env=ENV,
+                                    timeout=120)
+            self.assertEqual((result.returncode, result.stdout),
+                             (0, (name + ": dos\r\n").encode()))
 
     def test_files_in_place(self):
         files = EXE.replace("bytemorph.exe", "bytemorph-files.exe")
