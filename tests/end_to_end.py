@@ -266,9 +266,16 @@ class Guessing(unittest.TestCase):
             self.assertEqual(result.stdout.decode().splitlines(), [
                 f"{koi}: koi", f"bytemorph-guess ERROR: Cannot read {missing}: "
                 "No such file or directory"])
-            result = subprocess.run([GUESS, koi, "-"], input=b"abc", capture_output=True)
+            result = subprocess.run([GUESS, "-", koi], input=b"abc", capture_output=True)
             self.assertEqual((result.returncode, result.stdout, result.stderr),
-                             (0, f"{koi}: koi\n-: utf\n".encode(), b""))
+                             (0, f"-: utf\n{koi}: koi\n".encode(), b""))
+            # Standard input is read on past its first reads as a file is.
+            with open(koi, "rb") as f:
+                result = subprocess.run([GUESS], stdin=f, capture_output=True)
+            self.assertEqual((result.returncode, result.stdout), (0, b"koi\n"))
+            with open(koi, "rb") as f:
+                result = subprocess.run([GUESS], input=f.read(), capture_output=True)
+            self.assertEqual((result.returncode, result.stdout), (0, b"koi\n"))
         # Valid UTF-8 is one reading among six: тип in CP866 is E2 A8 AF.
         for text, codec, name in (("\u0439", "utf-8", b"utf"),
                                   ("\u0442\u0438\u043f", "cp866", b"dos")):
