@@ -28,9 +28,10 @@ class Source {
  public:
   explicit Source(const std::string* path) : path_(path) {
     if (path_ != nullptr) error_ = platformFileSystem().openForReading(*path_, &file_);
+    open_ = path_ != nullptr && error_ == 0;
   }
   ~Source() {
-    if (path_ != nullptr && error_ == 0) platformFileSystem().close(file_);
+    if (open_) platformFileSystem().close(file_);
   }
   Source(const Source&) = delete;
   Source& operator=(const Source&) = delete;
@@ -66,6 +67,7 @@ class Source {
  private:
   const std::string* path_;
   FileHandle file_{};
+  bool open_ = false;  // a file of ours to close, read to its end or not
   int error_ = 0;
 };
 

@@ -8,6 +8,7 @@ Python's codecs are the oracle for what each code page means.
 """
 import os
 import random
+import resource
 import select
 import signal
 import subprocess
@@ -269,6 +270,16 @@ class Guessing(unittest.TestCase):
             result = subprocess.run([GUESS, "-", koi], input=b"abc", capture_output=True)
             self.assertEqual((result.returncode, result.stdout, result.stderr),
                              (0, f"-: utf\n{koi}: koi\n".encode(), b""))
+            # A file that fails to read is closed all the same: many of them
+            # under a small limit of open files each fail for their own reason.
+            folders = [os.path.join(folder, f"d{i}") for i in range(100)]
+            for name in folders:
+                os.mkdir(name)
+            result = subprocess.run(
+                [GUESS] + folders, capture_output=True,
+                preexec_fn=lambda: resource.setrlimit(resource.RLIMIT_NOFILE, (32, 32)))
+            self.assertEqual(result.stderr.decode().splitlines(), [
+                f"bytemorph-guess ERROR: Cannot read {name}: Is a directory" for name in folders])
             # Standard input is read on past its first reads as a file is.
             with open(koi, "rb") as f:
                 result = subprocess.run([GUESS], stdin=f, capture_output=True)
