@@ -1651,12 +1651,25 @@ bool ordinalEnding(const Meaning* meanings, const CodeChart& characters,
          std::u32string_view(U"еймхюя").find(characters[text[at]]) != std::u32string_view::npos;
 }
 
+// The longest word of the short lists below (units, abbreviations, common
+// words), in letters.
+constexpr std::size_t longestListedWord = 4;
+
+// Whether a page's reading of text[start, end) is one of words.
+bool spellsListedWord(const PageReading& reading, const unsigned char* text, std::size_t start,
+                      std::size_t end, std::span<const std::u32string_view> words) {
+  if (end - start > longestListedWord) return false;
+  char32_t word[longestListedWord]{};
+  for (std::size_t j = start; j < end; ++j) word[j - start] = reading.characters[text[j]];
+  return std::find(words.begin(), words.end(), std::u32string_view(word, end - start)) !=
+         words.end();
+}
+
 // How many of a page's reading's words, runs of its letters, are among
 // words and stand where fits(start, end) says they may.
 template <typename Fits>
 std::size_t wordsAmong(const PageReading& reading, const unsigned char* text, std::size_t size,
                        std::span<const std::u32string_view> words, Fits fits) {
-  constexpr std::size_t longestWord = 4;
   const Meaning* meanings = reading.meanings.data();
   std::size_t count = 0;
   for (std::size_t i = 0; i < size;) {
@@ -1666,11 +1679,8 @@ std::size_t wordsAmong(const PageReading& reading, const unsigned char* text, st
     }
     const std::size_t start = i;
     while (i < size && meanings[text[i]].symbol != 0) ++i;
-    if (i - start > longestWord || !fits(start, i)) continue;
-    char32_t word[longestWord]{};
-    for (std::size_t j = start; j < i; ++j) word[j - start] = reading.characters[text[j]];
-    count += std::find(words.begin(), words.end(), std::u32string_view(word, i - start)) !=
-             words.end();
+    if (i - start > longestListedWord || !fits(start, i)) continue;
+    count += spellsListedWord(reading, text, start, i, words);
   }
   return count;
 }
@@ -1713,14 +1723,11 @@ bool endsConversion(const unsigned char* text, std::size_t at) {
   return start > 0 && text[start - 1] == '%';
 }
 
-// The longest of the units below, in letters.
-constexpr std::size_t longestUnit = 4;
-
 // Whether a page's reading of a text sets a unit as Russian abbreviates it
 // (28 мм, 512 МБ, %u.%2.2u КиБ/с), or Ukrainian and Serbian do (%.1f МіБ,
-// %d.00 тчк), at start: the model, trained on prose,
-// prices them as rare words, and in lists they come one a line (a catalog of
-// lenses: Canon EF 28 мм f/1.8).
+// %d.00 тчк), at start: the model, trained on prose, prices them as rare
+// words, and in lists they come one a line (a catalog of lenses: Canon EF
+// 28 мм f/1.8).
 bool unitAt(const PageReading& reading, const unsigned char* text, std::size_t size,
             std::size_t start) {
   static constexpr std::u32string_view units[] = {
@@ -1728,14 +1735,11 @@ bool unitAt(const PageReading& reading, const unsigned char* text, std::size_t s
       U"сек", U"мин", U"руб", U"коп", U"шт",  U"стр", U"тыс", U"млн", U"млрд", U"КБ",
       U"МБ",  U"ГБ",  U"ТБ",  U"КиБ", U"МиБ", U"ГиБ", U"ТиБ", U"Гц",  U"кГц", U"МГц",
       U"ГГц", U"Вт",  U"кВт", U"пт",  U"тчк", U"КіБ", U"МіБ", U"ГіБ", U"ТіБ"};
-  char32_t word[longestUnit]{};
-  std::size_t length = 0;
-  for (; start + length < size && reading.meanings[text[start + length]].symbol != 0; ++length) {
-    if (length == longestUnit) return false;
-    word[length] = reading.characters[text[start + length]];
-  }
-  return length > 0 && std::find(std::begin(units), std::end(units),
-                                 std::u32string_view(word, length)) != std::end(units);
+  // Read no further than a word one letter too long for the list.
+  const std::size_t last = std::min(size, start + longestListedWord + 1);
+  std::size_t end = start;
+  while (end < last && reading.meanings[text[end]].symbol != 0) ++end;
+  return spellsListedWord(reading, text, start, end, units);
 }
 
 // Calls visit(i) at each place i where a unit may stand: a run of bytes past
@@ -1748,7 +1752,7 @@ void visitUnitPlaces(const unsigned char* text, std::size_t size, Visit visit) {
     if (text[i - 2] < '0' || text[i - 2] > '9') {
       std::size_t end = i;
       while (end < size && text[end] >= 0x80) ++end;
-      if (end - i > longestUnit || !endsConversion(text, i - 2)) continue;
+      if (end - i > longestListedWord || !endsConversion(text, i - 2)) continue;
     }
     visit(i);
   }
