@@ -21,9 +21,9 @@ const char usage[] =
 // Enough for a conclusive guess on almost any text; more only when not.
 constexpr std::size_t firstRead = 64 * 1024;
 
-// Where a guess reads its bytes from: standard input through stdio, a
-// named file through the platform's calls, which read its own bytes (no
-// text mode) and cost a file less than a stdio stream does.
+// Where a guess reads its bytes from, through the platform's calls:
+// standard input as the filter reads it, a named file as its own bytes (no
+// text mode), which costs a file less than a stdio stream does.
 class Source {
  public:
   explicit Source(const std::string* path) : path_(path) {
@@ -42,17 +42,9 @@ class Source {
   // False on a read error, whose errno value error() then gives.
   bool readUpTo(unsigned char* text, std::size_t* size, std::size_t want, bool* ended) {
     while (error_ == 0 && *size < want && !*ended) {
-      if (path_ == nullptr) {
-        // fread comes back short only at the end or on an error.
-        const std::size_t count = std::fread(text + *size, 1, want - *size, stdin);
-        *size += count;
-        if (*size < want) {
-          if (std::ferror(stdin)) error_ = errno;
-          *ended = true;
-        }
-        continue;
-      }
-      const long count = platformFileSystem().read(file_, text + *size, want - *size);
+      const long count = path_ == nullptr
+                             ? standardStreams().read(text + *size, want - *size)
+                             : platformFileSystem().read(file_, text + *size, want - *size);
       if (count < 0) {
         if (count != -EINTR) error_ = static_cast<int>(-count);
       } else if (count == 0) {
