@@ -561,7 +561,16 @@ struct Meaning {
   // before a capital it is as odd as a Russian one would be, as ISO 8859-5
   // reads GBK's 柠檬沙 (ФћУЪЩГ) and Mac reads Shift_JIS's 水平 (РЕХљВ).
   bool smallForeignLetter = false;
+  // None of the marks above that touch what stands beside it: no box
+  // drawing, sign, no-break space, closing quote or №, and nothing odd
+  // beside it. Set by settle() once the rest is.
+  bool plain = false;
   bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
+  constexpr void settle() {
+    plain = boxDrawing == 0 && sign == 0 && !letterBeforeIsOdd && !letterAfterIsOdd &&
+            !startsNoWord && !noBreakSpace && !closesQuote && !numberFollows &&
+            !spaceBeforeIsOdd && !spaceAfterIsOdd && !followsWord;
+  }
 };
 
 // Latin letters that look like Russian ones (o, c, p, ...), and the
@@ -720,6 +729,7 @@ Meaning classifyCharacter(char32_t c) {
 Meaning classify(char32_t c) {
   Meaning meaning = classifyCharacter(c);
   if (meaning.inWord()) meaning.lineClass = LineClass::letter;
+  meaning.settle();
   return meaning;
 }
 
@@ -782,6 +792,7 @@ const std::array<PageReading, codTableColumns>& pageReadings() {
           if (macKinLetters.find(static_cast<char16_t>(all[page].characters[byte])) !=
               macKinLetters.npos)
             all[page].meanings[byte].cost = macKinLetterCost;
+      for (Meaning& meaning : all[page].meanings) meaning.settle();
     }
     return all;
   }();
@@ -1029,6 +1040,45 @@ struct Scorer {
     closerAfterSpace = CloserAfterSpace::none;
   }
 
+  // A character beside which something is odd, or one after such a
+  // character.
+  [[gnu::always_inline]] void addMarked(const Meaning& meaning, bool letter, bool afterRussianLetter) {
+    cost += meaning.boxDrawing != 0 && meaning.boxDrawing == lastBoxDrawing &&
+                    !meaning.spaceBeforeIsOdd && !meaning.spaceAfterIsOdd
+                ? boxRunCost
+                : meaning.cost;
+    lastBoxDrawing = meaning.boxDrawing;
+    if (meaning.sign != 0) addSign(meaning);
+    lastSign = meaning.sign;
+    if (meaning.letterBeforeIsOdd && afterRussianLetter) cost += gluedCost;
+    if (oddIfLetterNext) afterOddIfLetterNext(meaning);
+    oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.startsNoWord && afterSpace);
+    if ((meaning.noBreakSpace && (afterSpace || afterWordsHyphen())) ||
+        (afterNoBreakSpace && meaning.space))
+      cost += gluedCost;
+    if (meaning.noBreakSpace) {
+      if (lastBeforeNoBreakSpace == BeforeNoBreakSpace::binding)
+        cost -= boundNoBreakSpaceDiscount;
+      oddIfLetterNext |= lastBeforeNoBreakSpace == BeforeNoBreakSpace::opensBracket;
+    }
+    lastBeforeNoBreakSpace = meaning.beforeNoBreakSpace;
+    if (meaning.closesQuote && nothingToClose) cost += gluedCost;
+    nothingToClose = meaning.clauseMark || (nothingToClose && meaning.space);
+    if (letter) cost += numberDueCost;
+    numberDueCost = meaning.numberFollows ? ((lineState & LineState::hasLetter) != 0
+                                                 ? wordAfterNumberSignInLineCost
+                                                 : wordAfterNumberSignCost)
+                    : meaning.space ? numberDueCost
+                                    : 0;
+    afterNoBreakSpace = meaning.noBreakSpace;
+    if ((meaning.spaceBeforeIsOdd && afterSpace) || (spaceIsOddNext && meaning.space))
+      cost += gluedCost;
+    spaceIsOddNext = meaning.spaceAfterIsOdd;
+    afterSpace = meaning.space;
+    if (meaning.followsWord && !afterWord) cost += gluedCost;
+    afterWord = letter || meaning.latinOrDigit;
+  }
+
   // Inlined into the loops over a text's bytes, which the compiler would
   // not do for its size: a call per byte cost a tenth of a guess.
   [[gnu::always_inline]] void add(const Meaning& meaning) {
@@ -1057,42 +1107,20 @@ struct Scorer {
       addLetter(meaning);
       return;
     }
-    cost += meaning.boxDrawing != 0 && meaning.boxDrawing == lastBoxDrawing &&
-                    !meaning.spaceBeforeIsOdd && !meaning.spaceAfterIsOdd
-                ? boxRunCost
-                : meaning.cost;
-    lastBoxDrawing = meaning.boxDrawing;
-    if (meaning.sign != 0) [[unlikely]]
-      addSign(meaning);
-    lastSign = meaning.sign;
-    if (meaning.letterBeforeIsOdd && afterRussianLetter) cost += gluedCost;
-    if (oddIfLetterNext) [[unlikely]]
-      afterOddIfLetterNext(meaning);
-    oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.startsNoWord && afterSpace);
-    if ((meaning.noBreakSpace && (afterSpace || afterWordsHyphen())) ||
-        (afterNoBreakSpace && meaning.space))
-      cost += gluedCost;
-    if (meaning.noBreakSpace) [[unlikely]] {
-      if (lastBeforeNoBreakSpace == BeforeNoBreakSpace::binding)
-        cost -= boundNoBreakSpaceDiscount;
-      oddIfLetterNext |= lastBeforeNoBreakSpace == BeforeNoBreakSpace::opensBracket;
+    // Most characters are plain and follow plain ones: then nothing below
+    // but these few lines can change.
+    if (meaning.plain && !oddIfLetterNext && !afterNoBreakSpace && !spaceIsOddNext &&
+        numberDueCost == 0) [[likely]] {
+      cost += meaning.cost;
+      lastBoxDrawing = 0;
+      lastSign = 0;
+      lastBeforeNoBreakSpace = meaning.beforeNoBreakSpace;
+      nothingToClose = meaning.clauseMark || (nothingToClose && meaning.space);
+      afterSpace = meaning.space;
+      afterWord = letter || meaning.latinOrDigit;
+    } else {
+      addMarked(meaning, letter, afterRussianLetter);
     }
-    lastBeforeNoBreakSpace = meaning.beforeNoBreakSpace;
-    if (meaning.closesQuote && nothingToClose) cost += gluedCost;
-    nothingToClose = meaning.clauseMark || (nothingToClose && meaning.space);
-    if (letter) cost += numberDueCost;
-    numberDueCost = meaning.numberFollows ? ((lineState & LineState::hasLetter) != 0
-                                                 ? wordAfterNumberSignInLineCost
-                                                 : wordAfterNumberSignCost)
-                    : meaning.space ? numberDueCost
-                                    : 0;
-    afterNoBreakSpace = meaning.noBreakSpace;
-    if ((meaning.spaceBeforeIsOdd && afterSpace) || (spaceIsOddNext && meaning.space))
-      cost += gluedCost;
-    spaceIsOddNext = meaning.spaceAfterIsOdd;
-    afterSpace = meaning.space;
-    if (meaning.followsWord && !afterWord) cost += gluedCost;
-    afterWord = letter || meaning.latinOrDigit;
     if (meaning.symbol == 0) {
       lineState = lineTransitions[meaning.lineClass][lineState];
       if (lineState & (LineState::startsLine | LineState::opensSpeech))
@@ -1255,6 +1283,11 @@ struct Utf8Reading {
 };
 Utf8Reading scoreUtf8(const unsigned char* text, std::size_t size, bool complete,
                       std::int64_t limit) {
+  static constexpr Meaning malformedByte = [] {
+    Meaning meaning{0, false, malformedCost};
+    meaning.settle();
+    return meaning;
+  }();
   Scorer<false> scorer;
   std::int64_t otherScriptLetters = 0;
   bool malformed = false, afterOtherScript = false;
@@ -1264,7 +1297,7 @@ Utf8Reading scoreUtf8(const unsigned char* text, std::size_t size, bool complete
     const Sequence sequence = readSequence(text + i, size - i);
     if (sequence.kind == SequenceKind::cutShort && !complete) break;
     if (sequence.kind != SequenceKind::complete) {
-      scorer.add({0, false, malformedCost});
+      scorer.add(malformedByte);
       malformed = true;
       ++i;
       continue;
