@@ -915,7 +915,7 @@ struct Scorer {
   // prose carries its sentence on and verse and lists start anew, as
   // often either way.
   int capitalContext = 0;
-  static constexpr int sentenceStart = 4, lineStart = 8, afterSpeechDash = 9,
+  static constexpr int smallBefore = 2, sentenceStart = 4, lineStart = 8, afterSpeechDash = 9,
                        wrappedLineStart = 10;
   static_assert(wrappedLineStart < std::extent_v<decltype(capitalCosts)>,
                 "every context has its row of capitalCosts");
@@ -1099,12 +1099,21 @@ struct Scorer {
       traits.marks += meaning.mark;
     }
     const bool letter = meaning.symbol != 0;
-    const bool afterRussianLetter = last != 0 && last != guessTextStart;
+    // A letter's symbol lies between a boundary's 0 and the text's start.
+    const bool afterRussianLetter = static_cast<unsigned>(last - 1) < guessTextStart - 1;
     // Inside a word only the letters' own costs change: every mark below
     // already holds what the letter before left, as this one would.
     if (letter && afterRussianLetter) {
       cost += meaning.cost;
-      addLetter(meaning);
+      // A small letter after a small one, most letters of a text, leaves
+      // the case of the word as it was.
+      if (capitalContext == smallBefore && !meaning.capital) [[likely]] {
+        cost += spell(meaning) + capitalCosts[smallBefore][0];
+        before = last;
+        last = meaning.symbol;
+      } else {
+        addLetter(meaning);
+      }
       return;
     }
     // Most characters are plain and follow plain ones: then nothing below
@@ -1201,6 +1210,17 @@ struct Scorer {
     drawnOutLetter = last;
   }
 
+  // What a letter's triple costs where it stands, drawn out or not.
+  [[gnu::always_inline]] std::int64_t spell(const Meaning& meaning) {
+    const std::int64_t spelled = tripleCost(triples, before, last, meaning.symbol);
+    const bool thirdInRow = meaning.symbol == last && last == before;
+    const std::int64_t next = thirdInRow ? std::min(repeatedLetterCost, spelled) : spelled;
+    if (thirdInRow) [[unlikely]]
+      takeBackSecondTime();
+    if constexpr (withTraits) traits.spelling += next;
+    return next;
+  }
+
   // A letter: its triple and whether it is a capital where it stands.
   [[gnu::always_inline]] void addLetter(const Meaning& meaning) {
     if (capitalContext == 3) {
@@ -1225,18 +1245,13 @@ struct Scorer {
     // is its second time, which they price as no word has it (йй and хх
     // in АААааайййххх, рр in гггррррр): its triple comes down to a drawn-out
     // letter's cost then.
-    const std::int64_t spelled = tripleCost(triples, before, last, meaning.symbol);
-    const bool thirdInRow = meaning.symbol == last && last == before;
-    const std::int64_t next = thirdInRow ? std::min(repeatedLetterCost, spelled) : spelled;
-    if (thirdInRow) [[unlikely]]
-      takeBackSecondTime();
-    if constexpr (withTraits) traits.spelling += next;
+    const std::int64_t next = spell(meaning);
     cost += (capitalRun >= 1 && capitalRun < longestAbbreviation && meaning.capital
                  ? eitherCost(next, tripleCost(triples, guessTextStart, 0, meaning.symbol))
                  : next) +
             capitalCosts[capitalContext][meaning.capital];
     capitalRun = meaning.capital && capitalRun >= 0 ? capitalRun + 1 : -1;
-    capitalContext = capitalRun >= 2 ? 5 : meaning.capital ? 1 : 2;
+    capitalContext = capitalRun >= 2 ? 5 : meaning.capital ? 1 : smallBefore;
     before = last;
     last = meaning.symbol;
   }
@@ -1449,7 +1464,7 @@ Scorer<withTraits> scoreReading(const std::array<Meaning, 256>& meanings,
     const Meaning* meaning = &meanings[text[i]];
     // A word is looked at whole only for a lookalike in it: a Latin one,
     // or a Russian one that starts a run of Russian letters beside Latin.
-    bool lookAtWord = i >= wordEnd && meaning->lookalike;
+    bool lookAtWord = meaning->lookalike && i >= wordEnd;
     if constexpr (typedInPossible)
       lookAtWord |= i >= wordEnd && meaning->latinTwin != 0 &&
                     (scorer.last == 0 || scorer.last == guessTextStart) &&
