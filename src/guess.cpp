@@ -565,11 +565,15 @@ struct Meaning {
   // drawing, sign, no-break space, closing quote or №, and nothing odd
   // beside it. Set by settle() once the rest is.
   bool plain = false;
+  // A Latin letter, a digit, a mark that continues a sentence or a clause
+  // mark: no sentence starts after it. Set by settle() too.
+  bool carriesSentenceOn = false;
   bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
   constexpr void settle() {
     plain = boxDrawing == 0 && sign == 0 && !letterBeforeIsOdd && !letterAfterIsOdd &&
             !startsNoWord && !noBreakSpace && !closesQuote && !numberFollows &&
             !spaceBeforeIsOdd && !spaceAfterIsOdd && !followsWord;
+    carriesSentenceOn = latinOrDigit || continuesSentence || clauseMark;
   }
 };
 
@@ -937,6 +941,8 @@ struct Scorer {
   // № and spaces since: a number should follow, or this is paid.
   std::int64_t numberDueCost = 0;
   bool spaceIsOddNext = false;
+  // Any of the four above: what follows is looked at whole.
+  bool oddNext = false;
   bool firstLetterNeverAlone = false;  // of the word so far
   bool firstLetterLeadsWord = false;
   std::uint8_t lastBeforeNoBreakSpace = BeforeNoBreakSpace::other;
@@ -1077,6 +1083,7 @@ struct Scorer {
     afterSpace = meaning.space;
     if (meaning.followsWord && !afterWord) cost += gluedCost;
     afterWord = letter || meaning.latinOrDigit;
+    oddNext = oddIfLetterNext || afterNoBreakSpace || spaceIsOddNext || numberDueCost != 0;
   }
 
   // Inlined into the loops over a text's bytes, which the compiler would
@@ -1118,8 +1125,7 @@ struct Scorer {
     }
     // Most characters are plain and follow plain ones: then nothing below
     // but these few lines can change.
-    if (meaning.plain && !oddIfLetterNext && !afterNoBreakSpace && !spaceIsOddNext &&
-        numberDueCost == 0) [[likely]] {
+    if (meaning.plain && !oddNext) [[likely]] {
       cost += meaning.cost;
       lastBoxDrawing = 0;
       lastSign = 0;
@@ -1136,16 +1142,18 @@ struct Scorer {
         startPending = (lineState & LineState::startsLine) != 0 ? lineStart : sentenceStart;
       // A full stop right after a one-letter small word shortens a word
       // (т. е., и т. д.) rather than ending a sentence.
-      const bool shortens = meaning.fullStop && last != 0 && before == 0 && capitalRun < 0;
       // A comma or a colon after a full stop makes it an abbreviation's
       // (напр., январь).
       if (lineState & LineState::leadingStops) {
         startPending = 0;
-      } else if (meaning.endsSentence && !shortens) {
-        sentenceEndedInText = startPending != sentenceStart;
-        if (sentenceEndedInText) speechMayHaveEnded = !meaning.fullStop;
-        startPending = sentenceStart;
-      } else if (meaning.latinOrDigit || meaning.continuesSentence || meaning.clauseMark) {
+      } else if (meaning.endsSentence) {
+        const bool shortens = meaning.fullStop && last != 0 && before == 0 && capitalRun < 0;
+        if (!shortens) {
+          sentenceEndedInText = startPending != sentenceStart;
+          if (sentenceEndedInText) speechMayHaveEnded = !meaning.fullStop;
+          startPending = sentenceStart;
+        }
+      } else if (meaning.carriesSentenceOn) {
         startPending = 0;
       }
       if (last == 0) return;  // runs of boundaries count as one
