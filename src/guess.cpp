@@ -483,6 +483,11 @@ lineTransitions = [] {
 
 // What one character is to the model: a letter (symbol 1..33) of either
 // case, or a boundary (symbol 0) costing what its rarity in Russian says.
+namespace Touch {
+constexpr unsigned letter = 1, latin = 2, capital = 4, oddBeforeLetter = 8, oddAfterLetter = 16,
+                   smallForeign = 32, boxDrawing = 64, lineLeft = 128, lineRight = 256;
+}
+
 struct Meaning {
   unsigned char symbol;
   bool capital;
@@ -568,12 +573,22 @@ struct Meaning {
   // A Latin letter, a digit, a mark that continues a sentence or a clause
   // mark: no sentence starts after it. Set by settle() too.
   bool carriesSentenceOn = false;
+  // Touch's bits: what the traits ask of two characters side by side,
+  // read at once. Set by settle() too.
+  std::uint16_t touch = 0;
   bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
   constexpr void settle() {
     plain = boxDrawing == 0 && sign == 0 && !letterBeforeIsOdd && !letterAfterIsOdd &&
             !startsNoWord && !noBreakSpace && !closesQuote && !numberFollows &&
             !spaceBeforeIsOdd && !spaceAfterIsOdd && !followsWord;
     carriesSentenceOn = latinOrDigit || continuesSentence || clauseMark;
+    touch = static_cast<std::uint16_t>(
+        (symbol != 0 ? Touch::letter : 0) | (latinLetter ? Touch::latin : 0) |
+        (capital ? Touch::capital : 0) | (oddJoinBeforeLetter ? Touch::oddBeforeLetter : 0) |
+        (oddJoinAfterLetter ? Touch::oddAfterLetter : 0) |
+        (smallForeignLetter ? Touch::smallForeign : 0) |
+        (boxDrawing != 0 ? Touch::boxDrawing : 0) | (lineLeft ? Touch::lineLeft : 0) |
+        (lineRight ? Touch::lineRight : 0));
   }
 };
 
@@ -896,9 +911,6 @@ struct ReadingTraits {
 // or a sentence.
 enum class TextStart { cut, line, sentence };
 
-// What stands before a text's first character, for the traits.
-constexpr Meaning nothingBefore{};
-
 // One reading's running score as Russian text; with traits, also what
 // ReadingTraits counts, which only the best reading needs.
 template <bool withTraits>
@@ -986,9 +998,9 @@ struct Scorer {
   enum class CloserAfterSpace { none, charged, due } closerAfterSpace = CloserAfterSpace::none;
   int drawnOutLetter = 0;  // of the word's last run of three, taken back
   ReadingTraits traits;
-  // For the traits: what touches what. The meanings live in tables that
-  // outlive the reading, and copying one at each byte cost 1% of a guess.
-  const Meaning* previous = &nothingBefore;
+  // For the traits: what touches what, of the last character (nothing
+  // before the text's first).
+  std::uint16_t lastTouch = 0;
   // Looked up once for the reading rather than at every letter.
   const std::uint8_t* triples = tripleCosts().data();
   std::size_t run = 0;
@@ -1090,15 +1102,19 @@ struct Scorer {
   // not do for its size: a call per byte cost a tenth of a guess.
   [[gnu::always_inline]] void add(const Meaning& meaning) {
     if constexpr (withTraits) {
-      const bool letter = meaning.symbol != 0, afterLetter = previous->symbol != 0;
-      traits.mixed += (letter && previous->latinLetter) || (meaning.latinLetter && afterLetter);
-      traits.oddJoins += (letter && previous->oddJoinBeforeLetter) ||
-                         (meaning.oddJoinAfterLetter && afterLetter) ||
-                         (meaning.boxDrawing != 0 && previous->boxDrawing != 0 &&
-                          meaning.lineLeft != previous->lineRight);
+      const unsigned here = meaning.touch, before = lastTouch;
+      const bool letter = (here & Touch::letter) != 0, afterLetter = (before & Touch::letter) != 0;
+      traits.mixed += (letter && (before & Touch::latin) != 0) ||
+                      ((here & Touch::latin) != 0 && afterLetter);
+      traits.oddJoins +=
+          (letter && (before & Touch::oddBeforeLetter) != 0) ||
+          ((here & Touch::oddAfterLetter) != 0 && afterLetter) ||
+          ((here & before & Touch::boxDrawing) != 0 &&
+           ((here & Touch::lineLeft) != 0) != ((before & Touch::lineRight) != 0));
       traits.capitalsAfterSmall +=
-          meaning.capital && ((afterLetter && !previous->capital) || previous->smallForeignLetter);
-      previous = &meaning;
+          (here & Touch::capital) != 0 &&
+          ((afterLetter && (before & Touch::capital) == 0) || (before & Touch::smallForeign) != 0);
+      lastTouch = static_cast<std::uint16_t>(here);
       traits.letters += meaning.symbol != 0;
       run = meaning.symbol != 0 ? run + 1 : 0;
       traits.longestRun = std::max(traits.longestRun, run);
