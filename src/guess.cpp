@@ -1330,9 +1330,17 @@ Utf8Reading scoreUtf8(const unsigned char* text, std::size_t size, bool complete
   Scorer<false> scorer;
   std::int64_t otherScriptLetters = 0;
   bool malformed = false, afterOtherScript = false;
+  // ASCII is what it is in every 8-bit page, whose tables hold it ready.
+  const std::array<Meaning, 256>& ascii = pageReadings()[codKoi].meanings;
   for (std::size_t i = 0; i < size;) {
     // Once the text is known to be no UTF-8, the rest counts only as cost.
     if (malformed && scorer.cost >= limit) break;
+    if (text[i] < 0x80) {
+      afterOtherScript = false;
+      scorer.add(ascii[text[i]]);
+      ++i;
+      continue;
+    }
     const Sequence sequence = readSequence(text + i, size - i);
     if (sequence.kind == SequenceKind::cutShort && !complete) break;
     if (sequence.kind != SequenceKind::complete) {
@@ -1341,10 +1349,7 @@ Utf8Reading scoreUtf8(const unsigned char* text, std::size_t size, bool complete
       ++i;
       continue;
     }
-    // ASCII is what it is in every 8-bit page, whose tables hold it ready.
-    Meaning meaning = sequence.codePoint < 0x80
-                          ? pageReadings()[codKoi].meanings[sequence.codePoint]
-                          : classify(sequence.codePoint);
+    Meaning meaning = classify(sequence.codePoint);
     const bool otherScript = meaning.cost == oddCost && isOtherScriptLetter(sequence.codePoint);
     if (otherScript) {
       meaning.cost = afterOtherScript ? otherScriptLetterCost : otherScriptRunCost;
