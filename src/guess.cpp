@@ -2942,7 +2942,10 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   if (best != codUtf) {
     if (best != kinChecked) reading = traitsOf(best);
     const std::size_t latinLetters = smallLatin + capitalLatin;
-    const std::size_t latinBeside = latinLettersBesideUpper(text, size);
+    // A text of one line holds its bytes above 0x7F on it.
+    const bool oneLine =
+        counts.of['\n'] == 0 || (counts.of['\n'] == 1 && text[size - 1] == '\n');
+    const std::size_t latinBeside = oneLine ? latinLetters : latinLettersBesideUpper(text, size);
     const bool upperInsideLatin = latinBeside >= 2 && upperInsideLatinWord(text, size);
     struct OtherLanguage {
       std::int64_t cost;  // above 0: some other language's text
