@@ -1332,6 +1332,15 @@ Utf8Reading scoreUtf8(const unsigned char* text, std::size_t size, bool complete
   bool malformed = false, afterOtherScript = false;
   // ASCII is what it is in every 8-bit page, whose tables hold it ready.
   const std::array<Meaning, 256>& ascii = pageReadings()[codKoi].meanings;
+  // And the Cyrillic letters, most of the rest of a Russian text, are
+  // classified once.
+  constexpr char32_t cyrillicBlock = 0x400;
+  static const auto cyrillic = [] {
+    std::array<Meaning, 0x60> letters;
+    for (std::size_t k = 0; k < letters.size(); ++k)
+      letters[k] = classify(cyrillicBlock + static_cast<char32_t>(k));
+    return letters;
+  }();
   for (std::size_t i = 0; i < size;) {
     // Once the text is known to be no UTF-8, the rest counts only as cost.
     if (malformed && scorer.cost >= limit) break;
@@ -1349,7 +1358,9 @@ Utf8Reading scoreUtf8(const unsigned char* text, std::size_t size, bool complete
       ++i;
       continue;
     }
-    Meaning meaning = classify(sequence.codePoint);
+    Meaning meaning = sequence.codePoint - cyrillicBlock < cyrillic.size()
+                          ? cyrillic[sequence.codePoint - cyrillicBlock]
+                          : classify(sequence.codePoint);
     const bool otherScript = meaning.cost == oddCost && isOtherScriptLetter(sequence.codePoint);
     if (otherScript) {
       meaning.cost = afterOtherScript ? otherScriptLetterCost : otherScriptRunCost;
