@@ -484,8 +484,13 @@ TEST(GuessPage, HardSnippets) {
       {"б-ом=„%s\n", codWin},  // words of one and two letters are none, written or not
       {"%.1f ТБ\n", codKoi},  // a short word in capitals asks a rival a short line's whole margin
       {"Да\nThe quick brown fox jumps over the lazy dog\n", codWin},  // Latin only on other lines
+      {"Да\nThe quick brown fox jumps over the lazy dog", codWin},    // the last one unended
       {"272 186 BA ÷ ЗНАК ДЕЛЕНИЯ", codMac}, // DOS reads ╓, a corner joined to no line
       {"244 164 A4 є КИРИЛЛИЧЕСКАЯ СТРОЧНАЯ БУКВА УКРАИНСКАЯ є", codMac}, // and ╣, a tee
+      {"сел є некоректно\n", codMac},  // Windows reads є as №, which no number follows
+      {"між об'є\n", codWin},  // KOI8-R reads є as ╨, whose arm reaches into the line break
+      {"ь ім'я н\n", codWin},  // CP866 reads я as a no-break space before a space
+      {"ь. «-1» \n", codMac},  // « and » apart are no pair of signs side by side
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
        "╠══════════════╬══════════╣\n║ Хлеб         ║ 10 руб.  ║\n", codDos},
@@ -994,6 +999,10 @@ TEST(GuessPage, NotRussian) {
        "Microsoft Natural Pro OEM\nMicrosoft Surface\n\xEE\xE5\xE0\xE5\xF7", true, "unknown", false},
       {"Hebrew's word among English, which Windows reads as a Serbian one",
        "Press \xEE\xE4 to continue with the setup", true, "unknown", false},
+      {"Japanese in EUC-JP, whose C2 AE UTF-8 reads as a (R) that follows no word",
+       "Sinc\xB4\xD8\xBF\xF4 (\xB9\xE2\xC2\xAE)\n", true, "unknown", true},
+      {"Chinese in GBK, where a Latin word ends the run of UTF-8's other-script letters",
+       "\xD2\xF4\xC6\xB5 CD \xC9\xE8\xB1\xB8\n", true, "unknown", false},
       {"German in UTF-8", "Gr\xC3\xB6\xC3\x9F" "ere \xC3\x9C" "bungen f\xC3\xBCr \xC3\x84pfel",
        true, "utf", true},
       {"Spanish in UTF-8, that no page reads as Russian", "\xC2\xA1" "Considere el uso de memoria",
