@@ -45,7 +45,11 @@ class Source {
       const long count = path_ == nullptr
                              ? standardStreams().read(text + *size, want - *size)
                              : platformFileSystem().read(file_, text + *size, want - *size);
-      if (count < 0) {
+      if (count == -EAGAIN || count == -EWOULDBLOCK) {
+        // A parent may leave standard input non-blocking: wait for it, as
+        // the filter does. A named file is opened blocking.
+        error_ = path_ == nullptr ? standardStreams().waitUntilReady(false) : EAGAIN;
+      } else if (count < 0) {
         if (count != -EINTR) error_ = static_cast<int>(-count);
       } else if (count == 0) {
         *ended = true;

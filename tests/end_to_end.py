@@ -352,6 +352,20 @@ class Streams(unittest.TestCase):
         self.assertEqual(out, data.decode("koi8_r").encode() + b"\n")
 
 
+    def test_guess_waits_on_non_blocking_input(self):
+        stdin_read, stdin_write = os.pipe()
+        os.set_blocking(stdin_read, False)
+        proc = subprocess.Popen([GUESS], stdin=stdin_read, stdout=subprocess.PIPE,
+                                stderr=subprocess.PIPE)
+        time.sleep(0.2)  # nothing to read yet
+        os.write(stdin_write, "\u0421\u044a\u0435\u0448\u044c\n".encode("koi8_r"))
+        time.sleep(0.1)
+        os.close(stdin_write)
+        out, err = proc.communicate(timeout=30)
+        os.close(stdin_read)
+        self.assertEqual((proc.returncode, out, err), (0, b"koi\n", b""))
+
+
 class Interactive(unittest.TestCase):
     def read_available(self, stream, want, timeout=5.0):
         got = b""
