@@ -3238,10 +3238,19 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         // margins, a common word of its own there makes it the rival's.
         return longCommonWord || readsCommonRivalWord(language, text, size, order);
       };
+      // A byte that none of a rival's pages sets ends its spelling as no
+      // text of theirs wherever it stands: asked of the byte values held
+      // rather than read up to.
+      const auto setsEveryByteHeld = [&](const RivalLanguage& language) {
+        for (const unsigned char byte : counts.upper())
+          if ((language.symbols[byte] & ~rivalCapital) == rivalNoCharacter) return false;
+        return true;
+      };
       for (int rival = 0; rival < rivalLanguageCount; ++rival) {
         const RivalLanguage& language = rivalLanguages[rival];
         if ((longEnough && language.shortLinesOnly) ||
-            (language.smallLettersOnly && reading.mostlyCapitals()))
+            (language.smallLettersOnly && reading.mostlyCapitals()) ||
+            !setsEveryByteHeld(language))
           continue;
         const std::int64_t prior = language.priorCost;
         if (spellsBetter(
