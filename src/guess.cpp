@@ -481,13 +481,16 @@ lineTransitions = [] {
   return next;
 }();
 
-// What one character is to the model: a letter (symbol 1..33) of either
-// case, or a boundary (symbol 0) costing what its rarity in Russian says.
+// What the traits ask of two characters side by side, one bit each: a
+// letter, a Latin letter, a capital, odd before or after a letter, a small
+// letter of the other Cyrillic languages, box drawing and its lines' arms.
 namespace Touch {
 constexpr unsigned letter = 1, latin = 2, capital = 4, oddBeforeLetter = 8, oddAfterLetter = 16,
                    smallForeign = 32, boxDrawing = 64, lineLeft = 128, lineRight = 256;
 }
 
+// What one character is to the model: a letter (symbol 1..33) of either
+// case, or a boundary (symbol 0) costing what its rarity in Russian says.
 struct Meaning {
   unsigned char symbol;
   bool capital;
@@ -573,8 +576,7 @@ struct Meaning {
   // A Latin letter, a digit, a mark that continues a sentence or a clause
   // mark: no sentence starts after it. Set by settle() too.
   bool carriesSentenceOn = false;
-  // Touch's bits: what the traits ask of two characters side by side,
-  // read at once. Set by settle() too.
+  // Its Touch bits, read at once. Set by settle() too.
   std::uint16_t touch = 0;
   bool inWord() const { return symbol != 0 || latinLetter || lookalike; }
   constexpr void settle() {
@@ -953,7 +955,9 @@ struct Scorer {
   // № and spaces since: a number should follow, or this is paid.
   std::int64_t numberDueCost = 0;
   bool spaceIsOddNext = false;
-  // Any of the four above: what follows is looked at whole.
+  // Whether oddIfLetterNext, afterNoBreakSpace, numberDueCost or
+  // spaceIsOddNext holds anything for the next character, which is then
+  // looked at whole.
   bool oddNext = false;
   bool firstLetterNeverAlone = false;  // of the word so far
   bool firstLetterLeadsWord = false;
@@ -1156,13 +1160,13 @@ struct Scorer {
       lineState = lineTransitions[meaning.lineClass][lineState];
       if (lineState & (LineState::startsLine | LineState::opensSpeech))
         startPending = (lineState & LineState::startsLine) != 0 ? lineStart : sentenceStart;
-      // A full stop right after a one-letter small word shortens a word
-      // (т. е., и т. д.) rather than ending a sentence.
       // A comma or a colon after a full stop makes it an abbreviation's
       // (напр., январь).
       if (lineState & LineState::leadingStops) {
         startPending = 0;
       } else if (meaning.endsSentence) {
+        // A full stop right after a one-letter small word shortens a word
+        // (т. е., и т. д.) rather than ending a sentence.
         const bool shortens = meaning.fullStop && last != 0 && before == 0 && capitalRun < 0;
         if (!shortens) {
           sentenceEndedInText = startPending != sentenceStart;
