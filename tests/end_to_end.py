@@ -253,6 +253,15 @@ class Guessing(unittest.TestCase):
             with open(koi, "wb") as f:  # the letters only past what is held
                 f.write(b"INFO service started\n" * 60000 +
                         "\u0421\u044a\u0435\u0448\u044c".encode("koi8_r"))
+            # A line that the MiB held cuts: its ASCII start is kept for
+            # the Russian after it, not passed on with the lines before.
+            long_line = os.path.join(folder, "long-line.koi")
+            with open(long_line, "wb") as f:
+                f.write(b"INFO service started\n" * 30000 + b"note " * 100000 +
+                        "\u0421\u044a\u0435\u0448\u044c \u0436\u0435".encode("koi8_r") +
+                        b"\n")
+            self.assertEqual(subprocess.run([GUESS, long_line], capture_output=True).stdout,
+                             f"{long_line}: koi\n".encode())
             missing = os.path.join(folder, "missing")
             result = subprocess.run([GUESS, "--", koi, missing, folder, "-"], input=b"abc",
                                     capture_output=True)
