@@ -1001,6 +1001,8 @@ TEST(GuessPage, NotRussian) {
        "Press \xEE\xE4 to continue with the setup", true, "unknown", false},
       {"Japanese in EUC-JP, whose C2 AE UTF-8 reads as a (R) that follows no word",
        "Sinc\xB4\xD8\xBF\xF4 (\xB9\xE2\xC2\xAE)\n", true, "unknown", true},
+      {"GBK's degree sign at a line's end, two small letters glued to a number in CP866",
+       "Rotate 90\xA1\xE3\n", true, "unknown", false},
       {"Chinese in GBK, where a Latin word ends the run of UTF-8's other-script letters",
        "\xD2\xF4\xC6\xB5 CD \xC9\xE8\xB1\xB8\n", true, "unknown", false},
       {"German in UTF-8", "Gr\xC3\xB6\xC3\x9F" "ere \xC3\x9C" "bungen f\xC3\xBCr \xC3\x84pfel",
