@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cerrno>
 #include <cstddef>
 
 /// The two ends of a conversion run, one platform call per operation. The
@@ -20,6 +21,20 @@ struct ByteIo {
   /// Returns 0, or the errno value of a failed wait.
   virtual int waitUntilReady(bool forWrite) = 0;
 };
+
+/// Makes call, one read (forWrite false) or write of io, until it is done:
+/// again after an interruption, and after waiting when a non-blocking
+/// descriptor is not ready (a parent may leave one so). Returns what the
+/// call last returned, or the negated errno value of a failed wait.
+template <typename Call>
+long callUntilDone(ByteIo& io, bool forWrite, Call call) {
+  for (;;) {
+    const long result = call();
+    if (result == -EINTR) continue;
+    if (result != -EAGAIN && result != -EWOULDBLOCK) return result;
+    if (const int error = io.waitUntilReady(forWrite)) return -error;
+  }
+}
 
 /// Standard input and standard output of this process, as the platform
 /// gives them (in text mode where the platform has one).

@@ -43,13 +43,9 @@ class Source {
   bool readUpTo(unsigned char* text, std::size_t* size, std::size_t want, bool* ended) {
     while (error_ == 0 && *size < want && !*ended) {
       const long count = path_ == nullptr
-                             ? standardStreams().read(text + *size, want - *size)
+                             ? readStandardInput(text + *size, want - *size)
                              : platformFileSystem().read(file_, text + *size, want - *size);
-      if (count == -EAGAIN || count == -EWOULDBLOCK) {
-        // A parent may leave standard input non-blocking: wait for it, as
-        // the filter does. A named file is opened blocking.
-        error_ = path_ == nullptr ? standardStreams().waitUntilReady(false) : EAGAIN;
-      } else if (count < 0) {
+      if (count < 0) {
         if (count != -EINTR) error_ = static_cast<int>(-count);
       } else if (count == 0) {
         *ended = true;
@@ -61,6 +57,13 @@ class Source {
   }
 
  private:
+  // As the filter reads it: waited for when a parent left it non-blocking.
+  // A named file is opened blocking.
+  static long readStandardInput(unsigned char* buffer, std::size_t capacity) {
+    ByteIo& input = standardStreams();
+    return callUntilDone(input, false, [&] { return input.read(buffer, capacity); });
+  }
+
   const std::string* path_;
   FileHandle file_{};
   bool open_ = false;  // a file of ours to close, read to its end or not

@@ -9,18 +9,6 @@
 
 namespace {
 
-// Makes one read or write, again after an interruption, and after waiting
-// when a non-blocking descriptor is not ready (a parent may leave one so).
-template <typename Call>
-long callUntilDone(ByteIo& io, bool forWrite, Call call) {
-  for (;;) {
-    const long result = call();
-    if (result == -EINTR) continue;
-    if (result != -EAGAIN && result != -EWOULDBLOCK) return result;
-    if (const int error = io.waitUntilReady(forWrite)) return -error;
-  }
-}
-
 // Finishes partial writes. A write that reports no progress would loop
 // forever, so it counts as an I/O error.
 int writeAll(ByteIo& io, const unsigned char* data, std::size_t size) {
