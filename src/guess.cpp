@@ -525,9 +525,13 @@ struct Meaning {
   unsigned char latinTwin = 0;
   bool closesQuote = false;  // »
   bool numberFollows = false;  // №
-  // ї, which is no word of its own: Mac reads the Ukrainian є of
-  // Windows-1251, which is one, as Ї (не Ї файлом).
-  bool neverAlone = false;
+  // A letter that is no word of its own, 2 wherever its word ends: ї
+  // (Mac reads the Ukrainian є of Windows-1251, which is one, as Ї: не Ї
+  // файлом); 1 before a space alone: Ь and Ъ, which start no word (Windows
+  // reads Mac's № so: № дорожки). Before a letter that Russian lacks,
+  // which ends the word as Russian reads it, the word goes on (ISO 8859-5
+  // reads EUC-JP's 分散 as ЪЌЛЖ).
+  std::uint8_t neverAlone = 0;
   bool leadsWord = false;  // и в с к у, which a word follows
   // A middle dot stands for a space where spaces are shown and ’ for an
   // apostrophe: between words or inside one, never starting one after a
@@ -645,6 +649,7 @@ Meaning classifyCharacter(char32_t c) {
     Meaning meaning{letter(small), capital, 0};
     meaning.leadsWord =
         small == U'и' || small == U'в' || small == U'с' || small == U'к' || small == U'у';
+    meaning.neverAlone = capital && (small == U'ь' || small == U'ъ') ? 1 : 0;
     return meaning;
   }
   if (c == 0x451) return {7, false, 0};
@@ -723,7 +728,7 @@ Meaning classifyCharacter(char32_t c) {
       kin != ukrainianAndBelarusianLetters.npos) {
     Meaning letter = classifyCharacter(russianLetters[kin]);
     letter.cost = c == 0x491 || c == 0x490 ? rareForeignLetterCost : foreignLetterCost;
-    letter.neverAlone = c == 0x457 || c == 0x407;
+    letter.neverAlone = c == 0x457 || c == 0x407 ? 2 : 0;
     return letter;
   }
   if (isCyrillic(c)) {
@@ -959,7 +964,7 @@ struct Scorer {
   // spaceIsOddNext holds anything for the next character, which is then
   // looked at whole.
   bool oddNext = false;
-  bool firstLetterNeverAlone = false;  // of the word so far
+  std::uint8_t firstLetterNeverAlone = 0;  // of the word so far
   bool firstLetterLeadsWord = false;
   std::uint8_t lastBeforeNoBreakSpace = BeforeNoBreakSpace::other;
   std::uint8_t lineState = 0;  // LineState's bits
@@ -1179,7 +1184,7 @@ struct Scorer {
       if (last == 0) return;  // runs of boundaries count as one
       const int echoed = echoLetter;
       echoLetter = meaning.hyphen ? last : 0;
-      if (before == 0 && firstLetterNeverAlone) cost += gluedCost;
+      if (before == 0 && firstLetterNeverAlone + meaning.space >= 2) cost += gluedCost;
       if (before == 0 && firstLetterLeadsWord && meaning.clauseMark &&
           meaning.lineClass != LineClass::colon)
         cost += leadingWordBeforeClauseCost;

@@ -491,6 +491,7 @@ TEST(GuessPage, HardSnippets) {
       {"між об'є\n", codWin},  // KOI8-R reads є as ╨, whose arm reaches into the line break
       {"ь ім'я н\n", codWin},  // CP866 reads я as a no-break space before a space
       {"ь. «-1» \n", codMac},  // « and » apart are no pair of signs side by side
+      {"№ дорожки\n", codMac},  // Windows reads № as Ь, which stands as no word
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
        "╠══════════════╬══════════╣\n║ Хлеб         ║ 10 руб.  ║\n", codDos},
