@@ -1824,19 +1824,29 @@ bool endsConversion(const unsigned char* text, std::size_t at) {
 // (28 мм, 512 МБ, %u.%2.2u КиБ/с), or Ukrainian and Serbian do (%.1f МіБ,
 // %d.00 тчк), at start: the model, trained on prose, prices them as rare
 // words, and in lists they come one a line (a catalog of lenses: Canon EF
-// 28 мм f/1.8).
-bool unitAt(const PageReading& reading, const unsigned char* text, std::size_t size,
-            std::size_t start) {
+// 28 мм f/1.8). What it takes off the reading's cost: knownUnitDiscount, and
+// for each capital it sets after a small letter what a capital there costs
+// (кВт, КиБ, дБ): SI and IEC write them so, as no prose word is written.
+std::int64_t unitDiscountAt(const PageReading& reading, const unsigned char* text,
+                            std::size_t size, std::size_t start) {
   static constexpr std::u32string_view units[] = {
       U"мм",  U"см",  U"км",  U"мкм", U"нм",  U"кг",  U"мг",  U"мл",  U"мс",  U"мкс",
       U"сек", U"мин", U"руб", U"коп", U"шт",  U"стр", U"тыс", U"млн", U"млрд", U"КБ",
       U"МБ",  U"ГБ",  U"ТБ",  U"КиБ", U"МиБ", U"ГиБ", U"ТиБ", U"Гц",  U"кГц", U"МГц",
-      U"ГГц", U"Вт",  U"кВт", U"пт",  U"тчк", U"КіБ", U"МіБ", U"ГіБ", U"ТіБ"};
+      U"ГГц", U"Вт",  U"кВт", U"пт",  U"тчк", U"КіБ", U"МіБ", U"ГіБ", U"ТіБ", U"дБ",
+      U"мсек", U"бит", U"кбит", U"Мбит", U"біт", U"кбіт", U"Мбіт", U"Кб", U"кб", U"Мб",
+      U"Гб", U"кБ", U"пикс"};
   // Read no further than a word one letter too long for the list.
   const std::size_t last = std::min(size, start + longestListedWord + 1);
   std::size_t end = start;
-  while (end < last && reading.meanings[text[end]].symbol != 0) ++end;
-  return spellsListedWord(reading, text, start, end, units);
+  std::int64_t capitalsAfterSmall = 0;
+  for (; end < last && reading.meanings[text[end]].symbol != 0; ++end)
+    capitalsAfterSmall += end > start && reading.meanings[text[end]].capital &&
+                          !reading.meanings[text[end - 1]].capital;
+  return spellsListedWord(reading, text, start, end, units)
+             ? knownUnitDiscount +
+                   capitalCosts[Scorer<false>::smallBefore][1] * capitalsAfterSmall
+             : 0;
 }
 
 // Calls visit(i) at each place i where a unit may stand: a run of bytes past
@@ -1880,20 +1890,20 @@ ByteCounts countBytes(const unsigned char* text, std::size_t size) {
   return counts;
 }
 
-// How many units each 8-bit page's reading of a text sets, all pages read
-// at each place in one pass; the digits, percent signs and spaces are
-// counted first, as most lines hold no place at all.
-std::array<std::int64_t, codAfterLast> unitsByPage(const ByteCounts& counts,
+// What the units that each 8-bit page's reading of a text sets take off its
+// cost, all pages read at each place in one pass; the digits, percent signs
+// and spaces are counted first, as most lines hold no place at all.
+std::array<std::int64_t, codAfterLast> unitDiscountsByPage(const ByteCounts& counts,
                                                    const unsigned char* text, std::size_t size) {
-  std::array<std::int64_t, codAfterLast> units{};
+  std::array<std::int64_t, codAfterLast> discounts{};
   std::size_t digits = 0;
   for (int digit = '0'; digit <= '9'; ++digit) digits += counts.of[digit];
-  if ((digits == 0 && counts.of['%'] == 0) || counts.of[' '] == 0) return units;
+  if ((digits == 0 && counts.of['%'] == 0) || counts.of[' '] == 0) return discounts;
   visitUnitPlaces(text, size, [&](std::size_t i) {
     for (int page = codKoi; page < codUtf; ++page)
-      units[page] += unitAt(pageReadings()[page], text, size, i);
+      discounts[page] += unitDiscountAt(pageReadings()[page], text, size, i);
   });
-  return units;
+  return discounts;
 }
 
 // How many of a page's letters follow a printf conversion glued to them
@@ -2835,8 +2845,9 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
   // better: Windows reads ISO 8859-5's 10 шт as 10 ив, and KOI8-R reads
   // Windows' 100 мл as 100 ЛК.
   // Counted once: judging a reading another language's takes them off too.
-  const std::array<std::int64_t, codAfterLast> units = unitsByPage(counts, text, size);
-  for (const CodeId page : preference) costs[page] -= knownUnitDiscount * units[page];
+  const std::array<std::int64_t, codAfterLast> unitDiscounts =
+      unitDiscountsByPage(counts, text, size);
+  for (const CodeId page : preference) costs[page] -= unitDiscounts[page];
   const auto traitsOf = [&](CodeId page) {
     return page == tracedPage
                ? tracedTraits
@@ -3000,7 +3011,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
           capitalAfterSmallCost * static_cast<std::int64_t>(traits.capitalsAfterSmall) +
           mixedScriptCost * static_cast<std::int64_t>(signsInsideLatin) -
           perLetter * static_cast<std::int64_t>(traits.letters) - slack;
-      if (cost > 0) cost -= knownUnitDiscount * units[page];
+      if (cost > 0) cost -= unitDiscounts[page];
       if (cost > 0)
         cost -= commonWordDiscount *
                 static_cast<std::int64_t>(commonWordsBetweenSpaces(pageReading, text, size) +
@@ -3298,8 +3309,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
               : pairedRivalMargin +
                     (reading.mostlyCapitals() && !commonWordOnly ? pairedCapitalsMargin : 0);
       const std::int64_t pairedBound =
-          reading.spelling + caseCost + oddJoinsCost - knownUnitDiscount * units[best] -
-          pairedMargin;
+          reading.spelling + caseCost + oddJoinsCost - unitDiscounts[best] - pairedMargin;
       for (const PairedPage& page : pairedPages) {
         const std::optional<PairedSpelling> spelling =
             pairedSpelling(page, bestReading.meanings, text, size, pairedBound);

@@ -492,6 +492,8 @@ TEST(GuessPage, HardSnippets) {
       {"ь ім'я н\n", codWin},  // CP866 reads я as a no-break space before a space
       {"ь. «-1» \n", codMac},  // « and » apart are no pair of signs side by side
       {"№ дорожки\n", codMac},  // Windows reads № as Ь, which stands as no word
+      {"%.2f дБ\n", codMac},   // a unit's capital after a small letter: Windows reads Дб
+      {"%u.%2.2u МиБ\n", codKoi},
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
        "╠══════════════╬══════════╣\n║ Хлеб         ║ 10 руб.  ║\n", codDos},
