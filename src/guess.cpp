@@ -1820,6 +1820,14 @@ bool endsConversion(const unsigned char* text, std::size_t at) {
   return start > 0 && text[start - 1] == '%';
 }
 
+// The small letter of a Cyrillic capital that the 8-bit pages hold (all
+// of theirs are in U+0400..U+042F but Ґ), else c itself.
+char32_t smallCyrillic(char32_t c) {
+  if (c >= 0x400 && c < 0x410) return c + 0x50;
+  if (c >= 0x410 && c < 0x430) return c + 0x20;
+  return c == 0x490 ? 0x491 : c;
+}
+
 // Whether a page's reading of a text sets a unit as Russian abbreviates it
 // (28 мм, 512 МБ, %u.%2.2u КиБ/с), or Ukrainian and Serbian do (%.1f МіБ,
 // %d.00 тчк), at start: the model, trained on prose, prices them as rare
@@ -1840,13 +1848,25 @@ std::int64_t unitDiscountAt(const PageReading& reading, const unsigned char* tex
   const std::size_t last = std::min(size, start + longestListedWord + 1);
   std::size_t end = start;
   std::int64_t capitalsAfterSmall = 0;
-  for (; end < last && reading.meanings[text[end]].symbol != 0; ++end)
-    capitalsAfterSmall += end > start && reading.meanings[text[end]].capital &&
-                          !reading.meanings[text[end - 1]].capital;
-  return spellsListedWord(reading, text, start, end, units)
-             ? knownUnitDiscount +
-                   capitalCosts[Scorer<false>::smallBefore][1] * capitalsAfterSmall
-             : 0;
+  std::size_t capitals = 0;
+  for (; end < last && reading.meanings[text[end]].symbol != 0; ++end) {
+    const bool capital = reading.meanings[text[end]].capital;
+    capitals += capital;
+    capitalsAfterSmall += end > start && capital && !reading.meanings[text[end - 1]].capital;
+  }
+  if (spellsListedWord(reading, text, start, end, units))
+    return knownUnitDiscount + capitalCosts[Scorer<false>::smallBefore][1] * capitalsAfterSmall;
+  // Text set in capitals sets its units so too (50 ГЦ, 28 ММ).
+  const std::size_t length = end - start;
+  if (length < 2 || length > longestListedWord || capitals < length) return 0;
+  const auto inCapitals = [&](std::u32string_view unit) {
+    if (unit.size() != length) return false;
+    for (std::size_t j = 0; j < length; ++j)
+      if (smallCyrillic(unit[j]) != smallCyrillic(reading.characters[text[start + j]]))
+        return false;
+    return true;
+  };
+  return std::any_of(std::begin(units), std::end(units), inCapitals) ? knownUnitDiscount : 0;
 }
 
 // Calls visit(i) at each place i where a unit may stand: a run of bytes past
@@ -2403,13 +2423,6 @@ struct KinSpelling {
   std::int64_t cutQuoteCost = 0;
 };
 
-// The small letter of a Cyrillic capital that the 8-bit pages hold (all
-// of theirs are in U+0400..U+042F but Ґ), else c itself.
-char32_t smallCyrillic(char32_t c) {
-  if (c >= 0x400 && c < 0x410) return c + 0x50;
-  if (c >= 0x410 && c < 0x430) return c + 0x20;
-  return c == 0x490 ? 0x491 : c;
-}
 
 constexpr std::uint64_t wordHashStart = 0xCBF29CE484222325, wordHashFactor = 0x100000001B3;
 

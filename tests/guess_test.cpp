@@ -494,6 +494,7 @@ TEST(GuessPage, HardSnippets) {
       {"№ дорожки\n", codMac},  // Windows reads № as Ь, which stands as no word
       {"%.2f дБ\n", codMac},   // a unit's capital after a small letter: Windows reads Дб
       {"%u.%2.2u МиБ\n", codKoi},
+      {"44100 ГЦ\n", codWin},  // set in capitals: ISO 8859-5 reads Уж, a word
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
        "╠══════════════╬══════════╣\n║ Хлеб         ║ 10 руб.  ║\n", codDos},
