@@ -903,6 +903,8 @@ TEST(GuessPage, NotRussian) {
        "2.14. Create Template\xA1\xC4", true, "unknown", false},
       {"Shift_JIS's arrow among English, which CP866 reads as a capital and a small letter",
        "Edit \x81\xA8 Input Devices", true, "unknown", false},
+      {"EUC-JP's 分散 before a menu's key, which ISO 8859-5 reads as a capital Ъ before Ќ",
+       "\xCA\xAC\xBB\xB6(_D):\n", true, "unknown", false},
       {"GBK's degree glued to a number, which CP866 reads as two small letters",
        "Rotate 90\xA1\xE3 clockwise /", true, "unknown", false},
       {"a unit after a number, capitalized", "Canon EF 100 \xED\xCD f/2.8 Macro", true,
