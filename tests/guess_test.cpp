@@ -495,6 +495,8 @@ TEST(GuessPage, HardSnippets) {
       {"%.2f дБ\n", codMac},   // a unit's capital after a small letter: Windows reads Дб
       {"%u.%2.2u МиБ\n", codKoi},
       {"44100 ГЦ\n", codWin},  // set in capitals: ISO 8859-5 reads Уж, a word
+      {"8859-5 ла", codKoi},  // Windows reads МБ, whose capitals follow no small letter
+      {"ь интерф\n", codWin},  // a small ь first is a cut word's end, not a word
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
        "╠══════════════╬══════════╣\n║ Хлеб         ║ 10 руб.  ║\n", codDos},
