@@ -496,6 +496,7 @@ TEST(GuessPage, HardSnippets) {
       {"%u.%2.2u МиБ\n", codKoi},
       {"44100 ГЦ\n", codWin},  // set in capitals: ISO 8859-5 reads Уж, a word
       {"8859-5 ла", codKoi},  // Windows reads МБ, whose capitals follow no small letter
+      {"5 МБ\n", codKoi},  // a unit two bytes in: CP866 reads эт
       {"ь интерф\n", codWin},  // a small ь first is a cut word's end, not a word
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
