@@ -121,6 +121,13 @@ constexpr std::int64_t otherLanguageSlack = 64;
 // pages and as some other language's text, and off its spelling against
 // Chinese and Japanese, which read KOI8-R's мм as a character of theirs.
 constexpr std::int64_t knownUnitDiscount = 32;
+// And what one in its own letters' case that the text goes on after takes
+// off beside it: Windows' %.1f МБ, which KOI8-R reads as %.1f ла, a word's
+// end. At the text's end a cut may have left the start of a longer word
+// (KOI8-R's 8859-5 ла, which Windows reads as 8859-5 МБ); and a unit in
+// capitals may be the other page's reading of small letters (KOI8-R's да,
+// Windows' ДБ).
+constexpr std::int64_t endedUnitDiscount = 16;
 // And what one of the commonest short words between spaces, or an "and
 // so on" (т. д.), takes off: a word among commands (-m як
 // --block-size=1M, АРГ1 не дорівнює АРГ2) has little room to spell as
@@ -1832,9 +1839,10 @@ char32_t smallCyrillic(char32_t c) {
 // (28 мм, 512 МБ, %u.%2.2u КиБ/с), or Ukrainian and Serbian do (%.1f МіБ,
 // %d.00 тчк), at start: the model, trained on prose, prices them as rare
 // words, and in lists they come one a line (a catalog of lenses: Canon EF
-// 28 мм f/1.8). What it takes off the reading's cost: knownUnitDiscount, and
-// for each capital it sets after a small letter what a capital there costs
-// (кВт, КиБ, дБ): SI and IEC write them so, as no prose word is written.
+// 28 мм f/1.8). What it takes off the reading's cost: knownUnitDiscount,
+// endedUnitDiscount where the text goes on after it, and for each capital
+// it sets after a small letter what a capital there costs (кВт, КиБ, дБ):
+// SI and IEC write them so, as no prose word is written.
 std::int64_t unitDiscountAt(const PageReading& reading, const unsigned char* text,
                             std::size_t size, std::size_t start) {
   static constexpr std::u32string_view units[] = {
@@ -1855,7 +1863,8 @@ std::int64_t unitDiscountAt(const PageReading& reading, const unsigned char* tex
     capitalsAfterSmall += end > start && capital && !reading.meanings[text[end - 1]].capital;
   }
   if (spellsListedWord(reading, text, start, end, units))
-    return knownUnitDiscount + capitalCosts[Scorer<false>::smallBefore][1] * capitalsAfterSmall;
+    return knownUnitDiscount + (end < size ? endedUnitDiscount : 0) +
+           capitalCosts[Scorer<false>::smallBefore][1] * capitalsAfterSmall;
   // Text set in capitals sets its units so too (50 ГЦ, 28 ММ).
   const std::size_t length = end - start;
   if (length < 2 || length > longestListedWord || capitals < length) return 0;

@@ -497,6 +497,8 @@ TEST(GuessPage, HardSnippets) {
       {"44100 ГЦ\n", codWin},  // set in capitals: ISO 8859-5 reads Уж, a word
       {"8859-5 ла", codKoi},  // Windows reads МБ, whose capitals follow no small letter
       {"5 МБ\n", codKoi},  // a unit two bytes in: CP866 reads эт
+      {"%.1f ГБ\n", codWin},  // KOI8-R reads ла, which ends many a word
+      {"д 0 да 1\n", codKoi},  // Windows reads ДБ, decibels in capitals: a small word's case
       {"ь интерф\n", codWin},  // a small ь first is a cut word's end, not a word
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
