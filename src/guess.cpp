@@ -1835,11 +1835,11 @@ char32_t smallCyrillic(char32_t c) {
   return c == 0x490 ? 0x491 : c;
 }
 
-// Whether a page's reading of a text sets a unit as Russian abbreviates it
-// (28 мм, 512 МБ, %u.%2.2u КиБ/с), or Ukrainian and Serbian do (%.1f МіБ,
-// %d.00 тчк), at start: the model, trained on prose, prices them as rare
-// words, and in lists they come one a line (a catalog of lenses: Canon EF
-// 28 мм f/1.8). What it takes off the reading's cost: knownUnitDiscount,
+// What a page's reading of a text takes off its cost for a unit at start,
+// as Russian abbreviates it (28 мм, 512 МБ, %u.%2.2u КиБ/с) or Ukrainian
+// and Serbian do (%.1f МіБ, %d.00 тчк), or 0 for none: the model, trained
+// on prose, prices them as rare words, and in lists they come one a line
+// (a catalog of lenses: Canon EF 28 мм f/1.8). That is knownUnitDiscount,
 // endedUnitDiscount where the text goes on after it, and for each capital
 // it sets after a small letter what a capital there costs (кВт, КиБ, дБ):
 // SI and IEC write them so, as no prose word is written.
@@ -1923,7 +1923,8 @@ ByteCounts countBytes(const unsigned char* text, std::size_t size) {
 // cost, all pages read at each place in one pass; the digits, percent signs
 // and spaces are counted first, as most lines hold no place at all.
 std::array<std::int64_t, codAfterLast> unitDiscountsByPage(const ByteCounts& counts,
-                                                   const unsigned char* text, std::size_t size) {
+                                                           const unsigned char* text,
+                                                           std::size_t size) {
   std::array<std::int64_t, codAfterLast> discounts{};
   std::size_t digits = 0;
   for (int digit = '0'; digit <= '9'; ++digit) digits += counts.of[digit];
@@ -2431,7 +2432,6 @@ struct KinSpelling {
   // through a Russian quote leaves that as often.
   std::int64_t cutQuoteCost = 0;
 };
-
 
 constexpr std::uint64_t wordHashStart = 0xCBF29CE484222325, wordHashFactor = 0x100000001B3;
 
