@@ -1087,7 +1087,11 @@ struct Scorer {
     if (meaning.letterBeforeIsOdd && afterRussianLetter) cost += gluedCost;
     if (oddIfLetterNext) afterOddIfLetterNext(meaning);
     oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.startsNoWord && afterSpace);
-    if ((meaning.noBreakSpace && (afterSpace || afterWordsHyphen())) ||
+    // What opens a field (a subtitle's frames, {0}{80}; a tag; a column)
+    // starts its text as a text's start does: Mac reads Windows' И and К
+    // there as » and a no-break space ({0}{80}И что же, {0}{80}Кешан).
+    const bool fieldStart = (lineState & LineState::afterFieldOpener) != 0;
+    if ((meaning.noBreakSpace && (afterSpace || afterWordsHyphen() || fieldStart)) ||
         (afterNoBreakSpace && meaning.space))
       cost += gluedCost;
     if (meaning.noBreakSpace) {
@@ -1096,7 +1100,7 @@ struct Scorer {
       oddIfLetterNext |= lastBeforeNoBreakSpace == BeforeNoBreakSpace::opensBracket;
     }
     lastBeforeNoBreakSpace = meaning.beforeNoBreakSpace;
-    if (meaning.closesQuote && nothingToClose) cost += gluedCost;
+    if (meaning.closesQuote && (nothingToClose || fieldStart)) cost += gluedCost;
     nothingToClose = meaning.clauseMark || (nothingToClose && meaning.space);
     if (letter) cost += numberDueCost;
     numberDueCost = meaning.numberFollows ? ((lineState & LineState::hasLetter) != 0

@@ -499,6 +499,8 @@ TEST(GuessPage, HardSnippets) {
       {"5 МБ\n", codKoi},  // a unit two bytes in: CP866 reads эт
       {"%.1f ГБ\n", codWin},  // KOI8-R reads ла, which ends many a word
       {"д 0 да 1\n", codKoi},  // Windows reads ДБ, decibels in capitals: a small word's case
+      {"{0}{80}И что же нам делать?\n", codWin},  // Mac reads » after a subtitle's frames
+      {"{0}{80}Кешан\n", codWin},  // and a no-break space
       {"ь интерф\n", codWin},  // a small ь first is a cut word's end, not a word
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
