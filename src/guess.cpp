@@ -542,8 +542,8 @@ struct Meaning {
   bool leadsWord = false;  // и в с к у, which a word follows
   // A middle dot stands for a space where spaces are shown and ’ for an
   // apostrophe: between words or inside one, never starting one after a
-  // space, where they are Windows' reading of Mac's Ј (република ·емен)
-  // and Mac's of Windows' Х (’орошо).
+  // space or a field's opening, where they are Windows' reading of Mac's Ј
+  // (република ·емен) and Mac's of Windows' Х (’орошо).
   bool startsNoWord = false;
   bool clauseMark = false;   // , : ;
   bool digit = false;
@@ -1086,11 +1086,13 @@ struct Scorer {
     lastSign = meaning.sign;
     if (meaning.letterBeforeIsOdd && afterRussianLetter) cost += gluedCost;
     if (oddIfLetterNext) afterOddIfLetterNext(meaning);
-    oddIfLetterNext = meaning.letterAfterIsOdd || (meaning.startsNoWord && afterSpace);
     // What opens a field (a subtitle's frames, {0}{80}; a tag; a column)
-    // starts its text as a text's start does: Mac reads Windows' И and К
-    // there as » and a no-break space ({0}{80}И что же, {0}{80}Кешан).
+    // starts its text as a text's start does: Mac reads Windows' И, К and
+    // Х there as », a no-break space and ’ ({0}{80}И что же, {0}{80}Кешан,
+    // {0}{80}Хмм).
     const bool fieldStart = (lineState & LineState::afterFieldOpener) != 0;
+    oddIfLetterNext =
+        meaning.letterAfterIsOdd || (meaning.startsNoWord && (afterSpace || fieldStart));
     if ((meaning.noBreakSpace && (afterSpace || afterWordsHyphen() || fieldStart)) ||
         (afterNoBreakSpace && meaning.space))
       cost += gluedCost;

@@ -501,6 +501,7 @@ TEST(GuessPage, HardSnippets) {
       {"д 0 да 1\n", codKoi},  // Windows reads ДБ, decibels in capitals: a small word's case
       {"{0}{80}И что же нам делать?\n", codWin},  // Mac reads » after a subtitle's frames
       {"{0}{80}Кешан\n", codWin},  // and a no-break space
+      {"{0}{80}Хмм, воры?\n", codWin},  // and ’ starting a word
       {"ь интерф\n", codWin},  // a small ь first is a cut word's end, not a word
       // A DOS table: ISO 8859-5 reads its lines as runs of capitals.
       {"╔══════════════╦══════════╗\n║ Наименование ║ Цена     ║\n"
