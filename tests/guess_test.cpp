@@ -703,6 +703,8 @@ TEST(GuessPage, NotRussian) {
        "D\xB3ugo\x9C\xE6: %s\n", true, "unknown", true},
       {"but a Russian ending glued to a Latin word is small", "Compiled by gcc\xEE\xEC\n", true, "win",
        false},
+      {"Spanish in Windows-1252: an accented letter alone between Latin ones that look Russian",
+       "<vac\xEDo>\n", true, "unknown", false},
       {"a line of 8 bytes", "L\xF6schen\n", true, "unknown", false},
       {"but not of 7", "B\xE4umen\n", true, "win", false},
       {"French in Windows-1252: a line's accented first letter", "\xC9" "crit par %s.\n", true,
