@@ -3167,15 +3167,17 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const std::size_t afterFirst = size > 2 && (text[1] == '_' || text[1] == '&') ? 2 : 1;
     const bool accentedFirstLetter = size > afterFirst && latinInWord(meanings[text[afterFirst]]);
     // French sets À alone at a line's start (À propos, every menu's About),
-    // which Windows reads as a capital А: no Russian line starts with one
-    // before nothing but Latin words.
-    const bool frenchCapitalA = start != TextStart::cut && size > 1 &&
-                                bestReading.characters[text[0]] == U'\u0410' && text[1] == ' ';
+    // and Italian È (È vuoto, is empty), which Windows reads as the capitals
+    // А and И: no Russian line starts with those conjunctions before nothing
+    // but Latin words, where it starts with prepositions (О Firefox).
+    const char32_t firstCharacter = bestReading.characters[text[0]];
+    const bool latinCapitalWord = start != TextStart::cut && size > 1 && text[1] == ' ' &&
+                                  (firstCharacter == U'А' || firstCharacter == U'И');
     const bool ordinal =
         reading.letters == 1 && ordinalEnding(meanings, bestReading.characters, text, size);
     const bool loneLetterAmongLatin =
         reading.letters == 1 && !ordinal &&
-        (!russianLetter(text[0]) || accentedFirstLetter || frenchCapitalA) &&
+        (!russianLetter(text[0]) || accentedFirstLetter || latinCapitalWord) &&
         !russianLetter(text[size - 1]) &&
         (latinBeside >= latinLettersAroundLoneLetter || spacedGuillemets(bestReading, text, size));
     const bool pairAmongLatin =
