@@ -1957,29 +1957,41 @@ std::size_t lettersAfterConversions(const PageReading& reading, const unsigned c
   return total;
 }
 
-// Whether a byte above 0x7F stands between two ASCII letters anywhere.
+// Whether one byte above 0x7F or two stand between two ASCII letters
+// anywhere.
 bool upperInsideLatinWord(const unsigned char* text, std::size_t size) {
-  // Without a branch, so that the compiler can vectorize it.
+  if (size < 3) return false;
+  // Without a branch, so that the compiler can vectorize it; the byte
+  // before the last has room for no pair, and is asked alone after.
   unsigned char inside = 0;
-  for (std::size_t i = 1; i + 1 < size; ++i)
-    inside |= isAsciiLetter(text[i - 1]) & (text[i] >> 7) & isAsciiLetter(text[i + 1]);
+  for (std::size_t i = 1; i + 2 < size; ++i)
+    inside |= isAsciiLetter(text[i - 1]) & (text[i] >> 7) &
+              (isAsciiLetter(text[i + 1]) | ((text[i + 1] >> 7) & isAsciiLetter(text[i + 2])));
+  inside |= isAsciiLetter(text[size - 3]) & (text[size - 2] >> 7) & isAsciiLetter(text[size - 1]);
   return inside != 0;
 }
 
-// How many signs of a page's reading stand between two Latin letters, as
-// none does in a Russian text but an apostrophe, a dash, a dot or a soft
-// hyphen: a Latin text's accented letters read as signs (ISO 8859-5 reads
-// Turkish's Süzgeç as S№zgeч, CP866 its Hızlı as H¤zl¤).
+// How many signs of a page's reading stand between two Latin letters, alone
+// or beside one other byte above 0x7F, as none does in a Russian text but
+// an apostrophe, a dash, a dot or a soft hyphen: a Latin text's accented
+// letters read as signs (ISO 8859-5 reads Turkish's Süzgeç as S№zgeч,
+// CP866 its Hızlı as H¤zl¤ and Portuguese's opção in CP850 as opЗ╞o).
 std::size_t signsInsideLatinWords(const PageReading& reading, const unsigned char* text,
                                   std::size_t size) {
   constexpr std::u32string_view insideWords = U"\u00A0\u00AD\u00B4\u00B7\u2219\u2013\u2014"
                                               U"\u2018\u2019\u201A\u201C\u201D\u201E\u00AB\u00BB";
+  const auto sign = [&](unsigned char byte) {
+    const char32_t c = reading.characters[byte];
+    return !isCyrillic(c) && c != U'µ' && c != U'ƒ' &&
+           insideWords.find(c) == std::u32string_view::npos;
+  };
   std::size_t total = 0;
   for (std::size_t i = 1; i + 1 < size; ++i) {
-    if (text[i] < 0x80 || !isAsciiLetter(text[i - 1]) || !isAsciiLetter(text[i + 1])) continue;
-    const char32_t c = reading.characters[text[i]];
-    total += !isCyrillic(c) && c != U'µ' && c != U'ƒ' &&
-             insideWords.find(c) == std::u32string_view::npos;
+    if (text[i] < 0x80 || !isAsciiLetter(text[i - 1])) continue;
+    if (isAsciiLetter(text[i + 1]))
+      total += sign(text[i]);
+    else if (text[i + 1] >= 0x80 && i + 2 < size && isAsciiLetter(text[i + 2]))
+      total += sign(text[i]) + sign(text[i + 1]);
   }
   return total;
 }

@@ -676,6 +676,8 @@ TEST(GuessPage, NotRussian) {
       {"Turkish in Windows-1254", "En Alta Ta\xFE\xFD\n", true, "unknown", false},
       {"and its accents that CP866 reads as signs inside a word", "S\xFCzge\xE7:\n", true,
        "unknown", false},
+      {"Portuguese in CP850, whose ção CP866 reads as a capital beside box drawing",
+       "[OP\x80\xC7O...]\n", true, "unknown", false},
       {"and with its lookalikes among them", "\xC7\xF6" "p\xFC Bo\xFE" "alt\n", true, "unknown", true},
       {"but not two characters that are no common word: Ukrainian in KOI8-R",
        "EMH %u (\xC4\xCF\xD7\xD6=%u):\n", true, "koi", false},
