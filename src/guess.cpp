@@ -917,6 +917,11 @@ struct ReadingTraits {
   // (Windows-1254's Taşı, which Windows-1251 reads as Taюэ), where a letter
   // typed in slips into a longer word (Урдcкая, Малайaлам).
   std::size_t lookalikeContacts = 0;
+  // Runs of small Russian letters that end a word after a Latin lookalike
+  // in a word that holds another Latin letter: a Russian ending glued to
+  // a Latin word (gccом), or a Latin word's accents (Czech's hovoří,
+  // which Windows reads as hovoшн), which a short line's spelling tells.
+  std::size_t gluedEndings = 0;
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
   bool mostlyCapitals() const { return 2 * capitals > letters; }
 };
@@ -1460,10 +1465,14 @@ std::int64_t typedInLetterCost(const std::array<Meaning, 256>& meanings,
 // a small one that no Latin letter looks like between two lookalikes:
 // Windows reads Spanish vacía as vacнa. Out of line: inlined, it cost a
 // guess 4% more instructions.
-[[gnu::noinline]] std::size_t contactsWithLatinLookalikes(const std::array<Meaning, 256>& meanings,
-                                                          const unsigned char* text,
-                                                          std::size_t start, std::size_t end) {
-  std::size_t contacts = 0, touching = 0, run = 0;
+struct LookalikeContacts {
+  std::size_t contacts = 0, gluedEndings = 0;
+};
+[[gnu::noinline]] LookalikeContacts contactsWithLatinLookalikes(
+    const std::array<Meaning, 256>& meanings, const unsigned char* text, std::size_t start,
+    std::size_t end) {
+  LookalikeContacts found;
+  std::size_t touching = 0, run = 0;
   bool capitalInRun = false;
   for (std::size_t k = start; k < end; ++k) {
     const Meaning& here = meanings[text[k]];
@@ -1480,9 +1489,12 @@ std::int64_t typedInLetterCost(const std::array<Meaning, 256>& meanings,
     touching += latinAfter && meanings[text[k + 1]].lookalike;
     const bool untwinnedInside =
         run == 1 && latinAfter && touching == 2 && !here.capital && here.latinTwin == 0;
-    if ((run >= 2 && (latinAfter || capitalInRun)) || untwinnedInside) contacts += touching;
+    if ((run >= 2 && (latinAfter || capitalInRun)) || untwinnedInside)
+      found.contacts += touching;
+    else
+      found.gluedEndings += !latinAfter && touching != 0 && !capitalInRun;
   }
-  return contacts;
+  return found;
 }
 
 // Places in text[start, end) where a Russian letter touches a Latin
@@ -1569,8 +1581,12 @@ Scorer<withTraits> scoreReading(const std::array<Meaning, 256>& meanings,
           scorer.traits.mixed += (k > start && meanings[text[k - 1]].latinLetter) ||
                                  (k + 1 < wordEnd && meanings[text[k + 1]].latinLetter);
         }
-        if (latin && !lookalikesAreRussian && !russianTypedIn)
-          scorer.traits.mixed += contactsWithLatinLookalikes(meanings, text, start, wordEnd);
+        if (latin && !lookalikesAreRussian && !russianTypedIn) {
+          const LookalikeContacts found =
+              contactsWithLatinLookalikes(meanings, text, start, wordEnd);
+          scorer.traits.mixed += found.contacts;
+          scorer.traits.gluedEndings += found.gluedEndings;
+        }
       }
     }
     if (i < wordEnd) {
@@ -3143,7 +3159,8 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                         longestStandingRun(meanings, text, size, true) < 3 ||
                         (judged.cost >= gluedWordOtherLanguageCost &&
                          longestStandingRun(meanings, text, size, false) <= longestShortWord)) &&
-                       reading.mixed + reading.lookalikeContacts + judged.signsInsideLatin >
+                       reading.mixed + reading.lookalikeContacts + reading.gluedEndings +
+                               judged.signsInsideLatin >
                            lettersAfterConversions(bestReading, text, size);
     otherLanguage = judged.cost;
     const bool paired = judged.paired;

@@ -705,6 +705,8 @@ TEST(GuessPage, NotRussian) {
        "D\xB3ugo\x9C\xE6: %s\n", true, "unknown", true},
       {"but a Russian ending glued to a Latin word is small", "Compiled by gcc\xEE\xEC\n", true, "win",
        false},
+      {"Czech in Windows-1250: accents ending a Latin word, which spell no Russian ending",
+       "hovo\xF8\xED.\n", true, "unknown", false},
       {"Spanish in Windows-1252: an accented letter alone between Latin ones that look Russian",
        "<vac\xEDo>\n", true, "unknown", false},
       {"a line of 8 bytes", "L\xF6schen\n", true, "unknown", false},
