@@ -540,15 +540,20 @@ TEST(GuessPage, Conclusiveness) {
 
 // A guess reads no byte past the size it is given: a prefix answers the
 // same whatever follows it in memory, also where it cuts a UTF-8
-// character that the next byte would complete.
+// character that the next byte would complete, or ends on a Hebrew
+// direction mark, whose spelling asks what stands beside it.
 TEST(GuessPage, ReadsNothingPastItsSize) {
-  const std::string text = "Съешь ещё этих булок, да выпей чаю.";
-  const Bytes whole = bytesOf(text);
-  for (std::size_t size = 1; size <= text.size(); ++size) {
-    const Bytes alone = bytesOf(text.substr(0, size) + std::string(text.size() - size, 'x'));
-    for (const bool complete : {false, true})
-      EXPECT_EQ(guessPage(whole.data(), size, complete), guessPage(alone.data(), size, complete))
-          << size << " bytes, complete " << complete;
+  for (const std::string text :
+       {"Съешь ещё этих булок, да выпей чаю.",
+        "%s \xF2\xE5\xEC\xED \xF7\xE8\xEF \xF1\xE2\xE5\xF8 \xF4\xFA\xE7 \xF2\xE5\xEC\xED "
+        "\xEE\xF1\xEE\xEA \xFD\xF2\xE5\xEC\xED \xFD"}) {
+    const Bytes whole = bytesOf(text);
+    for (std::size_t size = 1; size <= text.size(); ++size) {
+      const Bytes alone = bytesOf(text.substr(0, size) + std::string(text.size() - size, 'x'));
+      for (const bool complete : {false, true})
+        EXPECT_EQ(guessPage(whole.data(), size, complete), guessPage(alone.data(), size, complete))
+            << text.substr(0, size) << ", complete " << complete;
+    }
   }
 }
 
