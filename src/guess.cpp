@@ -1781,6 +1781,25 @@ bool ordinalEnding(const Meaning* meanings, const CodeChart& characters,
          std::u32string_view(U"еймхюя").find(characters[text[at]]) != std::u32string_view::npos;
 }
 
+// Whether a text's one Russian letter is a Latin page's ×, 0xD7, between
+// two numbers: a size (640 × 480, 10"×15"), which KOI8-R reads as в,
+// ISO 8859-5 as з and Windows as Ч. Russian glues no letter to a number on
+// both sides, and sets a preposition spaced between two only where they
+// are short (3 в 1).
+bool timesBetweenNumbers(const Meaning* meanings, const unsigned char* text, std::size_t size) {
+  const std::size_t at = firstRussianLetter(meanings, text, size);
+  if (at >= size || text[at] != 0xD7) return false;
+  const bool spaced = (at > 0 && text[at - 1] == ' ') || (at + 1 < size && text[at + 1] == ' ');
+  std::size_t left = at > 0 && text[at - 1] == ' ' ? at - 1 : at;
+  if (left > 0 && (text[left - 1] == '"' || text[left - 1] == '\'')) --left;
+  std::size_t leftDigits = 0;
+  for (; left > 0 && meanings[text[left - 1]].digit; --left) ++leftDigits;
+  std::size_t right = at + 1 < size && text[at + 1] == ' ' ? at + 2 : at + 1, rightDigits = 0;
+  for (; right < size && meanings[text[right]].digit; ++right) ++rightDigits;
+  const std::size_t shortest = spaced ? 2 : 1;
+  return leftDigits >= shortest && rightDigits >= shortest;
+}
+
 // The longest word of the short lists below (units, abbreviations, common
 // words), in letters.
 constexpr std::size_t longestListedWord = 4;
@@ -3206,9 +3225,11 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
         reading.letters == 1 && ordinalEnding(meanings, bestReading.characters, text, size);
     const bool loneLetterAmongLatin =
         reading.letters == 1 && !ordinal &&
-        (!russianLetter(text[0]) || accentedFirstLetter || latinCapitalWord) &&
-        !russianLetter(text[size - 1]) &&
-        (latinBeside >= latinLettersAroundLoneLetter || spacedGuillemets(bestReading, text, size));
+        (((!russianLetter(text[0]) || accentedFirstLetter || latinCapitalWord) &&
+          !russianLetter(text[size - 1]) &&
+          (latinBeside >= latinLettersAroundLoneLetter ||
+           spacedGuillemets(bestReading, text, size))) ||
+         timesBetweenNumbers(meanings, text, size));
     const bool pairAmongLatin =
         reading.letters == 2 && reading.longestRun == 2 &&
         latinBeside >= latinLettersAroundLoneLetter &&
