@@ -918,9 +918,10 @@ struct ReadingTraits {
   // typed in slips into a longer word (Урдcкая, Малайaлам).
   std::size_t lookalikeContacts = 0;
   // Runs of small Russian letters that end a word after a Latin lookalike
-  // in a word that holds another Latin letter: a Russian ending glued to
-  // a Latin word (gccом), or a Latin word's accents (Czech's hovoří,
-  // which Windows reads as hovoшн), which a short line's spelling tells.
+  // in a word that holds another Latin letter, or that are its one Russian
+  // letter: a Russian ending glued to a Latin word (gccом), or a Latin
+  // word's accents (Czech's hovoří, which Windows reads as hovoшн; Danish
+  // på, pе), which a short line's spelling tells.
   std::size_t gluedEndings = 0;
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
   bool mostlyCapitals() const { return 2 * capitals > letters; }
@@ -1581,7 +1582,10 @@ Scorer<withTraits> scoreReading(const std::array<Meaning, 256>& meanings,
           scorer.traits.mixed += (k > start && meanings[text[k - 1]].latinLetter) ||
                                  (k + 1 < wordEnd && meanings[text[k + 1]].latinLetter);
         }
-        if (latin && !lookalikesAreRussian && !russianTypedIn) {
+        // A word of lookalikes and one Russian letter is no Russian word
+        // typed in, as two are: a Latin word's accent (Danish på, which
+        // Windows reads as pе).
+        if ((latin || russian == 1) && !lookalikesAreRussian && !russianTypedIn) {
           const LookalikeContacts found =
               contactsWithLatinLookalikes(meanings, text, start, wordEnd);
           scorer.traits.mixed += found.contacts;

@@ -712,6 +712,9 @@ TEST(GuessPage, NotRussian) {
        false},
       {"Czech in Windows-1250: accents ending a Latin word, which spell no Russian ending",
        "hovo\xF8\xED.\n", true, "unknown", false},
+      {"Danish in Windows-1252: a word of a Latin lookalike and one accent, which Windows reads "
+       "as p and \u0435",
+       "p\xE5 %.*s\n", true, "unknown", false},
       {"Spanish in Windows-1252: an accented letter alone between Latin ones that look Russian",
        "<vac\xEDo>\n", true, "unknown", false},
       {"a line of 8 bytes", "L\xF6schen\n", true, "unknown", false},
