@@ -1465,7 +1465,10 @@ std::int64_t typedInLetterCost(const std::array<Meaning, 256>& meanings,
 // word (gccом), counted apart as a glued ending, nor a letter alone, as
 // often one typed in (IMНO), but for a small one that no Latin letter
 // looks like between two lookalikes: Windows reads Spanish vacía as
-// vacнa. Out of line: inlined, it cost a guess 4% more instructions.
+// vacнa. A capital that ends a word after a small lookalike is no letter
+// typed in, which takes its word's case, nor an ending: CP866 reads
+// Danish på in CP865 as pЖ. Out of line: inlined, it cost a guess 4% more
+// instructions.
 struct LookalikeContacts {
   std::size_t contacts = 0, gluedEndings = 0;
 };
@@ -1474,7 +1477,7 @@ struct LookalikeContacts {
     std::size_t end) {
   LookalikeContacts found;
   std::size_t touching = 0, run = 0;
-  bool capitalInRun = false;
+  bool capitalInRun = false, afterSmallLookalike = false;
   for (std::size_t k = start; k < end; ++k) {
     const Meaning& here = meanings[text[k]];
     if (here.symbol == 0) {
@@ -1482,7 +1485,7 @@ struct LookalikeContacts {
       touching = run = 0;
       continue;
     }
-    ++run;
+    if (run++ == 0) afterSmallLookalike = k > start && text[k - 1] >= 'a' && text[k - 1] <= 'z';
     capitalInRun |= here.capital;
     touching += k > start && meanings[text[k - 1]].lookalike;
     if (k + 1 < end && meanings[text[k + 1]].symbol != 0) continue;
@@ -1493,7 +1496,8 @@ struct LookalikeContacts {
     if ((run >= 2 && (latinAfter || capitalInRun)) || untwinnedInside)
       found.contacts += touching;
     else
-      found.gluedEndings += !latinAfter && touching != 0 && !capitalInRun;
+      found.gluedEndings +=
+          !latinAfter && touching != 0 && (!capitalInRun || afterSmallLookalike);
   }
   return found;
 }

@@ -715,6 +715,8 @@ TEST(GuessPage, NotRussian) {
       {"Danish in Windows-1252: a word of a Latin lookalike and one accent, which Windows reads "
        "as p and \u0435",
        "p\xE5 %.*s\n", true, "unknown", false},
+      {"and in CP865, which CP866 reads as p and a capital \u0416, no typed-in letter",
+       "p\x86 %.*s\n", true, "unknown", false},
       {"Spanish in Windows-1252: an accented letter alone between Latin ones that look Russian",
        "<vac\xEDo>\n", true, "unknown", false},
       {"a line of 8 bytes", "L\xF6schen\n", true, "unknown", false},
