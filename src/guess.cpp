@@ -1789,25 +1789,6 @@ bool ordinalEnding(const Meaning* meanings, const CodeChart& characters,
          std::u32string_view(U"еймхюя").find(characters[text[at]]) != std::u32string_view::npos;
 }
 
-// Whether a text's one Russian letter is a Latin page's ×, 0xD7, between
-// two numbers: a size (640 × 480, 10"×15"), which KOI8-R reads as в,
-// ISO 8859-5 as з and Windows as Ч. Russian glues no letter to a number on
-// both sides, and sets a preposition spaced between two only where they
-// are short (3 в 1).
-bool timesBetweenNumbers(const Meaning* meanings, const unsigned char* text, std::size_t size) {
-  const std::size_t at = firstRussianLetter(meanings, text, size);
-  if (at >= size || text[at] != 0xD7) return false;
-  const bool spaced = (at > 0 && text[at - 1] == ' ') || (at + 1 < size && text[at + 1] == ' ');
-  std::size_t left = at > 0 && text[at - 1] == ' ' ? at - 1 : at;
-  if (left > 0 && (text[left - 1] == '"' || text[left - 1] == '\'')) --left;
-  std::size_t leftDigits = 0;
-  for (; left > 0 && meanings[text[left - 1]].digit; --left) ++leftDigits;
-  std::size_t right = at + 1 < size && text[at + 1] == ' ' ? at + 2 : at + 1, rightDigits = 0;
-  for (; right < size && meanings[text[right]].digit; ++right) ++rightDigits;
-  const std::size_t shortest = spaced ? 2 : 1;
-  return leftDigits >= shortest && rightDigits >= shortest;
-}
-
 // The longest word of the short lists below (units, abbreviations, common
 // words), in letters.
 constexpr std::size_t longestListedWord = 4;
@@ -1878,6 +1859,25 @@ bool endsConversion(const unsigned char* text, std::size_t at) {
          insideConversion.find(static_cast<char>(text[start - 1])) != std::string_view::npos)
     --start;
   return start > 0 && text[start - 1] == '%';
+}
+
+bool isNumberConversion(unsigned char byte) {
+  return std::string_view("diouxXeEfgG").find(static_cast<char>(byte)) != std::string_view::npos;
+}
+
+// Whether a printf conversion of a number ends at text[at] (%d, %.2f).
+bool endsNumberConversion(const unsigned char* text, std::size_t at) {
+  return isNumberConversion(text[at]) && endsConversion(text, at);
+}
+
+// Whether one starts at text[at].
+bool startsNumberConversion(const unsigned char* text, std::size_t size, std::size_t at) {
+  if (at >= size || text[at] != '%') return false;
+  std::size_t end = at + 1;
+  while (end < size && std::string_view("0123456789.-+#hlLqjzt").find(static_cast<char>(
+                           text[end])) != std::string_view::npos)
+    ++end;
+  return end < size && isNumberConversion(text[end]);
 }
 
 // The small letter of a Cyrillic capital that the 8-bit pages hold (all
@@ -1987,6 +1987,27 @@ std::array<std::int64_t, codAfterLast> unitDiscountsByPage(const ByteCounts& cou
       discounts[page] += unitDiscountAt(pageReadings()[page], text, size, i);
   });
   return discounts;
+}
+
+// Whether a text's one Russian letter is a Latin page's ×, 0xD7, between
+// two numbers: a size (640 × 480, 10"×15", %.0f × %.0f mm), which KOI8-R
+// reads as в, ISO 8859-5 as з and Windows as Ч. Russian glues no letter to
+// a number on both sides, and sets a preposition spaced between two only
+// where they are short (3 в 1). A conversion of a number counts as a long
+// one, where a string's does not (%s в %d).
+bool timesBetweenNumbers(const Meaning* meanings, const unsigned char* text, std::size_t size) {
+  const std::size_t at = firstRussianLetter(meanings, text, size);
+  if (at >= size || text[at] != 0xD7) return false;
+  const bool spaced = (at > 0 && text[at - 1] == ' ') || (at + 1 < size && text[at + 1] == ' ');
+  std::size_t left = at > 0 && text[at - 1] == ' ' ? at - 1 : at;
+  if (left > 0 && (text[left - 1] == '"' || text[left - 1] == '\'')) --left;
+  std::size_t leftDigits = 0;
+  for (; left > 0 && meanings[text[left - 1]].digit; --left) ++leftDigits;
+  std::size_t right = at + 1 < size && text[at + 1] == ' ' ? at + 2 : at + 1, rightDigits = 0;
+  for (; right < size && meanings[text[right]].digit; ++right) ++rightDigits;
+  const std::size_t shortest = spaced ? 2 : 1;
+  return (leftDigits >= shortest || (left > 0 && endsNumberConversion(text, left - 1))) &&
+         (rightDigits >= shortest || startsNumberConversion(text, size, right));
 }
 
 // How many of a page's letters follow a printf conversion glued to them
@@ -3231,13 +3252,16 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
                                   conjunction(bestReading.characters[text[0]]);
     const bool ordinal =
         reading.letters == 1 && ordinalEnding(meanings, bestReading.characters, text, size);
+    // KOI8-R's в may stand once among Latin as a word (below), but not as
+    // a size's ×.
+    const bool timesSign = reading.letters == 1 && timesBetweenNumbers(meanings, text, size);
     const bool loneLetterAmongLatin =
         reading.letters == 1 && !ordinal &&
         (((!russianLetter(text[0]) || accentedFirstLetter || latinCapitalWord) &&
           !russianLetter(text[size - 1]) &&
           (latinBeside >= latinLettersAroundLoneLetter ||
            spacedGuillemets(bestReading, text, size))) ||
-         timesBetweenNumbers(meanings, text, size));
+         timesSign);
     const bool pairAmongLatin =
         reading.letters == 2 && reading.longestRun == 2 &&
         latinBeside >= latinLettersAroundLoneLetter &&
@@ -3432,7 +3456,7 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     const bool lettersAsAccents = fewRussianWords || loneLetterAmongLatin || lettersApart;
     const CodeId wordsPage =
         lettersAsAccents ? pageOfWordsAmongLatin(best, text, size) : codAfterLast;
-    if (wholeLineLongEnough && wordsPage != codAfterLast) return {wordsPage, false};
+    if (wholeLineLongEnough && wordsPage != codAfterLast && !timesSign) return {wordsPage, false};
     if (noCyrillicText ||
         (wholeLineLongEnough && (lettersAsAccents || pairAmongLatin || marksOverLetters ||
                                  rivalSpellsBetter())))

@@ -736,6 +736,7 @@ TEST(GuessPage, NotRussian) {
       {"a Latin page's \u00D7 between two numbers, which KOI8-R reads as \u0432",
        "640 \xD7 480\n", true, "unknown", false},
       {"glued to them", "9\"\xD7" "13\" foto\n", true, "unknown", false},
+      {"or between conversions of numbers", "%.0f \xD7 %.0f mm\n", true, "unknown", false},
       {"but a Russian preposition may stand between two short ones (2 \u0432 1)",
        "2 \xD7 1: %s\n", true, "koi", false},
       {"or beside a number on one side only", "640 \xD7 %s\n", true, "koi", false},
