@@ -917,11 +917,12 @@ struct ReadingTraits {
   // (Windows-1254's Taşı, which Windows-1251 reads as Taюэ), where a letter
   // typed in slips into a longer word (Урдcкая, Малайaлам).
   std::size_t lookalikeContacts = 0;
-  // Runs of small Russian letters that end a word after a Latin lookalike
-  // in a word that holds another Latin letter, or that are its one Russian
-  // letter: a Russian ending glued to a Latin word (gccом), or a Latin
-  // word's accents (Czech's hovoří, which Windows reads as hovoшн; Danish
-  // på, pе), which a short line's spelling tells.
+  // Runs of Russian letters that end a word after a Latin lookalike, in a
+  // word that holds another Latin letter or no other Russian letter: small
+  // ones, or a capital after a small lookalike. A Russian ending glued to a
+  // Latin word (gccом), or a Latin word's accents (Czech's hovoří, which
+  // Windows reads as hovoшн; Danish på, pе and pЖ), which a short line's
+  // spelling tells.
   std::size_t gluedEndings = 0;
   std::int64_t spelling = 0;   // the letter triples' and word ends' cost alone
   bool mostlyCapitals() const { return 2 * capitals > letters; }
