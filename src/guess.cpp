@@ -1871,14 +1871,24 @@ bool endsNumberConversion(const unsigned char* text, std::size_t at) {
   return isNumberConversion(text[at]) && endsConversion(text, at);
 }
 
-// Whether one starts at text[at].
-bool startsNumberConversion(const unsigned char* text, std::size_t size, std::size_t at) {
-  if (at >= size || text[at] != '%') return false;
+// Where the letter of a printf conversion that starts at text[at] stands,
+// or size where none starts there.
+std::size_t conversionLetter(const unsigned char* text, std::size_t size, std::size_t at) {
+  if (at >= size || text[at] != '%') return size;
   std::size_t end = at + 1;
   while (end < size && std::string_view("0123456789.-+#hlLqjzt").find(static_cast<char>(
                            text[end])) != std::string_view::npos)
     ++end;
-  return end < size && isNumberConversion(text[end]);
+  return end < size && std::string_view("diouxXeEfgGcsp").find(static_cast<char>(text[end])) !=
+                           std::string_view::npos
+             ? end
+             : size;
+}
+
+// Whether a conversion of a number starts at text[at].
+bool startsNumberConversion(const unsigned char* text, std::size_t size, std::size_t at) {
+  const std::size_t letter = conversionLetter(text, size, at);
+  return letter < size && isNumberConversion(text[letter]);
 }
 
 // The small letter of a Cyrillic capital that the 8-bit pages hold (all
@@ -2009,6 +2019,18 @@ bool timesBetweenNumbers(const Meaning* meanings, const unsigned char* text, std
   const std::size_t shortest = spaced ? 2 : 1;
   return (leftDigits >= shortest || (left > 0 && endsNumberConversion(text, left - 1))) &&
          (rightDigits >= shortest || startsNumberConversion(text, size, right));
+}
+
+// Whether a text's one Russian letter is a capital standing alone between
+// two conversions (%s И %s): Portuguese's and Galician's é (is), which
+// KOI8-R reads as И and CP866 reads in CP850 as В. Russian sets its
+// conjunctions and prepositions there in small letters (%s и %s).
+bool capitalBetweenConversions(const Meaning* meanings, const unsigned char* text,
+                               std::size_t size) {
+  const std::size_t at = firstRussianLetter(meanings, text, size);
+  return at >= 2 && at + 2 < size && meanings[text[at]].capital && text[at - 1] == ' ' &&
+         text[at + 1] == ' ' && endsConversion(text, at - 2) &&
+         conversionLetter(text, size, at + 2) < size;
 }
 
 // How many of a page's letters follow a printf conversion glued to them
@@ -3256,13 +3278,15 @@ PageGuess guessPage(const unsigned char* text, std::size_t size, bool complete) 
     // KOI8-R's в may stand once among Latin as a word (below), but not as
     // a size's ×.
     const bool timesSign = reading.letters == 1 && timesBetweenNumbers(meanings, text, size);
+    const bool capitalAmongConversions =
+        reading.letters == 1 && capitalBetweenConversions(meanings, text, size);
     const bool loneLetterAmongLatin =
         reading.letters == 1 && !ordinal &&
         (((!russianLetter(text[0]) || accentedFirstLetter || latinCapitalWord) &&
           !russianLetter(text[size - 1]) &&
           (latinBeside >= latinLettersAroundLoneLetter ||
            spacedGuillemets(bestReading, text, size))) ||
-         timesSign);
+         timesSign || capitalAmongConversions);
     const bool pairAmongLatin =
         reading.letters == 2 && reading.longestRun == 2 &&
         latinBeside >= latinLettersAroundLoneLetter &&
