@@ -1845,16 +1845,21 @@ std::size_t etceteras(const PageReading& reading, const unsigned char* text, std
   });
 }
 
-// Whether text[at] ends a printf conversion (%u, %.1f, %lu).
-bool endsConversion(const unsigned char* text, std::size_t at) {
+// Whether a byte is the letter that ends a printf conversion.
+bool isConversionLetter(unsigned char byte) {
   static constexpr auto conversions = [] {
     std::array<bool, 256> is{};
     for (const char c : std::string_view("diouxXeEfgGcsp"))
       is[static_cast<unsigned char>(c)] = true;
     return is;
   }();
+  return conversions[byte];
+}
+
+// Whether text[at] ends a printf conversion (%u, %.1f, %lu).
+bool endsConversion(const unsigned char* text, std::size_t at) {
   constexpr std::string_view insideConversion = "0123456789.*-+ #hlLqjzt";
-  if (!conversions[text[at]]) return false;
+  if (!isConversionLetter(text[at])) return false;
   std::size_t start = at;
   while (start > 0 &&
          insideConversion.find(static_cast<char>(text[start - 1])) != std::string_view::npos)
@@ -1872,17 +1877,15 @@ bool endsNumberConversion(const unsigned char* text, std::size_t at) {
 }
 
 // Where the letter of a printf conversion that starts at text[at] stands,
-// or size where none starts there.
+// or size where none starts there. Read forward, a space or a * is taken
+// for no flag, as a percent sign before a word would read so (100% done).
 std::size_t conversionLetter(const unsigned char* text, std::size_t size, std::size_t at) {
   if (at >= size || text[at] != '%') return size;
   std::size_t end = at + 1;
   while (end < size && std::string_view("0123456789.-+#hlLqjzt").find(static_cast<char>(
                            text[end])) != std::string_view::npos)
     ++end;
-  return end < size && std::string_view("diouxXeEfgGcsp").find(static_cast<char>(text[end])) !=
-                           std::string_view::npos
-             ? end
-             : size;
+  return end < size && isConversionLetter(text[end]) ? end : size;
 }
 
 // Whether a conversion of a number starts at text[at].
